@@ -1,0 +1,14 @@
+#pragma once
+
+#include <iosfwd>
+
+#include "cli/BoardSession.h"
+
+namespace frontend {
+
+// Identifies the board: its serial-number caption and serial number, the
+// firmware version, the capacity in samples and its type. Returns the exit
+// status.
+int RunInfo(BoardSession& session, std::ostream& out, std::ostream& err);
+
+}  // namespace frontend

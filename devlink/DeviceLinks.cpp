@@ -1,0 +1,35 @@
+#include "devlink/DeviceLinks.h"
+
+namespace devlink {
+
+void DeviceLinks::InterfaceOpened(HIDagentX& agent) {
+  TLS* last = LastLink();
+  if (last && last->UnboundVarCount() != 0) {
+    last->BindVars(&agent);
+    return;
+  }
+  auto link = std::make_unique<TLS>();
+  const int unbound = link->BindVars(&agent);
+  // A link that bound neither variable (another device, or an interface of
+  // the board that carries neither) could never answer; keeping it would
+  // put a dead link first, where every command goes.
+  if (unbound >= 0 && unbound < 2) links_.push_back(std::move(link));
+}
+
+void DeviceLinks::InterfaceClosed(HIDagentX& agent, int numStillOpen, const std::string& name,
+                                  int handle) {
+  for (size_t i = links_.size(); i-- > 0;) {
+    links_[i]->HidClosed(&agent, numStillOpen, name, handle);
+    if (links_[i]->HasHandle(handle)) {
+      links_[i]->Shutdown();
+      links_.erase(links_.begin() + long(i));
+    }
+  }
+  for (size_t i = 0; i < links_.size() && int(i) < agent.InterfaceCount(); ++i) {
+    const int h = agent.SelectInterface(int(i));
+    agent.SelectInterfaceByHandle(h);
+    links_[i]->ReBind(&agent);
+  }
+}
+
+}  // namespace devlink

@@ -1,0 +1,1 @@
+#include "led/LED_Pulse.h"

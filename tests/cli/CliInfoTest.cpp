@@ -1,0 +1,103 @@
+// morvane-cli run as a user runs it, against the virtual board.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Run {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Run RunCli(const std::string& args) {
+  // ctest runs tests in parallel: every run gets its own file.
+  static int runs = 0;
+  const std::string errFile = ::testing::TempDir() + "cli_stderr_" + std::to_string(getpid()) +
+                              "_" + std::to_string(++runs) + ".txt";
+  const std::string cmd = std::string(MORVANE_CLI) + " " + args + " 2>" + errFile;
+  Run r{};
+  FILE* p = popen(cmd.c_str(), "r");
+  std::array<char, 4096> buf;
+  while (size_t n = fread(buf.data(), 1, buf.size(), p)) r.out.append(buf.data(), n);
+  const int st = pclose(p);
+  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  std::ifstream e(errFile);
+  r.err.assign(std::istreambuf_iterator<char>(e), {});
+  std::remove(errFile.c_str());
+  return r;
+}
+
+TEST(CliInfo, PrintsWhatTheWindowShows) {
+  auto r = RunCli("--virtual-board usb2,fw=292,sn=0A1B2C3D info");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      r.out,
+      "Kestrane USB2 Serial Number: 0A1B2C3D\nfirmware: 292\ncapacity: 2793120\ntype: sound\n");
+
+  r = RunCli("--virtual-board sound64 info");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Kestrane USB 64 Serial Number: "), std::string::npos);
+  EXPECT_NE(r.out.find("capacity: 5589300\n"), std::string::npos);
+
+  r = RunCli("--virtual-board led,split info");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Kestrane LED Driver Serial Number: "), std::string::npos);
+  EXPECT_NE(r.out.find("capacity: 2793120\ntype: led\n"), std::string::npos);
+}
+
+TEST(CliInfo, AsksTheSerialNumberTwice) {
+  auto r = RunCli("--virtual-board usb2new,no-sn=1,sn=00000001 info");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Serial Number: 00000001\nfirmware: 293\n"), std::string::npos);
+
+  r = RunCli("--virtual-board sound,no-sn=2 info");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("serial number"), std::string::npos);
+}
+
+TEST(CliInfo, UsageErrorsExitWith2) {
+  for (const char* args : {"", "frobnicate", "--virtual-board", "--virtual-board nosuchkind info",
+                           "--virtual-board sound,sn=XYZ info", "info extra"}) {
+    auto r = RunCli(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_FALSE(r.err.empty()) << args;
+  }
+}
+
+TEST(CliInfo, BoardLostMidwayFails) {
+  for (const char* spec : {"sound,unplug=1", "sound,unplug=2"}) {
+    auto r = RunCli(std::string("--virtual-board ") + spec + " info");
+    EXPECT_EQ(r.status, 1) << spec;
+    EXPECT_EQ(r.out, "") << spec;
+  }
+}
+
+TEST(CliInfo, WithoutABoardSaysSo) {
+  auto r = RunCli("info");  // real USB
+  if (r.status == 0) GTEST_SKIP() << "a real board is attached";
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "A connection with DudedAvori could not be established.\n");
+}
+
+TEST(CliInfo, HidLogRecordsTheExchange) {
+  const std::string log = ::testing::TempDir() + "cli_hidlog_" + std::to_string(getpid()) + ".txt";
+  auto r = RunCli("--virtual-board usb2,sn=0A1B2C3D --hid-log " + log + " info");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::ifstream in(log);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, 6));
+  // GetID, its answer, GetSN, two answers, Bye.
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"W 0300", "R 1125", "W 0100", "R 0a1b", "R 2c3d", "W 0700"}));
+}
+
+}  // namespace

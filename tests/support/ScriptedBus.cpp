@@ -1,0 +1,68 @@
+#include "tests/support/ScriptedBus.h"
+
+#include "devlink/TLS.h"
+
+namespace testing_support {
+
+namespace {
+
+class ScriptedPort : public devlink::HidPort {
+ public:
+  explicit ScriptedPort(std::shared_ptr<ScriptedDevice> d) : d_(std::move(d)) {}
+  std::vector<uint8_t> ReportDescriptor() override { return d_->descriptor; }
+  bool WriteOutput(uint8_t id, const std::vector<uint8_t>& data) override {
+    if (!d_->present) return false;
+    d_->written.emplace_back(id, data);
+    return true;
+  }
+  devlink::ReadResult ReadInput(std::vector<uint8_t>& report, size_t, int) override {
+    ++d_->reads;
+    if (!d_->present) return devlink::ReadResult::Error;
+    if (d_->answers.empty()) return devlink::ReadResult::Timeout;
+    report = d_->answers.front();
+    d_->answers.pop_front();
+    return devlink::ReadResult::Ok;
+  }
+  bool GetFeature(uint8_t, std::vector<uint8_t>&) override { return false; }
+  bool SetFeature(uint8_t, const std::vector<uint8_t>&) override { return false; }
+
+ private:
+  std::shared_ptr<ScriptedDevice> d_;
+};
+
+}  // namespace
+
+ScriptedDevice& ScriptedBus::Add(std::string path, uint16_t vid, uint16_t pid,
+                                 std::vector<uint8_t> descriptor) {
+  auto d = std::make_shared<ScriptedDevice>();
+  d->info = {std::move(path), vid, pid, "scripted", "0001"};
+  d->descriptor = std::move(descriptor);
+  devices_.push_back(d);
+  return *d;
+}
+
+std::vector<devlink::HidDeviceInfo> ScriptedBus::Enumerate() {
+  std::vector<devlink::HidDeviceInfo> list;
+  for (const auto& d : devices_)
+    if (d->present) list.push_back(d->info);
+  return list;
+}
+
+std::unique_ptr<devlink::HidPort> ScriptedBus::Open(const devlink::HidDeviceInfo& info) {
+  for (const auto& d : devices_)
+    if (d->present && d->info.path == info.path) return std::make_unique<ScriptedPort>(d);
+  return nullptr;
+}
+
+ScriptedAgent MakeScriptedAgent() {
+  auto bus = std::make_unique<ScriptedBus>();
+  ScriptedBus* raw = bus.get();
+  auto agent = std::make_unique<devlink::ReportAgent>(std::move(bus));
+  agent->VID_To_Match = devlink::kBoardVID;
+  agent->PID_To_Match = devlink::kBoardPID;
+  agent->SearchOnVID = agent->SearchOnPID = true;
+  agent->Start();
+  return {raw, std::move(agent)};
+}
+
+}  // namespace testing_support

@@ -1,0 +1,43 @@
+#pragma once
+// A HID bus for tests: interfaces with any report descriptor whose ports
+// record every report written and answer reads from a script. An empty
+// script times out at once.
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "devlink/HidTransport.h"
+#include "devlink/ReportAgent.h"
+
+namespace testing_support {
+
+struct ScriptedDevice {
+  devlink::HidDeviceInfo info;
+  std::vector<uint8_t> descriptor;
+  std::deque<std::vector<uint8_t>> answers;  // input reports, ID byte first when numbered
+  std::vector<std::pair<uint8_t, std::vector<uint8_t>>> written;  // (report ID, data)
+  int reads = 0;
+  bool present = true;
+};
+
+class ScriptedBus : public devlink::HidBus {
+ public:
+  // Adds an interface; the returned device stays owned by the bus.
+  ScriptedDevice& Add(std::string path, uint16_t vid, uint16_t pid,
+                      std::vector<uint8_t> descriptor);
+  std::vector<devlink::HidDeviceInfo> Enumerate() override;
+  std::unique_ptr<devlink::HidPort> Open(const devlink::HidDeviceInfo& info) override;
+
+ private:
+  std::vector<std::shared_ptr<ScriptedDevice>> devices_;
+};
+
+// An agent over a new ScriptedBus, started and matching the board's IDs.
+struct ScriptedAgent {
+  ScriptedBus* bus;
+  std::unique_ptr<devlink::ReportAgent> agent;
+};
+ScriptedAgent MakeScriptedAgent();
+
+}  // namespace testing_support

@@ -1,0 +1,325 @@
+#include "virtualboard/BoardFirmware.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <numeric>
+#include <stdexcept>
+#include <thread>
+
+namespace virtualboard {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+enum Code : uint8_t {
+  kReset = 0,
+  kGetSN = 1,
+  kGetID = 3,
+  kBye = 7,
+  kClearFlash = 10,
+  kWrite1k = 20,
+  kWriteLess = 21,
+  kCheckCRC = 30,
+  kGetACC = 40,
+  kGetAccParam = 41,
+  kSetAccParam = 42,
+  kGetLEDParam = 50,
+  kSetLEDParam = 51,
+  kGetLEDPulses = 52,
+  kSetLEDPulses = 53,
+  kStartPulse = 54,
+  kGetLEDConfig = 60,
+  kSetLEDConfig = 61,
+};
+
+constexpr uint32_t kBlockSize = 1024;
+constexpr uint32_t kMaxShortBlock = kCommandSize - 7;  // 1021
+constexpr size_t kMotionBytes = kFactoryMotion.size();
+
+// Offsets inside LedPulseState::wire (report byte minus 2).
+constexpr size_t kChannelStride = 10;
+constexpr size_t kPulseTimes = 40;  // Trise, Ton, Tfall, Toff, NRep, 16-bit each
+constexpr size_t kPulseTimeCount = 5;
+
+uint32_t Read24(const uint8_t* p) {
+  return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}
+uint16_t Read16(const uint8_t* p) {
+  return uint16_t(p[0] << 8 | p[1]);
+}
+void Write16(uint8_t* p, uint16_t v) {
+  p[0] = uint8_t(v >> 8);
+  p[1] = uint8_t(v & 255);
+}
+
+uint32_t ByteSum(const uint8_t* p, size_t n) {
+  return std::accumulate(p, p + n, uint32_t{0});
+}
+
+bool IsPulseId(uint8_t id) {
+  return id < 2;
+}
+
+LedPulseState DefaultPulse() {
+  LedPulseState pulse;                          // levels, ticks, Trise and Tfall 0
+  Write16(&pulse.wire[kPulseTimes + 2], 1000);  // Ton
+  Write16(&pulse.wire[kPulseTimes + 6], 1000);  // Toff
+  Write16(&pulse.wire[kPulseTimes + 8], 1);     // NRep
+  return pulse;
+}
+
+}  // namespace
+
+BoardFirmware::BoardFirmware(BoardSpec spec)
+    : spec_(std::move(spec)), ledCode_(uint16_t(spec_.ledCode)) {
+  pulses_.fill(DefaultPulse());
+  LoadFlash();
+}
+
+BoardFirmware::~BoardFirmware() {
+  PersistOrComplain();
+}
+
+void BoardFirmware::LoadFlash() {
+  flash_.assign(spec_.flashSize, 0xFF);
+  if (spec_.flashFile.empty()) {
+    std::copy_n(kFactoryMotion.begin(), std::min(kMotionBytes, flash_.size()), flash_.begin());
+    return;
+  }
+  const fs::path path(spec_.flashFile);
+  const std::string quoted = "\"" + spec_.flashFile + "\"";
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (status.type() == fs::file_type::not_found) {
+    std::copy_n(kFactoryMotion.begin(), std::min(kMotionBytes, flash_.size()), flash_.begin());
+    return;
+  }
+  if (ec || !fs::is_regular_file(status))
+    throw std::runtime_error("flash image " + quoted + " is not a readable file");
+  const uintmax_t size = fs::file_size(path, ec);
+  if (ec) throw std::runtime_error("cannot read flash image " + quoted + ": " + ec.message());
+  if (size > flash_.size())
+    throw std::runtime_error("flash image " + quoted + " holds " + std::to_string(size) +
+                             " bytes, more than the board's " + std::to_string(flash_.size()) +
+                             "-byte flash");
+  std::ifstream in(path, std::ios::binary);
+  in.read(reinterpret_cast<char*>(flash_.data()), std::streamsize(size));
+  if (!in || uintmax_t(in.gcount()) != size)
+    throw std::runtime_error("cannot read flash image " + quoted);
+}
+
+void BoardFirmware::Persist() {
+  if (spec_.flashFile.empty()) return;
+  const fs::path path(spec_.flashFile);
+  const fs::path aside(spec_.flashFile + ".tmp");
+  {
+    std::ofstream out(aside, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(flash_.data()), std::streamsize(flash_.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(aside, ignored);
+      throw std::runtime_error("cannot write flash image \"" + aside.string() + "\"");
+    }
+  }
+  std::error_code ec;
+  fs::rename(aside, path, ec);
+  if (ec)
+    throw std::runtime_error("cannot replace flash image \"" + spec_.flashFile +
+                             "\": " + ec.message());
+}
+
+// Reset, Bye and the destructor cannot hand an error to the host, so a failed
+// save is reported on stderr instead of passing silently.
+void BoardFirmware::PersistOrComplain() noexcept {
+  try {
+    Persist();
+  } catch (const std::exception& e) {
+    std::cerr << "virtual board: " << e.what() << '\n';
+  }
+}
+
+void BoardFirmware::Receive(const std::vector<uint8_t>& report) {
+  if (!present_) return;
+  ++commands_;
+  FinishEraseIfDue();
+
+  const uint8_t* bytes = report.data();
+  if (report.size() < kCommandSize) {
+    padded_.fill(0);
+    std::copy(report.begin(), report.end(), padded_.begin());
+    bytes = padded_.data();
+  }
+  const Command cmd(bytes, kCommandSize);
+  const size_t before = answers_.size();
+  Handle(cmd);
+
+  const bool answered = answers_.size() > before;
+  if (commands_ == spec_.badEcho && answered && (cmd[0] == kWrite1k || cmd[0] == kWriteLess)) {
+    auto& echo = answers_.back();
+    const uint16_t wrong = uint16_t(Read16(echo.data()) + 1);
+    Write16(echo.data(), wrong);
+  }
+  if (commands_ == spec_.drop) answers_.resize(std::min(before, answers_.size()));
+  if (commands_ == spec_.unplug) Unplug();
+}
+
+AnswerResult BoardFirmware::Answer(std::array<uint8_t, 2>& out, int timeoutMs) {
+  if (!present_) return AnswerResult::Gone;
+  FinishEraseIfDue();
+  if (answers_.empty() && erasing_) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    if (spec_.eraseNever || eraseEnd_ > deadline) {
+      std::this_thread::sleep_until(deadline);
+      return AnswerResult::Timeout;
+    }
+    std::this_thread::sleep_until(eraseEnd_);
+    FinishEraseIfDue();
+  }
+  if (answers_.empty()) return AnswerResult::Timeout;
+  out = answers_.front();
+  answers_.pop_front();
+  return AnswerResult::Ok;
+}
+
+void BoardFirmware::Handle(Command cmd) {
+  switch (cmd[0]) {
+    case kReset:
+      // A restart loses the responses the board had not sent yet.
+      answers_.clear();
+      PersistOrComplain();
+      return;
+    case kGetSN:
+      if (++snAsked_ <= spec_.noSn) return;
+      Queue16(spec_.serial >> 16);
+      Queue16(spec_.serial & 0xFFFF);
+      return;
+    case kGetID:
+      Queue16(spec_.id);
+      return;
+    case kBye:
+      PersistOrComplain();
+      return;
+    default:
+      if (spec_.led)
+        HandleLed(cmd);
+      else
+        HandleSound(cmd);
+  }
+}
+
+void BoardFirmware::HandleSound(Command cmd) {
+  const uint8_t* args = cmd.data() + 1;
+  switch (cmd[0]) {
+    case kClearFlash:
+      StartErase();
+      return;
+    case kWrite1k:
+      StoreBlock(Read24(args), kBlockSize, args + 3);
+      return;
+    case kWriteLess:
+      if (const uint32_t length = Read24(args + 3); length <= kMaxShortBlock)
+        StoreBlock(Read24(args), length, args + 6);
+      return;
+    case kCheckCRC:
+      if (const uint32_t address = Read24(args), length = Read24(args + 3);
+          InFlash(address, length))
+        Queue16(ByteSum(flash_.data() + address, length));
+      return;
+    case kGetACC:
+      Queue(kRestingAcc[0], kRestingAcc[1]);
+      Queue(kRestingAcc[2], kRestingAcc[3]);
+      return;
+    case kGetAccParam:
+      for (size_t i = 0; i < kMotionBytes; i += 2) Queue(flash_[i], flash_[i + 1]);
+      return;
+    case kSetAccParam:
+      std::copy_n(args, kMotionBytes, flash_.begin());
+      Queue(kAck, kAck);
+      return;
+    default:
+      return;  // not a sound board command: no answer
+  }
+}
+
+void BoardFirmware::HandleLed(Command cmd) {
+  const uint8_t* args = cmd.data() + 1;
+  switch (cmd[0]) {
+    case kGetLEDParam:
+      for (uint16_t v : ledParam_) Queue16(v);
+      return;
+    case kSetLEDParam:
+      for (size_t i = 0; i < ledParam_.size(); ++i) ledParam_[i] = Read16(args + 2 * i);
+      Queue(kAck, kAck);
+      return;
+    case kGetLEDPulses: {
+      if (!IsPulseId(args[0])) return;
+      const auto& wire = pulses_[args[0]].wire;
+      for (size_t c = 0; c < 4; ++c)
+        Queue(wire[c * kChannelStride + 1], wire[c * kChannelStride]);  // high, low
+      for (size_t t = 0; t < kPulseTimeCount; ++t) Queue16(Read16(&wire[kPulseTimes + 2 * t]));
+      return;
+    }
+    case kSetLEDPulses:
+      if (!IsPulseId(args[0])) return;
+      std::copy_n(args + 1, pulses_[args[0]].wire.size(), pulses_[args[0]].wire.begin());
+      Queue(kAck, kAck);
+      return;
+    case kStartPulse:
+      if (IsPulseId(args[0])) Queue(kAck, kAck);
+      return;
+    case kGetLEDConfig:
+      Queue16(ledCode_);
+      Queue16(voltageTenths_);
+      Queue16(overDrive_);
+      return;
+    case kSetLEDConfig:
+      ledCode_ = Read16(args);
+      voltageTenths_ = Read16(args + 2);
+      overDrive_ = Read16(args + 4);
+      Queue(kAck, kAck);
+      return;
+    default:
+      return;  // not an LED driver command: no answer
+  }
+}
+
+// Stores a block and echoes its 16-bit byte sum; a block that does not fit
+// the flash is not stored and gets no answer.
+void BoardFirmware::StoreBlock(uint32_t address, uint32_t length, const uint8_t* data) {
+  if (!InFlash(address, length)) return;
+  std::memcpy(flash_.data() + address, data, length);
+  Queue16(ByteSum(data, length));
+}
+
+bool BoardFirmware::InFlash(uint32_t address, uint32_t length) const {
+  return uint64_t(address) + length <= flash_.size();
+}
+
+void BoardFirmware::StartErase() {
+  if (spec_.refuseErase) {
+    Queue(kEraseRefused, kEraseRefused);
+    return;
+  }
+  erasing_ = true;
+  eraseEnd_ = Clock::now() + std::chrono::milliseconds(spec_.eraseMs);
+}
+
+void BoardFirmware::Queue(uint8_t r0, uint8_t r1) {
+  answers_.push_back({r0, r1});
+}
+
+// An erase that ended while nobody was reading wipes the flash (the motion
+// bytes included) and leaves the ACK for the next completion poll.
+void BoardFirmware::FinishEraseIfDue() {
+  if (!erasing_ || spec_.eraseNever || Clock::now() < eraseEnd_) return;
+  erasing_ = false;
+  std::fill(flash_.begin(), flash_.end(), 0xFF);
+  Queue(kAck, kAck);
+}
+
+}  // namespace virtualboard

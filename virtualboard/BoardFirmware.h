@@ -1,0 +1,101 @@
+#pragma once
+// The board's firmware: takes command reports and queues the response
+// reports the board sends back, over a flash image that can persist in a
+// file. Used in-process through VirtualBoardBus and over the kernel's uhid.
+//
+// Not thread-safe: one thread drives Receive and Answer.
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <vector>
+
+#include "virtualboard/BoardSpec.h"
+
+namespace virtualboard {
+
+enum class AnswerResult { Ok, Timeout, Gone };
+
+// Fixed facts of the model that tests and tools rely on.
+inline constexpr std::array<uint8_t, 6> kFactoryMotion = {180, 2, 10, 50, 125, 13};
+inline constexpr size_t kCommandSize = 1028;
+inline constexpr uint8_t kAck = 10;
+// What a board that refuses to erase answers to the completion poll.
+inline constexpr uint8_t kEraseRefused = 0xEE;
+// GetACC of a board lying flat and still: X 0, Y 0, Z 31 (full scale), tilt 0.
+inline constexpr std::array<uint8_t, 4> kRestingAcc = {0, 0, 31, 0};
+// GetLEDParam of a new LED driver: period 1000, then on 0 / off 500 for each
+// of the four LEDs (all four blink together at half duty).
+inline constexpr std::array<uint16_t, 9> kDefaultLedParam = {1000, 0, 500, 0, 500, 0, 500, 0, 500};
+
+struct LedPulseState {
+  std::array<uint8_t, 50> wire{};  // bytes 2..51 of SetLEDPulses as received
+};
+
+class BoardFirmware {
+ public:
+  // Loads the flash image from spec.flashFile when that file exists; throws
+  // std::runtime_error when it exists but cannot be read or is too large.
+  explicit BoardFirmware(BoardSpec spec);
+  ~BoardFirmware();  // writes the flash image back
+  BoardFirmware(const BoardFirmware&) = delete;
+  BoardFirmware& operator=(const BoardFirmware&) = delete;
+
+  // One command report (byte 0 = command code), as the host wrote it. Shorter
+  // reports read as if padded with zeros, bytes past 1027 are ignored.
+  // Ignored while unplugged.
+  void Receive(const std::vector<uint8_t>& report);
+  // The next response. Returns at once when something is queued or nothing
+  // is pending; only a running erase makes it wait, at most timeoutMs.
+  // Gone while unplugged.
+  AnswerResult Answer(std::array<uint8_t, 2>& out, int timeoutMs);
+
+  bool Present() const { return present_; }
+  void Plug() { present_ = true; }
+  // The board disappears; responses it had queued are lost.
+  void Unplug() {
+    present_ = false;
+    answers_.clear();
+  }
+
+  const BoardSpec& Spec() const { return spec_; }
+  const std::vector<uint8_t>& Flash() const { return flash_; }
+  std::vector<uint8_t>& Flash() { return flash_; }
+  int CommandsReceived() const { return commands_; }
+  // Writes the flash image to spec.flashFile (write aside, then rename).
+  // Does nothing without a file; throws std::runtime_error when it fails.
+  void Persist();
+
+ private:
+  using Command = std::span<const uint8_t, kCommandSize>;
+
+  void LoadFlash();
+  void PersistOrComplain() noexcept;
+  void Handle(Command cmd);
+  void HandleSound(Command cmd);
+  void HandleLed(Command cmd);
+  void StoreBlock(uint32_t address, uint32_t length, const uint8_t* data);
+  void StartErase();
+  bool InFlash(uint32_t address, uint32_t length) const;
+  void Queue(uint8_t r0, uint8_t r1);
+  void Queue16(uint32_t v) { Queue(uint8_t((v >> 8) & 255), uint8_t(v & 255)); }
+  void FinishEraseIfDue();
+
+  BoardSpec spec_;
+  std::vector<uint8_t> flash_;
+  std::deque<std::array<uint8_t, 2>> answers_;
+  std::array<uint8_t, kCommandSize> padded_{};  // a short report, zero-padded
+  bool present_ = true;
+  int commands_ = 0;
+  int snAsked_ = 0;
+  bool erasing_ = false;
+  std::chrono::steady_clock::time_point eraseEnd_{};
+  // LED driver state.
+  std::array<uint16_t, 9> ledParam_ = kDefaultLedParam;
+  std::array<LedPulseState, 2> pulses_{};
+  uint16_t ledCode_ = 1, voltageTenths_ = 60, overDrive_ = 100;
+};
+
+}  // namespace virtualboard
