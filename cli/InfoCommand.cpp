@@ -1,5 +1,6 @@
 #include "cli/InfoCommand.h"
 
+#include <iostream>
 #include <ostream>
 
 #include "devlink/BoardKind.h"
@@ -24,5 +25,22 @@ int RunInfo(BoardSession& session, std::ostream& out, std::ostream& err) {
   link->Bye();
   return 0;
 }
+
+namespace {
+
+int Info(const FrontEndOptions& options, const std::vector<std::string>& args) {
+  if (!args.empty()) throw UsageError("info takes no arguments");
+  BoardSession session(options);
+  if (!session.SearchBoard()) {
+    std::cerr << kNoConnection << '\n';
+    return 1;
+  }
+  return RunInfo(session, std::cout, std::cerr);
+}
+
+}  // namespace
+
+const CliCommand kInfoCommand = {
+    "info", "info", "show the board's serial number, firmware version, capacity and type", Info};
 
 }  // namespace frontend

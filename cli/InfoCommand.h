@@ -3,6 +3,7 @@
 #include <iosfwd>
 
 #include "cli/BoardSession.h"
+#include "cli/CliCommand.h"
 
 namespace frontend {
 
@@ -10,5 +11,7 @@ namespace frontend {
 // firmware version, the capacity in samples and its type. Returns the exit
 // status.
 int RunInfo(BoardSession& session, std::ostream& out, std::ostream& err);
+
+extern const CliCommand kInfoCommand;
 
 }  // namespace frontend

@@ -5,23 +5,27 @@
 #include <string>
 #include <vector>
 
-#include "cli/BoardSession.h"
+#include "cli/CliCommand.h"
 #include "cli/InfoCommand.h"
 #include "virtualboard/BoardSpec.h"
 
 namespace {
 
-const char* kUsage =
-    "usage: morvane-cli [--virtual-board SPEC] [--hid-log FILE] COMMAND\n"
-    "\n"
-    "commands:\n"
-    "  info    show the board's serial number, firmware version, capacity and type\n"
-    "\n"
-    "options:\n"
-    "  --virtual-board SPEC  use a virtual board instead of USB, e.g. sound or usb2,fw=292\n"
-    "  --hid-log FILE        log every report written to or read from the board in FILE\n";
+const frontend::CliCommand* const kCommands[] = {&frontend::kInfoCommand};
 
-constexpr const char* kNoConnection = "A connection with DudedAvori could not be established.";
+void PrintUsage(std::ostream& out) {
+  out << "usage: morvane-cli [--virtual-board SPEC] [--hid-log FILE] COMMAND [ARGS]\n\ncommands:\n";
+  for (const auto* c : kCommands) out << "  " << c->usage << "\n      " << c->summary << '\n';
+  out << "\noptions:\n"
+         "  --virtual-board SPEC  use a virtual board instead of USB, e.g. sound or usb2,fw=292\n"
+         "  --hid-log FILE        log every report written to or read from the board in FILE\n";
+}
+
+int UsageError(const std::string& message) {
+  std::cerr << "morvane-cli: " << message << "\n\n";
+  PrintUsage(std::cerr);
+  return 2;
+}
 
 }  // namespace
 
@@ -30,32 +34,28 @@ int main(int argc, char** argv) {
   try {
     options = frontend::ParseFrontEndOptions(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const frontend::UsageError& e) {
-    std::cerr << "morvane-cli: " << e.what() << "\n\n" << kUsage;
-    return 2;
+    return UsageError(e.what());
   }
-  if (options.rest.size() == 1 && (options.rest[0] == "--help" || options.rest[0] == "-h")) {
-    std::cout << kUsage;
+  if (options.rest.empty()) return UsageError("no command given");
+  const std::string name = options.rest.front();
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintUsage(std::cout);
     return 0;
   }
-  if (options.rest.size() != 1 || options.rest[0] != "info") {
-    std::cerr << (options.rest.empty() ? std::string("morvane-cli: no command given")
-                                       : "morvane-cli: unknown command \"" + options.rest[0] + "\"")
-              << "\n\n"
-              << kUsage;
-    return 2;
-  }
-  try {
-    frontend::BoardSession session(options);
-    if (!session.SearchBoard()) {
-      std::cerr << kNoConnection << '\n';
+  const std::vector<std::string> args(options.rest.begin() + 1, options.rest.end());
+  for (const auto* c : kCommands) {
+    if (name != c->name) continue;
+    try {
+      return c->run(options, args);
+    } catch (const frontend::UsageError& e) {
+      return UsageError(e.what());
+    } catch (const virtualboard::BoardSpecError& e) {
+      std::cerr << "morvane-cli: " << e.what() << '\n';
+      return 2;
+    } catch (const std::exception& e) {
+      std::cerr << "morvane-cli: " << e.what() << '\n';
       return 1;
     }
-    return frontend::RunInfo(session, std::cout, std::cerr);
-  } catch (const virtualboard::BoardSpecError& e) {
-    std::cerr << "morvane-cli: " << e.what() << '\n';
-    return 2;
-  } catch (const std::exception& e) {
-    std::cerr << "morvane-cli: " << e.what() << '\n';
-    return 1;
   }
+  return UsageError("unknown command \"" + name + "\"");
 }

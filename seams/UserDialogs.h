@@ -1,0 +1,37 @@
+#pragma once
+// Every message box, question and common dialog goes through this
+// interface: the window shows real dialogs, the command line prints, and
+// tests answer from a script and record what was asked.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace seams {
+
+enum class DialogIcon { None, Information, Exclamation, Critical, Question };
+enum class DialogButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class DialogResult { Ok, Cancel, Yes, No };
+
+// A file filter in the system's own form: pairs of a description and its
+// patterns separated by "|", e.g. "Text (*.txt)|*.txt|All files (*.*)|*.*".
+struct FileDialogRequest {
+  std::string filter;
+  std::string initialFolder;
+  std::string fileName;  // proposed name, may be empty
+  std::string title;     // may be empty
+};
+
+class UserDialogs {
+ public:
+  virtual ~UserDialogs() = default;
+  virtual DialogResult Message(const std::string& text, DialogIcon icon = DialogIcon::None,
+                               DialogButtons buttons = DialogButtons::Ok) = 0;
+  // The chosen path, or nothing when the user cancelled.
+  virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+  // Colour values are red + 256 x green + 65536 x blue.
+  virtual std::optional<int32_t> PickColor(int32_t initial) = 0;
+};
+
+}  // namespace seams

@@ -1,0 +1,83 @@
+#pragma once
+// Test sides of the window seams: hooks that record every text they are
+// given, and dialogs that answer from a script and record what was asked.
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "seams/UserDialogs.h"
+#include "seams/WindowHooks.h"
+
+namespace testing_support {
+
+class RecordingHooks : public seams::WindowHooks {
+ public:
+  void SetInfoLabel(const std::string& text) override { info.push_back(text); }
+  void SetPercentLabel(const std::string& text) override { percent.push_back(text); }
+  void SetPercentComplete(double p) override { percentComplete = p; }
+  bool CancelDownload() const override { return cancel; }
+  void DoEvents() override {
+    ++events;
+    if (onEvents) onEvents();
+  }
+
+  std::vector<std::string> info, percent;
+  double percentComplete = 0;
+  bool cancel = false;
+  int events = 0;
+  std::function<void()> onEvents;  // e.g. a click on cancel during the work
+};
+
+struct AskedMessage {
+  std::string text;
+  seams::DialogIcon icon;
+  seams::DialogButtons buttons;
+};
+
+class ScriptedDialogs : public seams::UserDialogs {
+ public:
+  seams::DialogResult Message(const std::string& text, seams::DialogIcon icon,
+                              seams::DialogButtons buttons) override {
+    messages.push_back({text, icon, buttons});
+    if (answers.empty())
+      return buttons == seams::DialogButtons::Ok ? seams::DialogResult::Ok
+                                                 : seams::DialogResult::Cancel;
+    auto a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::optional<std::string> OpenFile(const seams::FileDialogRequest& r) override {
+    fileRequests.push_back(r);
+    return Next(openPaths);
+  }
+  std::optional<std::string> SaveFile(const seams::FileDialogRequest& r) override {
+    fileRequests.push_back(r);
+    return Next(savePaths);
+  }
+  std::optional<int32_t> PickColor(int32_t initial) override {
+    colorRequests.push_back(initial);
+    if (colors.empty()) return std::nullopt;
+    auto c = colors.front();
+    colors.pop_front();
+    return c;
+  }
+
+  std::vector<AskedMessage> messages;
+  std::deque<seams::DialogResult> answers;  // for Message; none left: Ok / Cancel
+  std::deque<std::optional<std::string>> openPaths, savePaths;  // none left: cancelled
+  std::deque<std::optional<int32_t>> colors;
+  std::vector<seams::FileDialogRequest> fileRequests;
+  std::vector<int32_t> colorRequests;
+
+ private:
+  static std::optional<std::string> Next(std::deque<std::optional<std::string>>& q) {
+    if (q.empty()) return std::nullopt;
+    auto p = q.front();
+    q.pop_front();
+    return p;
+  }
+};
+
+}  // namespace testing_support
