@@ -5,22 +5,30 @@
 
 namespace frontend {
 
-BoardSession::BoardSession(const FrontEndOptions& options) {
+BoardAgent MakeBoardAgent(const FrontEndOptions& options) {
+  BoardAgent made;
   if (options.virtualBoard) {
     auto board =
         virtualboard::MakeVirtualBoard(virtualboard::ParseBoardSpec(*options.virtualBoard));
-    firmware_ = std::move(board.firmware);
-    agent_ = std::move(board.agent);
+    made.firmware = std::move(board.firmware);
+    made.agent = std::move(board.agent);
   } else {
-    agent_ = devlink::MakeHidapiAgent();
+    made.agent = devlink::MakeHidapiAgent();
   }
+  made.agent->LogFile = AppFolder() + "/HidLog.txt";
+  if (options.hidLog) {
+    made.agent->Logging = true;
+    made.agent->LogFile = *options.hidLog;
+  }
+  return made;
+}
+
+BoardSession::BoardSession(const FrontEndOptions& options) {
+  auto made = MakeBoardAgent(options);
+  firmware_ = std::move(made.firmware);
+  agent_ = std::move(made.agent);
   agent_->ShowOperations = false;
   agent_->Verbose = false;
-  agent_->LogFile = AppFolder() + "/HidLog.txt";
-  if (options.hidLog) {
-    agent_->Logging = true;
-    agent_->LogFile = *options.hidLog;
-  }
   agent_->InterfaceOpened = [this](int, int, int, const std::string&) {
     links_.InterfaceOpened(*agent_);
   };
@@ -30,9 +38,7 @@ BoardSession::BoardSession(const FrontEndOptions& options) {
   agent_->Start();
 }
 
-BoardSession::~BoardSession() {
-  agent_->Stop();
-}
+BoardSession::~BoardSession() { agent_->Stop(); }
 
 bool BoardSession::SearchBoard() {
   agent_->VID_To_Match = devlink::kBoardVID;

@@ -11,10 +11,20 @@
 
 namespace frontend {
 
+// The HID agent the options ask for: the virtual board (with its firmware)
+// or hidapi; logging set up from --hid-log, else into the application
+// folder's "HidLog.txt" with logging off. Throws
+// virtualboard::BoardSpecError for a bad SPEC and std::runtime_error when
+// the virtual board's flash image cannot be read.
+struct BoardAgent {
+  std::shared_ptr<virtualboard::BoardFirmware> firmware;  // null for USB
+  std::unique_ptr<devlink::ReportAgent> agent;
+};
+BoardAgent MakeBoardAgent(const FrontEndOptions& options);
+
+// An agent with its device links, for the command line.
 class BoardSession {
  public:
-  // Throws virtualboard::BoardSpecError for a bad --virtual-board SPEC and
-  // std::runtime_error when its flash image cannot be read.
   explicit BoardSession(const FrontEndOptions& options);
   ~BoardSession();
 

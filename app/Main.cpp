@@ -1,0 +1,296 @@
+#include "app/Main.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSlider>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "app/DriveRoots.h"
+#include "app/HelpViewer.h"
+#include "app/Hints.h"
+#include "app/QtDialogs.h"
+
+namespace app {
+
+namespace {
+
+template <typename W, typename... Args>
+W* Named(const char* name, Args&&... args) {
+  auto* w = new W(std::forward<Args>(args)...);
+  w->setObjectName(name);
+  return w;
+}
+
+const char* ButtonName(devlink::ImageButton b) {
+  switch (b) {
+    case devlink::ImageButton::LoadBtn: return "LoadBtn";
+    case devlink::ImageButton::SaveBtn: return "SaveBtn";
+    case devlink::ImageButton::ConfigBtn: return "ConfigBtn";
+    case devlink::ImageButton::SendBtn: return "SendBtn";
+    case devlink::ImageButton::UpdateBtn: return "UpdateBtn";
+  }
+  return "";
+}
+
+constexpr const char* kHelpHint = "Press F1 for help";
+
+}  // namespace
+
+Main::Main(MainOptions options)
+    : options_(std::move(options)), bitmaps_(options_.appFolder) {
+  setObjectName("Main");
+  setWindowTitle(kWindowTitle);
+  if (options_.dialogs) {
+    dialogs_ = options_.dialogs;
+  } else {
+    ownDialogs_ = std::make_unique<QtDialogs>(this);
+    dialogs_ = ownDialogs_.get();
+  }
+  lifecycle_ = std::make_unique<devlink::ConnectionLifecycle>(*options_.board.agent, *this, *dialogs_);
+
+  auto* central = new QWidget;
+  central->setObjectName("MainBackground");
+  auto* layout = new QVBoxLayout(central);
+  layout->addWidget(BuildTopRow());
+  layout->addWidget(BuildMiddle(), 1);
+  memoryStatus_ = Named<QProgressBar>("MemoryStatus");
+  memoryStatus_->setTextVisible(false);
+  layout->addWidget(memoryStatus_);
+  setCentralWidget(central);
+
+  goOnlineTimer_ = Named<QTimer>("GoOnlineTimer", this);
+  connect(goOnlineTimer_, &QTimer::timeout, this, [this] { lifecycle_->GoOnlineTimerTick(); });
+  hideFrameTimer_ = Named<QTimer>("HideFrameTimer", this);
+  hideFrameTimer_->setSingleShot(true);
+  // Device arrival and removal come from the agent's look at the bus.
+  connect(&agentPoll_, &QTimer::timeout, this, [this] { options_.board.agent->ProcessEvents(); });
+
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(f1, &QShortcut::activated, this, [this] {
+    if (options_.openHelp)
+      options_.openHelp(helpFile_);
+    else
+      OpenHelp(helpFile_);
+  });
+  SetUpHints();
+}
+
+Main::~Main() { Shutdown(); }
+
+QToolButton* Main::AddImageButton(const char* name, const QString& bitmap) {
+  auto* b = Named<QToolButton>(name);
+  b->setAutoRaise(true);
+  b->setFocusPolicy(Qt::NoFocus);
+  SetUpImageButton(b, bitmaps_, bitmap);
+  return b;
+}
+
+QWidget* Main::BuildTopRow() {
+  auto* row = new QWidget;
+  auto* h = new QHBoxLayout(row);
+  h->setContentsMargins(0, 0, 0, 0);
+  logo_ = Named<QLabel>("Image2");
+  h->addWidget(logo_, 0, Qt::AlignTop);
+  snLabel_ = Named<QLabel>("SNLabel", "Serial number:");
+  QFont bookman("Bookman Old Style");
+  bookman.setStyleHint(QFont::Serif);
+  bookman.setPointSize(12);
+  snLabel_->setFont(bookman);
+  h->addWidget(snLabel_, 1, Qt::AlignTop | Qt::AlignLeft);
+
+  auto* right = new QVBoxLayout;
+  auto* buttons = new QHBoxLayout;
+  onlinePicture_ = Named<QLabel>("OnlinePicture");
+  buttons->addWidget(onlinePicture_, 0, Qt::AlignVCenter);
+  buttons->addSpacing(8);
+  buttons->addWidget(AddImageButton("LoadBtn", "open.bmp"));
+  buttons->addWidget(AddImageButton("SaveBtn", "save.bmp"));
+  buttons->addWidget(AddImageButton("ConfigBtn", "setup.bmp"));
+  buttons->addWidget(AddImageButton("SendBtn", "download.bmp"));
+  buttons->addWidget(AddImageButton("UpdateBtn", "update.bmp"));
+  right->addLayout(buttons);
+  helpLabel_ = Named<QLabel>("HelpLabel", "Press F1 for Help");
+  helpLabel_->setAlignment(Qt::AlignRight);
+  right->addWidget(helpLabel_);
+  h->addLayout(right);
+  return row;
+}
+
+QGroupBox* Main::BuildPanel(const char* name, const char* caption) {
+  auto* box = Named<QGroupBox>(name, caption);
+  box->setAutoFillBackground(true);
+  box->hide();
+  return box;
+}
+
+QGroupBox* Main::BuildCategoryFrame() {
+  auto* frame = Named<QGroupBox>("Frame1", "Kestrane USB Sound Files");
+  auto* grid = new QGridLayout(frame);
+  struct Single {
+    const char *option, *caption, *label;
+  };
+  const Single singles[] = {{"BootOption", "Boot", "BootFileList"},
+                            {"PwrOnOption", "Power ON", "PwrOnFileList"},
+                            {"PwrOffOption", "Power OFF", "PwrOffFileList"},
+                            {"IdleOption", "Idle", "IdleFileList"}};
+  int row = 0;
+  for (const auto& s : singles) {
+    grid->addWidget(Named<QRadioButton>(s.option, s.caption), row, 0);
+    auto* label = Named<QLabel>(s.label);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    grid->addWidget(label, row++, 1, 1, 2);
+  }
+  const Single lists[] = {{"MtOption", "Motion", "MtFileList"},
+                          {"ImpOption", "Impact", "ImpFileList"},
+                          {"LkOption", "Lock-up", "LkfileList"}};
+  int column = 0;
+  for (const auto& l : lists) {
+    grid->addWidget(Named<QRadioButton>(l.option, l.caption), row, column);
+    grid->addWidget(Named<QListWidget>(l.label), row + 1, column++);
+  }
+  grid->setRowStretch(row + 1, 1);
+  auto* volume = Named<QSlider>("VolSlider", Qt::Vertical);
+  volume->setRange(0, 100);
+  volume->hide();
+  grid->addWidget(volume, 0, 3, row + 2, 1);
+  return frame;
+}
+
+QGroupBox* Main::BuildFileBrowser() {
+  auto* frame = Named<QGroupBox>("DiscFilesFrame", "File Explorer");
+  auto* v = new QVBoxLayout(frame);
+  v->addWidget(Named<QComboBox>("DriveList"));
+  auto* split = new QHBoxLayout;
+  split->addWidget(Named<QTreeView>("DirList"), 1);
+  split->addWidget(Named<QListWidget>("FileList"), 1);
+  v->addLayout(split, 1);
+  v->addWidget(Named<QLabel>("Label3", "Double-click to add/remove files CTRL+Click to play LSU File"));
+  return frame;
+}
+
+// The file browser and the category panel side by side; the LED panel, the
+// motion panel and the download panel are shown over them when in use.
+QWidget* Main::BuildMiddle() {
+  auto* middle = new QWidget;
+  auto* grid = new QGridLayout(middle);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->addWidget(BuildFileBrowser(), 0, 0);
+  grid->addWidget(BuildCategoryFrame(), 0, 1);
+
+  ledFrame_ = BuildPanel("frmLED", "LED DRIVER SETUP");
+  auto* led = new QGridLayout(ledFrame_);
+  led->addWidget(Named<QGroupBox>("FrameIdle", "Idle Pulse"), 0, 0);
+  led->addWidget(Named<QGroupBox>("FrameFoc", "Flash on Clash"), 0, 1);
+  led->addWidget(Named<QGroupBox>("PickColor_frame", "LED setting"), 1, 0, 1, 2);
+  grid->addWidget(ledFrame_, 0, 0, 1, 2);
+
+  auto* config = BuildPanel("ConfigFrame", "Acceleration Sensor Configuration");
+  grid->addWidget(config, 0, 0, 1, 2, Qt::AlignCenter);
+
+  auto* download = BuildPanel("DownloadFrame", "Downloading");
+  auto* d = new QVBoxLayout(download);
+  d->addWidget(Named<QLabel>("InfoLabel"));
+  d->addWidget(Named<QLabel>("PercentLabel"));
+  auto* wait = Named<QLabel>("PleaseWaitLabel", "Please wait ...");
+  wait->hide();
+  d->addWidget(wait);
+  d->addWidget(Named<QPushButton>("FrameButton", "Cancel"));
+  grid->addWidget(download, 0, 0, 1, 2, Qt::AlignCenter);
+  return middle;
+}
+
+void Main::SetUpHints() {
+  hints_ = new Hints(helpLabel_);
+  const std::pair<const char*, const char*> table[] = {
+      {"LoadBtn", "LOAD Configuration File"},
+      {"SaveBtn", "SAVE Configuration File"},
+      {"ConfigBtn", "CONFIGURE Hardware"},
+      {"SendBtn", "DOWNLOAD Sound Files to Kestrane"},
+      {"UpdateBtn", "UPDATE Sound Files (Requires Internet)"},
+      {"MainBackground", kHelpHint},
+      {"Frame1", kHelpHint},
+      {"frmLED", kHelpHint},
+      {"FrameFoc", kHelpHint},
+      {"PickColor_frame", kHelpHint},
+      {"OnlinePicture", kHelpHint},
+      {"HelpLabel", kHelpHint},
+  };
+  for (const auto& [name, hint] : table)
+    if (auto* w = findChild<QWidget*>(name)) hints_->Add(w, hint);
+}
+
+void Main::FillDriveList() {
+  auto* drives = findChild<QComboBox*>("DriveList");
+  drives->clear();
+  for (const DriveRoot& r : DriveRoots()) drives->addItem(r.label, r.path);
+}
+
+bool Main::Startup() {
+  lifecycle_->startupInProgress = true;
+  helpFile_ = options_.appFolder + "/morvane.chm";
+  logo_->setPixmap(bitmaps_.Load("taldrix_small.bmp"));
+  FillDriveList();
+  SetMemorySize(devlink::kDefaultCapacity);
+  const bool goOn = lifecycle_->ConnectAtStartup();
+  if (!goOn) {
+    Shutdown();
+    return false;
+  }
+  lifecycle_->startupInProgress = false;
+  if (auto* boot = findChild<QRadioButton*>("BootOption")) boot->setChecked(true);
+  agentPoll_.start(kAgentPollMs);
+  return true;
+}
+
+void Main::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  agentPoll_.stop();
+  goOnlineTimer_->stop();
+  lifecycle_->Exit();
+}
+
+void Main::closeEvent(QCloseEvent* event) {
+  Shutdown();
+  event->accept();
+}
+
+void Main::SetOnlinePicture(bool online) {
+  onlinePicture_->setPixmap(bitmaps_.Load(online ? "LS_on.bmp" : "LS_off.bmp"));
+  onlinePicture_->setProperty("picture", online ? "on" : "off");
+}
+
+void Main::SetSNLabel(const std::string& text) { snLabel_->setText(QString::fromStdString(text)); }
+
+void Main::EnableButton(devlink::ImageButton button, bool enabled) {
+  if (auto* b = findChild<QToolButton*>(ButtonName(button))) EnableImageButton(b, enabled);
+}
+
+void Main::ShowLedPanel(bool visible) {
+  ledFrame_->setVisible(visible);
+  if (visible) ledFrame_->raise();
+}
+
+void Main::StartGoOnlineTimer(int intervalMs) {
+  if (shutDown_) return;
+  goOnlineTimer_->start(intervalMs);
+}
+
+void Main::StopGoOnlineTimer() { goOnlineTimer_->stop(); }
+
+void Main::SetMemorySize(int samples) {
+  memoryStatus_->setRange(0, samples);
+  memoryStatus_->setValue(0);
+}
+
+}  // namespace app

@@ -1,0 +1,92 @@
+#pragma once
+// The main window: the program's shell. It owns the connection to the board
+// and the panels, carries the image buttons, shows the hint line, opens the
+// help on F1, and runs the start-up and shutdown sequences.
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+#include "app/ImageButtons.h"
+#include "cli/BoardSession.h"
+#include "devlink/ConnectionLifecycle.h"
+#include "seams/UserDialogs.h"
+
+class QProgressBar;
+class QGroupBox;
+
+namespace app {
+
+class Hints;
+
+struct MainOptions {
+  QString appFolder;
+  frontend::BoardAgent board;
+  // Null: real dialogs. Tests pass scripted ones.
+  seams::UserDialogs* dialogs = nullptr;
+  // Null: the desktop's help viewer. Called with the help file's path.
+  std::function<void(const QString&)> openHelp;
+};
+
+inline constexpr const char* kWindowTitle = "Taldrix Kestrane Launcher v2.2.2 ";
+inline constexpr int kAgentPollMs = 250;
+
+class Main : public QMainWindow, public devlink::ConnectionView {
+ public:
+  explicit Main(MainOptions options);
+  ~Main() override;
+
+  // The start-up sequence, run before the window is first shown. False when
+  // the user chose to end the program; the shutdown sequence has then run.
+  bool Startup();
+  // The shutdown sequence; runs once, however the window goes.
+  void Shutdown();
+
+  devlink::ConnectionLifecycle& Lifecycle() { return *lifecycle_; }
+  QString HelpFile() const { return helpFile_; }
+
+  // ConnectionView.
+  void SetOnlinePicture(bool online) override;
+  void SetSNLabel(const std::string& text) override;
+  void EnableButton(devlink::ImageButton button, bool enabled) override;
+  void ShowLedPanel(bool visible) override;
+  void StartGoOnlineTimer(int intervalMs) override;
+  void StopGoOnlineTimer() override;
+  void SetMemorySize(int samples) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* BuildTopRow();
+  QWidget* BuildMiddle();
+  QGroupBox* BuildCategoryFrame();
+  QGroupBox* BuildFileBrowser();
+  QGroupBox* BuildPanel(const char* name, const char* caption);
+  QToolButton* AddImageButton(const char* name, const QString& bitmap);
+  void FillDriveList();
+  void SetUpHints();
+
+  MainOptions options_;
+  std::unique_ptr<seams::UserDialogs> ownDialogs_;
+  seams::UserDialogs* dialogs_;
+  Bitmaps bitmaps_;
+  std::unique_ptr<devlink::ConnectionLifecycle> lifecycle_;
+  QString helpFile_;
+  QLabel* helpLabel_ = nullptr;
+  QLabel* snLabel_ = nullptr;
+  QLabel* onlinePicture_ = nullptr;
+  QLabel* logo_ = nullptr;
+  QGroupBox* ledFrame_ = nullptr;
+  QProgressBar* memoryStatus_ = nullptr;
+  QTimer* goOnlineTimer_ = nullptr;
+  QTimer* hideFrameTimer_ = nullptr;
+  QTimer agentPoll_;
+  Hints* hints_ = nullptr;
+  bool shutDown_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,87 @@
+#include "app/QtDialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace app {
+
+QString ToQtFilter(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns;
+    for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+      const QString t = p.trimmed();
+      if (t == "*.*") {
+        patterns << "*";
+        continue;
+      }
+      patterns << t.toLower();
+      if (t.toUpper() != t.toLower()) patterns << t.toUpper();
+    }
+    out << parts[i] + " (" + patterns.join(' ') + ")";
+  }
+  return out.join(";;");
+}
+
+seams::DialogResult QtDialogs::Message(const std::string& text, seams::DialogIcon icon,
+                                       seams::DialogButtons buttons) {
+  using B = QMessageBox::StandardButton;
+  QMessageBox box(parent_);
+  box.setWindowTitle(QApplication::applicationName());
+  box.setText(QString::fromStdString(text));
+  switch (icon) {
+    case seams::DialogIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case seams::DialogIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case seams::DialogIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case seams::DialogIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case seams::DialogIcon::None: break;
+  }
+  switch (buttons) {
+    case seams::DialogButtons::Ok: box.setStandardButtons(B::Ok); break;
+    case seams::DialogButtons::OkCancel: box.setStandardButtons(B::Ok | B::Cancel); break;
+    case seams::DialogButtons::YesNo: box.setStandardButtons(B::Yes | B::No); break;
+    case seams::DialogButtons::YesNoCancel:
+      box.setStandardButtons(B::Yes | B::No | B::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case B::Ok: return seams::DialogResult::Ok;
+    case B::Yes: return seams::DialogResult::Yes;
+    case B::No: return seams::DialogResult::No;
+    default: return seams::DialogResult::Cancel;
+  }
+}
+
+namespace {
+QString StartPath(const seams::FileDialogRequest& r) {
+  QString path = QString::fromStdString(r.initialFolder);
+  if (!r.fileName.empty()) path += "/" + QString::fromStdString(r.fileName);
+  return path;
+}
+std::optional<std::string> Chosen(const QString& path) {
+  if (path.isEmpty()) return std::nullopt;
+  return path.toStdString();
+}
+}  // namespace
+
+std::optional<std::string> QtDialogs::OpenFile(const seams::FileDialogRequest& r) {
+  return Chosen(QFileDialog::getOpenFileName(parent_, QString::fromStdString(r.title),
+                                             StartPath(r), ToQtFilter(r.filter)));
+}
+
+std::optional<std::string> QtDialogs::SaveFile(const seams::FileDialogRequest& r) {
+  return Chosen(QFileDialog::getSaveFileName(parent_, QString::fromStdString(r.title),
+                                             StartPath(r), ToQtFilter(r.filter)));
+}
+
+std::optional<int32_t> QtDialogs::PickColor(int32_t initial) {
+  const QColor start(initial & 255, (initial >> 8) & 255, (initial >> 16) & 255);
+  const QColor c = QColorDialog::getColor(start, parent_);
+  if (!c.isValid()) return std::nullopt;
+  return c.red() + 256 * c.green() + 65536 * c.blue();
+}
+
+}  // namespace app

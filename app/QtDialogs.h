@@ -1,0 +1,28 @@
+#pragma once
+// The user dialogs as real Qt dialogs.
+
+#include <QString>
+#include <QWidget>
+
+#include "seams/UserDialogs.h"
+
+namespace app {
+
+// "Text (*.txt)|*.txt|All files (*.*)|*.*" -> "Text (*.txt) (*.txt *.TXT);;All files (*.*) (*)".
+// Patterns match in either letter case, as users of the board's files expect.
+QString ToQtFilter(const std::string& filter);
+
+class QtDialogs : public seams::UserDialogs {
+ public:
+  explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+  seams::DialogResult Message(const std::string& text, seams::DialogIcon icon,
+                              seams::DialogButtons buttons) override;
+  std::optional<std::string> OpenFile(const seams::FileDialogRequest& request) override;
+  std::optional<std::string> SaveFile(const seams::FileDialogRequest& request) override;
+  std::optional<int32_t> PickColor(int32_t initial) override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace app

@@ -1,0 +1,39 @@
+// morvane: the board's configuration and download tool.
+
+#include <QApplication>
+#include <iostream>
+
+#include "app/Main.h"
+#include "cli/FrontEndOptions.h"
+#include "virtualboard/BoardSpec.h"
+
+int main(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  QApplication::setApplicationName("morvane");
+  frontend::FrontEndOptions options;
+  try {
+    std::vector<std::string> args;
+    for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
+    options = frontend::ParseFrontEndOptions(args);
+    if (!options.rest.empty()) throw frontend::UsageError("unknown argument \"" + options.rest[0] + "\"");
+  } catch (const frontend::UsageError& e) {
+    std::cerr << "morvane: " << e.what()
+              << "\nusage: morvane [--virtual-board SPEC] [--hid-log FILE] [--update-host HOST[:PORT]]\n";
+    return 2;
+  }
+  app::MainOptions mainOptions;
+  mainOptions.appFolder = QString::fromStdString(frontend::AppFolder());
+  try {
+    mainOptions.board = frontend::MakeBoardAgent(options);
+  } catch (const virtualboard::BoardSpecError& e) {
+    std::cerr << "morvane: " << e.what() << '\n';
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "morvane: " << e.what() << '\n';
+    return 1;
+  }
+  app::Main window(std::move(mainOptions));
+  if (!window.Startup()) return 0;
+  window.show();
+  return QApplication::exec();
+}

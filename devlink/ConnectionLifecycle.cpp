@@ -1,0 +1,142 @@
+#include "devlink/ConnectionLifecycle.h"
+
+namespace devlink {
+
+ConnectionLifecycle::ConnectionLifecycle(HIDagentX& agent, ConnectionView& view,
+                                         seams::UserDialogs& dialogs)
+    : agent_(agent), view_(view), dialogs_(dialogs) {
+  agent_.InterfaceOpened = [this](int, int, int, const std::string&) { InterfaceOpened(); };
+  agent_.InterfaceClosed = [this](int still, const std::string& name, int handle) {
+    InterfaceClosed(still, name, handle);
+  };
+  agent_.DeviceArrived = [this](int, const std::string&) { DeviceArrived(); };
+  agent_.DeviceRemoved = [this](int, const std::string&) { DeviceRemoved(); };
+}
+
+void ConnectionLifecycle::SetUpHidAgent() {
+  agent_.ShowOperations = false;
+  agent_.Verbose = false;
+  agent_.Start();
+}
+
+bool ConnectionLifecycle::SearchBoard() {
+  agent_.VID_To_Match = kBoardVID;
+  agent_.PID_To_Match = kBoardPID;
+  agent_.SearchOnPID = true;
+  agent_.SearchOnVID = true;
+  return agent_.FindDevices();
+}
+
+bool ConnectionLifecycle::ConnectAtStartup() {
+  SetUpHidAgent();
+  if (SearchBoard()) {
+    GoOnline();
+    return true;
+  }
+  GoOffline();
+  view_.EnableLedPanel(false);
+  return dialogs_.Message(kNoConnectionQuestion, seams::DialogIcon::None,
+                          seams::DialogButtons::OkCancel) == seams::DialogResult::Ok;
+}
+
+void ConnectionLifecycle::EnableSoundButtons(bool enabled) {
+  for (auto b : {ImageButton::ConfigBtn, ImageButton::SendBtn, ImageButton::UpdateBtn})
+    view_.EnableButton(b, enabled);
+}
+
+void ConnectionLifecycle::GoOnline() {
+  TLS* link = DeviceLinks.First();
+  if (!link) {
+    // Found, but no interface carried the board's variables: nothing to
+    // talk to, so stay offline and let the timer retry.
+    GoOffline();
+    return;
+  }
+  LS_ONLINE = true;
+  view_.StopGoOnlineTimer();
+  view_.SetOnlinePicture(true);
+
+  const BoardKind kind = IdentifyBoard(link->GetID());
+  FW_VERSION = kind.fwVersion;
+  if (kind.capacity) {
+    MemorySize = kind.capacity;
+    view_.SetMemorySize(MemorySize);
+  }
+  DEVICE_TYPE = kind.deviceType;
+  view_.SetSNLabel(kind.caption);
+
+  std::string sn = link->GetSN();
+  if (sn == kNoSerialNumber) sn = link->GetSN();
+  if (sn == kNoSerialNumber) {
+    link->Reset();
+    GoOffline();
+    return;
+  }
+  view_.SetSNLabel(kind.caption + sn);
+
+  if (DEVICE_TYPE == kSoundBoard) {
+    view_.ReadAccData();
+    view_.EnableButton(ImageButton::LoadBtn, true);
+    view_.EnableButton(ImageButton::SaveBtn, true);
+    EnableSoundButtons(true);
+    view_.ShowLedPanel(false);
+    return;
+  }
+  view_.EnableLedPanel(true);
+  view_.ShowLedPanel(true);
+  if (!view_.InitLedDrivers()) {
+    dialogs_.Message(kInvalidLedCatalogue, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+    GoOffline();
+    return;
+  }
+  EnableSoundButtons(false);
+  view_.EnableLedPanel(true);
+}
+
+void ConnectionLifecycle::GoOffline() {
+  LS_ONLINE = false;
+  view_.StartGoOnlineTimer(kGoOnlineIntervalMs);
+  view_.SetOnlinePicture(false);
+  view_.SetSNLabel("");
+  if (DEVICE_TYPE == kSoundBoard) {
+    view_.EnableButton(ImageButton::LoadBtn, true);
+    view_.EnableButton(ImageButton::SaveBtn, true);
+    EnableSoundButtons(false);
+  } else if (DEVICE_TYPE == kLedDriver) {
+    EnableSoundButtons(false);
+    view_.EnableLedPanel(false);
+  }
+}
+
+void ConnectionLifecycle::GoOnlineTimerTick() {
+  TLS* link = DeviceLinks.First();
+  if (!link) return;
+  if (link->GetSN() != kNoSerialNumber) GoOnline();
+}
+
+void ConnectionLifecycle::InterfaceOpened() { DeviceLinks.InterfaceOpened(agent_); }
+
+void ConnectionLifecycle::InterfaceClosed(int numStillOpen, const std::string& name, int handle) {
+  DeviceLinks.InterfaceClosed(agent_, numStillOpen, name, handle);
+}
+
+void ConnectionLifecycle::DeviceArrived() {
+  if (!startupInProgress) agent_.FindDevices();
+}
+
+void ConnectionLifecycle::DeviceRemoved() { GoOffline(); }
+
+void ConnectionLifecycle::CloseHidAgent() { agent_.Stop(); }
+
+void ConnectionLifecycle::Exit() {
+  try {
+    if (TLS* link = DeviceLinks.First()) link->Bye();
+  } catch (...) {
+  }
+  try {
+    CloseHidAgent();
+  } catch (...) {
+  }
+}
+
+}  // namespace devlink

@@ -1,0 +1,86 @@
+#pragma once
+// The connection's life as the main window sees it: set up the HID agent,
+// search for the board, keep one device link per bound interface, go online
+// (identify the board, show its serial number, switch the window's layout)
+// and offline, retry once a second while offline, and say goodbye at exit.
+// The window implements ConnectionView; tests use a recorder.
+
+#include <string>
+
+#include "devlink/BoardKind.h"
+#include "devlink/DeviceLinks.h"
+#include "devlink/HIDagentX.h"
+#include "seams/UserDialogs.h"
+
+namespace devlink {
+
+enum class ImageButton { LoadBtn, SaveBtn, ConfigBtn, SendBtn, UpdateBtn };
+
+class ConnectionView {
+ public:
+  virtual ~ConnectionView() = default;
+  virtual void SetOnlinePicture(bool online) = 0;  // "LS_on.bmp" or "LS_off.bmp"
+  virtual void SetSNLabel(const std::string& text) = 0;
+  // Enables or disables a button and shows its normal or "_off" picture.
+  virtual void EnableButton(ImageButton button, bool enabled) = 0;
+  virtual void ShowLedPanel(bool visible) = 0;  // frmLED
+  virtual void StartGoOnlineTimer(int intervalMs) = 0;
+  virtual void StopGoOnlineTimer() = 0;
+  // The board's capacity in samples: the sound configuration's
+  // MaxNrOfSamples and the maximum of the memory gauge.
+  virtual void SetMemorySize(int samples) = 0;
+  // The panels of the motion sensor and the LED driver.
+  virtual void ReadAccData() {}
+  virtual void EnableLedPanel(bool) {}
+  virtual bool InitLedDrivers() { return true; }
+};
+
+inline constexpr int kGoOnlineIntervalMs = 1000;
+inline constexpr const char* kNoConnectionQuestion =
+    "A connection with DudedAvori could not be established.\r\n Press OK to work offline or Cancel "
+    "to exit the application";
+inline constexpr const char* kInvalidLedCatalogue =
+    "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !";
+
+class ConnectionLifecycle {
+ public:
+  // Takes over the agent's four events.
+  ConnectionLifecycle(HIDagentX& agent, ConnectionView& view, seams::UserDialogs& dialogs);
+
+  // Start-up: set up the agent and search for the board; online when found,
+  // else offline after asking whether to go on. False when the user chose
+  // to end the program.
+  bool ConnectAtStartup();
+  // Exit: Bye to the first link, then close the agent; errors are ignored.
+  void Exit();
+
+  void SetUpHidAgent();
+  bool SearchBoard();
+  void GoOnline();
+  void GoOffline();
+  void GoOnlineTimerTick();
+  TLS* LastLink() const { return DeviceLinks.LastLink(); }
+  void CloseHidAgent();
+
+  // The agent's events.
+  void InterfaceOpened();
+  void InterfaceClosed(int numStillOpen, const std::string& name, int handle);
+  void DeviceArrived();
+  void DeviceRemoved();
+
+  class DeviceLinks DeviceLinks;
+  bool LS_ONLINE = false;
+  int DEVICE_TYPE = kSoundBoard;
+  int FW_VERSION = 0;
+  bool startupInProgress = false;
+  int MemorySize = kDefaultCapacity;
+
+ private:
+  void EnableSoundButtons(bool enabled);
+
+  HIDagentX& agent_;
+  ConnectionView& view_;
+  seams::UserDialogs& dialogs_;
+};
+
+}  // namespace devlink
