@@ -32,11 +32,16 @@ W* Named(const char* name, Args&&... args) {
 
 const char* ButtonName(devlink::ImageButton b) {
   switch (b) {
-    case devlink::ImageButton::LoadBtn: return "LoadBtn";
-    case devlink::ImageButton::SaveBtn: return "SaveBtn";
-    case devlink::ImageButton::ConfigBtn: return "ConfigBtn";
-    case devlink::ImageButton::SendBtn: return "SendBtn";
-    case devlink::ImageButton::UpdateBtn: return "UpdateBtn";
+    case devlink::ImageButton::LoadBtn:
+      return "LoadBtn";
+    case devlink::ImageButton::SaveBtn:
+      return "SaveBtn";
+    case devlink::ImageButton::ConfigBtn:
+      return "ConfigBtn";
+    case devlink::ImageButton::SendBtn:
+      return "SendBtn";
+    case devlink::ImageButton::UpdateBtn:
+      return "UpdateBtn";
   }
   return "";
 }
@@ -45,8 +50,7 @@ constexpr const char* kHelpHint = "Press F1 for help";
 
 }  // namespace
 
-Main::Main(MainOptions options)
-    : options_(std::move(options)), bitmaps_(options_.appFolder) {
+Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options_.appFolder) {
   setObjectName("Main");
   setWindowTitle(kWindowTitle);
   if (options_.dialogs) {
@@ -55,7 +59,8 @@ Main::Main(MainOptions options)
     ownDialogs_ = std::make_unique<QtDialogs>(this);
     dialogs_ = ownDialogs_.get();
   }
-  lifecycle_ = std::make_unique<devlink::ConnectionLifecycle>(*options_.board.agent, *this, *dialogs_);
+  lifecycle_ =
+      std::make_unique<devlink::ConnectionLifecycle>(*options_.board.agent, *this, *dialogs_);
 
   auto* central = new QWidget;
   central->setObjectName("MainBackground");
@@ -84,7 +89,9 @@ Main::Main(MainOptions options)
   SetUpHints();
 }
 
-Main::~Main() { Shutdown(); }
+Main::~Main() {
+  Shutdown();
+}
 
 QToolButton* Main::AddImageButton(const char* name, const QString& bitmap) {
   auto* b = Named<QToolButton>(name);
@@ -174,7 +181,8 @@ QGroupBox* Main::BuildFileBrowser() {
   split->addWidget(Named<QTreeView>("DirList"), 1);
   split->addWidget(Named<QListWidget>("FileList"), 1);
   v->addLayout(split, 1);
-  v->addWidget(Named<QLabel>("Label3", "Double-click to add/remove files CTRL+Click to play LSU File"));
+  v->addWidget(
+      Named<QLabel>("Label3", "Double-click to add/remove files CTRL+Click to play LSU File"));
   return frame;
 }
 
@@ -270,7 +278,9 @@ void Main::SetOnlinePicture(bool online) {
   onlinePicture_->setProperty("picture", online ? "on" : "off");
 }
 
-void Main::SetSNLabel(const std::string& text) { snLabel_->setText(QString::fromStdString(text)); }
+void Main::SetSNLabel(const std::string& text) {
+  snLabel_->setText(QString::fromStdString(text));
+}
 
 void Main::EnableButton(devlink::ImageButton button, bool enabled) {
   if (auto* b = findChild<QToolButton*>(ButtonName(button))) EnableImageButton(b, enabled);
@@ -286,7 +296,9 @@ void Main::StartGoOnlineTimer(int intervalMs) {
   goOnlineTimer_->start(intervalMs);
 }
 
-void Main::StopGoOnlineTimer() { goOnlineTimer_->stop(); }
+void Main::StopGoOnlineTimer() {
+  goOnlineTimer_->stop();
+}
 
 void Main::SetMemorySize(int samples) {
   memoryStatus_->setRange(0, samples);

@@ -33,25 +33,44 @@ seams::DialogResult QtDialogs::Message(const std::string& text, seams::DialogIco
   box.setWindowTitle(QApplication::applicationName());
   box.setText(QString::fromStdString(text));
   switch (icon) {
-    case seams::DialogIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case seams::DialogIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case seams::DialogIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case seams::DialogIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case seams::DialogIcon::None: break;
+    case seams::DialogIcon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case seams::DialogIcon::Exclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case seams::DialogIcon::Critical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case seams::DialogIcon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case seams::DialogIcon::None:
+      break;
   }
   switch (buttons) {
-    case seams::DialogButtons::Ok: box.setStandardButtons(B::Ok); break;
-    case seams::DialogButtons::OkCancel: box.setStandardButtons(B::Ok | B::Cancel); break;
-    case seams::DialogButtons::YesNo: box.setStandardButtons(B::Yes | B::No); break;
+    case seams::DialogButtons::Ok:
+      box.setStandardButtons(B::Ok);
+      break;
+    case seams::DialogButtons::OkCancel:
+      box.setStandardButtons(B::Ok | B::Cancel);
+      break;
+    case seams::DialogButtons::YesNo:
+      box.setStandardButtons(B::Yes | B::No);
+      break;
     case seams::DialogButtons::YesNoCancel:
       box.setStandardButtons(B::Yes | B::No | B::Cancel);
       break;
   }
   switch (box.exec()) {
-    case B::Ok: return seams::DialogResult::Ok;
-    case B::Yes: return seams::DialogResult::Yes;
-    case B::No: return seams::DialogResult::No;
-    default: return seams::DialogResult::Cancel;
+    case B::Ok:
+      return seams::DialogResult::Ok;
+    case B::Yes:
+      return seams::DialogResult::Yes;
+    case B::No:
+      return seams::DialogResult::No;
+    default:
+      return seams::DialogResult::Cancel;
   }
 }
 
@@ -68,13 +87,13 @@ std::optional<std::string> Chosen(const QString& path) {
 }  // namespace
 
 std::optional<std::string> QtDialogs::OpenFile(const seams::FileDialogRequest& r) {
-  return Chosen(QFileDialog::getOpenFileName(parent_, QString::fromStdString(r.title),
-                                             StartPath(r), ToQtFilter(r.filter)));
+  return Chosen(QFileDialog::getOpenFileName(parent_, QString::fromStdString(r.title), StartPath(r),
+                                             ToQtFilter(r.filter)));
 }
 
 std::optional<std::string> QtDialogs::SaveFile(const seams::FileDialogRequest& r) {
-  return Chosen(QFileDialog::getSaveFileName(parent_, QString::fromStdString(r.title),
-                                             StartPath(r), ToQtFilter(r.filter)));
+  return Chosen(QFileDialog::getSaveFileName(parent_, QString::fromStdString(r.title), StartPath(r),
+                                             ToQtFilter(r.filter)));
 }
 
 std::optional<int32_t> QtDialogs::PickColor(int32_t initial) {

@@ -15,10 +15,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> args;
     for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
     options = frontend::ParseFrontEndOptions(args);
-    if (!options.rest.empty()) throw frontend::UsageError("unknown argument \"" + options.rest[0] + "\"");
+    if (!options.rest.empty())
+      throw frontend::UsageError("unknown argument \"" + options.rest[0] + "\"");
   } catch (const frontend::UsageError& e) {
-    std::cerr << "morvane: " << e.what()
-              << "\nusage: morvane [--virtual-board SPEC] [--hid-log FILE] [--update-host HOST[:PORT]]\n";
+    std::cerr
+        << "morvane: " << e.what()
+        << "\nusage: morvane [--virtual-board SPEC] [--hid-log FILE] [--update-host HOST[:PORT]]\n";
     return 2;
   }
   app::MainOptions mainOptions;

@@ -114,7 +114,9 @@ void ConnectionLifecycle::GoOnlineTimerTick() {
   if (link->GetSN() != kNoSerialNumber) GoOnline();
 }
 
-void ConnectionLifecycle::InterfaceOpened() { DeviceLinks.InterfaceOpened(agent_); }
+void ConnectionLifecycle::InterfaceOpened() {
+  DeviceLinks.InterfaceOpened(agent_);
+}
 
 void ConnectionLifecycle::InterfaceClosed(int numStillOpen, const std::string& name, int handle) {
   DeviceLinks.InterfaceClosed(agent_, numStillOpen, name, handle);
@@ -124,9 +126,13 @@ void ConnectionLifecycle::DeviceArrived() {
   if (!startupInProgress) agent_.FindDevices();
 }
 
-void ConnectionLifecycle::DeviceRemoved() { GoOffline(); }
+void ConnectionLifecycle::DeviceRemoved() {
+  GoOffline();
+}
 
-void ConnectionLifecycle::CloseHidAgent() { agent_.Stop(); }
+void ConnectionLifecycle::CloseHidAgent() {
+  agent_.Stop();
+}
 
 void ConnectionLifecycle::Exit() {
   try {

@@ -223,7 +223,7 @@ int main(int argc, char** argv) {
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
   const std::pair<const char*, Glyph> buttons[] = {
-      {"open", OpenGlyph},     {"save", SaveGlyph},     {"setup", SetupGlyph},
+      {"open", OpenGlyph},         {"save", SaveGlyph},     {"setup", SetupGlyph},
       {"download", DownloadGlyph}, {"update", UpdateGlyph}, {"UpdLED", UpdLedGlyph},
       {"apply", ApplyGlyph}};
   bool ok = true;

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/TempFiles.h"
+
 namespace {
 
 struct Run {
@@ -18,10 +20,7 @@ struct Run {
 };
 
 Run RunCli(const std::string& args) {
-  // ctest runs tests in parallel: every run gets its own file.
-  static int runs = 0;
-  const std::string errFile = ::testing::TempDir() + "cli_stderr_" + std::to_string(getpid()) +
-                              "_" + std::to_string(++runs) + ".txt";
+  const std::string errFile = testing_support::UniqueTempPath("cli_stderr");
   const std::string cmd = std::string(MORVANE_CLI) + " " + args + " 2>" + errFile;
   Run r{};
   FILE* p = popen(cmd.c_str(), "r");
@@ -89,7 +88,7 @@ TEST(CliInfo, WithoutABoardSaysSo) {
 }
 
 TEST(CliInfo, HidLogRecordsTheExchange) {
-  const std::string log = ::testing::TempDir() + "cli_hidlog_" + std::to_string(getpid()) + ".txt";
+  const std::string log = testing_support::UniqueTempPath("cli_hidlog");
   auto r = RunCli("--virtual-board usb2,sn=0A1B2C3D --hid-log " + log + " info");
   ASSERT_EQ(r.status, 0) << r.err;
   std::ifstream in(log);

@@ -9,6 +9,7 @@
 
 #include "devlink/TLS.h"
 #include "tests/support/ScriptedBus.h"
+#include "tests/support/TempFiles.h"
 #include "virtualboard/BoardDescriptor.h"
 
 using devlink::TLS;
@@ -254,7 +255,7 @@ TEST_F(ProtocolTest, CheckCompletionOnlyReads) {
 }
 
 TEST_F(ProtocolTest, HidLogShowsEveryReport) {
-  const std::string path = ::testing::TempDir() + "hidlog_test.txt";
+  const std::string path = testing_support::UniqueTempPath("hidlog");
   agent->LogFile = path;
   agent->Logging = true;
   Answer(0x10, 0x25);

@@ -1,0 +1,172 @@
+// The main window on the virtual board, driven by control names.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTest>
+#include <QToolButton>
+#include <fstream>
+
+#include "app/Main.h"
+#include "app/QtDialogs.h"
+#include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
+#include "virtualboard/BoardSpec.h"
+
+namespace {
+
+struct Window {
+  explicit Window(const std::string& spec, bool plugged = true) {
+    frontend::FrontEndOptions o;
+    o.virtualBoard = spec;
+    log = testing_support::UniqueTempPath("main_window") + ".log";
+    o.hidLog = log;
+    app::MainOptions m;
+    m.appFolder = APP_FOLDER;
+    m.board = frontend::MakeBoardAgent(o);
+    firmware = m.board.firmware;
+    if (!plugged) firmware->Unplug();
+    m.dialogs = &dialogs;
+    m.openHelp = [this](const QString& path) { helpOpened = path; };
+    main = std::make_unique<app::Main>(std::move(m));
+  }
+  template <typename W>
+  W* Child(const char* name) {
+    W* w = main->findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  QString Picture(const char* name) { return Child<QWidget>(name)->property("picture").toString(); }
+
+  testing_support::ScriptedDialogs dialogs;
+  std::shared_ptr<virtualboard::BoardFirmware> firmware;
+  std::unique_ptr<app::Main> main;
+  std::string log;
+  QString helpOpened;
+};
+
+void MoveOver(QWidget* w, QPoint at) {
+  QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(w, &move);
+}
+
+TEST(MainWindow, OnlineWithASoundBoard) {
+  Window w("usb2,fw=292,sn=0A1B2C3D");
+  ASSERT_TRUE(w.main->Startup());
+  EXPECT_EQ(w.main->windowTitle(), "Taldrix Kestrane Launcher v2.2.2 ");
+  EXPECT_EQ(w.Child<QLabel>("SNLabel")->text(), "Kestrane USB2 Serial Number: 0A1B2C3D");
+  EXPECT_EQ(w.Picture("OnlinePicture"), "on");
+  for (const char* b : {"LoadBtn", "SaveBtn", "ConfigBtn", "SendBtn", "UpdateBtn"}) {
+    EXPECT_TRUE(w.Child<QToolButton>(b)->isEnabled()) << b;
+    EXPECT_EQ(w.Picture(b), "on") << b;
+    EXPECT_FALSE(w.Child<QToolButton>(b)->icon().isNull()) << b;
+  }
+  EXPECT_FALSE(w.Child<QGroupBox>("frmLED")->isVisibleTo(w.main.get()));
+  EXPECT_FALSE(w.Child<QGroupBox>("DownloadFrame")->isVisibleTo(w.main.get()));
+  EXPECT_TRUE(w.Child<QWidget>("BootOption")->property("checked").toBool());
+  EXPECT_FALSE(w.Child<QTimer>("GoOnlineTimer")->isActive());
+}
+
+TEST(MainWindow, LedDriverDisablesTheSoundButtons) {
+  Window w("led");
+  ASSERT_TRUE(w.main->Startup());
+  EXPECT_TRUE(w.Child<QGroupBox>("frmLED")->isVisibleTo(w.main.get()));
+  for (const char* b : {"ConfigBtn", "SendBtn", "UpdateBtn"}) {
+    EXPECT_FALSE(w.Child<QToolButton>(b)->isEnabled()) << b;
+    EXPECT_EQ(w.Picture(b), "off") << b;
+  }
+  EXPECT_TRUE(w.Child<QToolButton>("LoadBtn")->isEnabled());
+}
+
+TEST(MainWindow, OfflineStartupAndCancel) {
+  Window ok("sound", false);
+  ok.dialogs.answers.push_back(seams::DialogResult::Ok);
+  ASSERT_TRUE(ok.main->Startup());
+  EXPECT_EQ(ok.Picture("OnlinePicture"), "off");
+  EXPECT_EQ(ok.Child<QLabel>("SNLabel")->text(), "");
+  EXPECT_TRUE(ok.Child<QTimer>("GoOnlineTimer")->isActive());
+  EXPECT_EQ(ok.Child<QTimer>("GoOnlineTimer")->interval(), 1000);
+  EXPECT_EQ(ok.Picture("SendBtn"), "off");
+  EXPECT_TRUE(ok.Child<QToolButton>("SaveBtn")->isEnabled());
+
+  // Plugged in later: found on the agent's next look, online at the next tick.
+  ok.firmware->Plug();
+  QTest::qWait(app::kAgentPollMs + 100);
+  EXPECT_EQ(ok.main->Lifecycle().DeviceLinks.Count(), 1u);
+  QTest::qWait(1100);
+  EXPECT_EQ(ok.Picture("OnlinePicture"), "on");
+
+  Window cancel("sound", false);
+  cancel.dialogs.answers.push_back(seams::DialogResult::Cancel);
+  EXPECT_FALSE(cancel.main->Startup());
+  EXPECT_FALSE(cancel.main->isVisible());
+  EXPECT_FALSE(cancel.Child<QTimer>("GoOnlineTimer")->isActive());
+}
+
+TEST(MainWindow, HintsFollowTheMouse) {
+  Window w("sound");
+  ASSERT_TRUE(w.main->Startup());
+  w.main->resize(900, 500);
+  w.main->show();
+  auto* help = w.Child<QLabel>("HelpLabel");
+  EXPECT_EQ(help->text(), "Press F1 for Help");
+  MoveOver(w.Child<QWidget>("SendBtn"), {5, 5});
+  EXPECT_EQ(help->text(), "DOWNLOAD Sound Files to Kestrane");
+  MoveOver(w.Child<QWidget>("FileList"), {5, 5});  // no hint of its own
+  EXPECT_EQ(help->text(), "DOWNLOAD Sound Files to Kestrane");
+  MoveOver(w.Child<QWidget>("MainBackground"), {1, 1});
+  EXPECT_EQ(help->text(), "Press F1 for help");
+  MoveOver(w.Child<QWidget>("UpdateBtn"), {5, 5});
+  EXPECT_EQ(help->text(), "UPDATE Sound Files (Requires Internet)");
+}
+
+TEST(MainWindow, F1OpensTheHelpFile) {
+  Window w("sound");
+  ASSERT_TRUE(w.main->Startup());
+  w.main->show();
+  w.main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+  QTest::keyClick(w.main.get(), Qt::Key_F1);
+  EXPECT_EQ(w.helpOpened, QString(APP_FOLDER) + "/morvane.chm");
+}
+
+TEST(MainWindow, ClosingSaysBye) {
+  Window w("sound");
+  ASSERT_TRUE(w.main->Startup());
+  w.main->show();
+  w.main->close();
+  w.main->close();  // a second close says nothing more
+  std::ifstream in(w.log);
+  std::vector<std::string> writes;
+  for (std::string l; std::getline(in, l);)
+    if (l.rfind("W ", 0) == 0) writes.push_back(l.substr(0, 4));
+  ASSERT_FALSE(writes.empty());
+  EXPECT_EQ(writes.back(), "W 07");
+  EXPECT_EQ(std::count(writes.begin(), writes.end(), "W 07"), 1);
+}
+
+TEST(MainWindow, MissingBitmapsLeaveButtonsWithoutPictures) {
+  frontend::FrontEndOptions o;
+  o.virtualBoard = "sound";
+  testing_support::ScriptedDialogs dialogs;
+  app::MainOptions m;
+  m.appFolder = QString::fromStdString(::testing::TempDir()) + "/no_bitmaps_here";
+  m.board = frontend::MakeBoardAgent(o);
+  m.dialogs = &dialogs;
+  m.openHelp = [](const QString&) {};
+  app::Main main(std::move(m));
+  ASSERT_TRUE(main.Startup());
+  EXPECT_TRUE(main.findChild<QToolButton*>("SendBtn")->isEnabled());
+}
+
+TEST(QtFilter, SystemFilterBecomesQtFilter) {
+  EXPECT_EQ(app::ToQtFilter("Duded Avori Configuration File (*.LSCFG)|*.lscfg|All files (*.*)|*.*"),
+            "Duded Avori Configuration File (*.LSCFG) (*.lscfg *.LSCFG);;All files (*.*) (*)");
+}
+
+}  // namespace
