@@ -217,8 +217,8 @@ bool Save(const QImage& img, const QString& folder, const QString& name) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_bitmaps FOLDER\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: make_bitmaps FOLDER [ICON.png]\n");
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -234,5 +234,13 @@ int main(int argc, char** argv) {
   ok &= Save(Indicator(true), folder, "LS_on.bmp");
   ok &= Save(Indicator(false), folder, "LS_off.bmp");
   ok &= Save(Logo(), folder, "taldrix_small.bmp");
+  if (argc == 3) {
+    // The desktop's icon for the programs: the download tile on transparency.
+    QImage icon = Button(DownloadGlyph, kOn).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < icon.height(); ++y)
+      for (int x = 0; x < icon.width(); ++x)
+        if (icon.pixel(x, y) == kBackground.rgb()) icon.setPixel(x, y, qRgba(0, 0, 0, 0));
+    ok &= icon.save(QString::fromLocal8Bit(argv[2]), "PNG");
+  }
   return ok ? 0 : 1;
 }
