@@ -1,0 +1,193 @@
+#include "sound/ConfigurationFile.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <limits>
+
+#include "sound/AtomicFile.h"
+#include "sound/Utf8Path.h"
+#include "text/NumberReading.h"
+
+namespace sound {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::toupper(static_cast<unsigned char>(x)) ==
+           std::toupper(static_cast<unsigned char>(y));
+  });
+}
+
+std::string VolumeText(int16_t volume) {
+  // One blank before the number (a minus sign takes its place) and one after.
+  std::string text = volume < 0 ? "" : " ";
+  text += std::to_string(volume);
+  text += ' ';
+  return text;
+}
+
+void AppendFile(std::string& out, const LSU_SoundFile& file) {
+  out += file.FileName + kLineEnd + VolumeText(file.Volume) + kLineEnd;
+}
+
+class Loader {
+ public:
+  Loader(std::istream& in, LSU_Configuration& config, CategoryDisplays& displays)
+      : in_(in), config_(config), displays_(displays) {}
+
+  // False as soon as the file shows it is not a configuration file.
+  bool Run() {
+    for (const SoundCategory& category : kCategoriesInFlashOrder)
+      if (!(category.isList ? LoadList(category) : LoadSingle(category))) return false;
+    return true;
+  }
+
+  std::vector<std::string> notFound;
+
+ private:
+  // The next line without its CR LF or LF; nothing at the end of the file.
+  std::optional<std::string> NextLine() {
+    std::string line;
+    if (!std::getline(in_, line)) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+  }
+
+  // Adds the file at path, or lists it as not found.
+  bool Add(const std::string& path, FileType category) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(PathFromUtf8(path), error) &&
+        config_.AddFile(path, category))
+      return true;
+    notFound.push_back(path);
+    return false;
+  }
+
+  bool LoadSingle(const SoundCategory& category) {
+    const auto word = NextLine();
+    if (!word || !EqualsIgnoringCase(*word, category.keyword)) return false;
+    displays_.SetFileLabel(category.code, "");
+    config_.RemoveFile(0, category.code);
+    displays_.UpdateMemoryStatus();
+    const auto path = NextLine();
+    if (!path) return false;
+    if (!path->empty() && Add(*path, category.code)) {
+      displays_.SetFileLabel(category.code, FileNameOf(*path));
+      displays_.UpdateMemoryStatus();
+    }
+    const auto volume = NextLine();
+    if (!volume) return false;
+    config_.SetVolume(category.code, 0, text::ReadNumber(*volume));
+    displays_.DoEvents();
+    return true;
+  }
+
+  bool LoadList(const SoundCategory& category) {
+    while (config_.Count(category.code) > 0) config_.RemoveFile(0, category.code);
+    displays_.ClearList(category.code);
+    displays_.UpdateMemoryStatus();
+    const auto header = NextLine();
+    if (!header) return false;
+    const size_t dash = header->find('-');
+    if (dash == std::string::npos || header->find('-', dash + 1) != std::string::npos ||
+        !EqualsIgnoringCase(std::string_view(*header).substr(0, dash), category.keyword))
+      return false;
+    const int32_t entries =
+        text::RoundAndClamp<int32_t>(text::ReadNumber(std::string_view(*header).substr(dash + 1)),
+                                     0, std::numeric_limits<int32_t>::max());
+    for (int32_t i = 0; i < entries; ++i) {
+      const auto path = NextLine();
+      if (!path) return false;
+      const bool added = Add(*path, category.code);
+      if (added) {
+        displays_.AddToList(category.code, FileNameOf(*path));
+        displays_.UpdateMemoryStatus();
+      }
+      const auto volume = NextLine();
+      if (!volume) return false;
+      if (added)
+        config_.SetVolume(category.code, config_.Count(category.code), text::ReadNumber(*volume));
+      displays_.DoEvents();
+    }
+    return true;
+  }
+
+  std::istream& in_;
+  LSU_Configuration& config_;
+  CategoryDisplays& displays_;
+};
+
+seams::FileDialogRequest ConfigurationDialog(const std::string& appFolder) {
+  return {kConfigurationFilter, appFolder, "", ""};
+}
+
+}  // namespace
+
+std::optional<std::string> ConfigurationText(const LSU_Configuration& config) {
+  std::string out;
+  for (const SoundCategory& category : kCategoriesInFlashOrder) {
+    const int32_t count = config.Count(category.code);
+    if (!category.isList) {
+      out += std::string(category.keyword) + kLineEnd;
+      AppendFile(out, config.GetFile(category.code, 0));
+      continue;
+    }
+    out += std::string(category.keyword) + "-" + std::to_string(count) + kLineEnd;
+    for (int32_t k = 1; k <= count; ++k) AppendFile(out, config.GetFile(category.code, k));
+  }
+  for (const LSU_SoundFile* file : config.FilesInFlashOrder())
+    if (file->FileName.find_first_of("\r\n") != std::string::npos) return std::nullopt;
+  return out;
+}
+
+bool SaveConfiguration(const LSU_Configuration& config, const std::string& path) {
+  const auto text = ConfigurationText(config);
+  return text && WriteFileAtomically(path, *text);
+}
+
+LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
+                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+  Loader loader(in, config, displays);
+  if (!loader.Run()) {
+    dialogs.Message(kNotValidConfiguration, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+    return {LoadResult::NotValid, std::move(loader.notFound)};
+  }
+  if (loader.notFound.empty()) return {LoadResult::Loaded, {}};
+  std::string message = kFilesNotFound;
+  for (const std::string& path : loader.notFound) message += kLineEnd + path;
+  dialogs.Message(message, seams::DialogIcon::None, seams::DialogButtons::Ok);
+  return {LoadResult::FilesNotFound, std::move(loader.notFound)};
+}
+
+LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
+                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  return LoadConfiguration(in, config, displays, dialogs);
+}
+
+LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,
+                                        seams::UserDialogs& dialogs, const std::string& appFolder) {
+  const auto path = dialogs.OpenFile(ConfigurationDialog(appFolder));
+  if (!path) return {LoadResult::Cancelled, {}};
+  return LoadConfiguration(*path, config, displays, dialogs);
+}
+
+std::string SaveFailedMessage(const std::string& path) {
+  return "The configuration could not be saved to " + path;
+}
+
+SaveResult SaveConfigurationWithDialog(const LSU_Configuration& config, seams::UserDialogs& dialogs,
+                                       const std::string& appFolder) {
+  const auto path = dialogs.SaveFile(ConfigurationDialog(appFolder));
+  if (!path) return SaveResult::Cancelled;
+  if (SaveConfiguration(config, *path)) return SaveResult::Saved;
+  dialogs.Message(SaveFailedMessage(*path), seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+  return SaveResult::Failed;
+}
+
+}  // namespace sound

@@ -1,0 +1,74 @@
+#pragma once
+// Sound configuration files (".lscfg"): which LSU file sits in which
+// category and at which volume. Text lines ended by CR LF (LF alone is read
+// too), seven sections in flash order:
+//   BOOT / path / volume, PWRON ..., PWROFF ..., IDLE ...,
+//   MOTION-N then N pairs of path / volume, IMPACT-N ..., LOCKUP-N ...
+// An empty path line stands for an empty single category; a volume is
+// written " 100 ". Paths are UTF-8.
+//
+// Loading is not a transaction: each section replaces its category as it is
+// read, so when the file turns out not valid the sections before keep their
+// new content.
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "seams/UserDialogs.h"
+#include "sound/CategoryDisplays.h"
+#include "sound/LSU_Configuration.h"
+
+namespace sound {
+
+inline constexpr const char* kConfigurationFilter =
+    "Duded Avori Configuration File (*.LSCFG)|*.lscfg|All files (*.*)|*.*";
+inline constexpr const char* kNotValidConfiguration = "Not a valid configuration file";
+inline constexpr const char* kFilesNotFound =
+    "The following files could not be found or are not valid:";
+
+enum class LoadResult {
+  Loaded,         // every listed file was added
+  FilesNotFound,  // loaded, but some files were missing or refused
+  NotValid,       // a section word or header did not match, or the file ended early
+  Cancelled,      // the open dialog was cancelled; nothing changed
+};
+
+struct LoadOutcome {
+  LoadResult result;
+  std::vector<std::string> notFound;  // paths, in the order met
+};
+
+// The configuration as file text; nothing when a path holds a line break
+// and could not be read back.
+std::optional<std::string> ConfigurationText(const LSU_Configuration& config);
+
+// Writes the configuration to path, replacing any file there only once the
+// whole text is written. False when nothing could be saved.
+bool SaveConfiguration(const LSU_Configuration& config, const std::string& path);
+
+// Reads a configuration into config, section by section, telling displays
+// what changed. Shows "Not a valid configuration file" (stop icon) or the
+// list of files not found (no icon) through dialogs.
+LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
+                              CategoryDisplays& displays, seams::UserDialogs& dialogs);
+// The same from a file; a file that cannot be read is not valid.
+LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
+                              CategoryDisplays& displays, seams::UserDialogs& dialogs);
+
+// The load button: asks for a file in appFolder, then loads it.
+LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,
+                                        seams::UserDialogs& dialogs, const std::string& appFolder);
+
+enum class SaveResult { Saved, Cancelled, Failed };
+
+// The save button: asks for a file name in appFolder and saves; a save
+// that fails is reported with a message.
+SaveResult SaveConfigurationWithDialog(const LSU_Configuration& config, seams::UserDialogs& dialogs,
+                                       const std::string& appFolder);
+
+// The message shown when a save fails.
+std::string SaveFailedMessage(const std::string& path);
+
+}  // namespace sound

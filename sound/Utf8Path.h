@@ -1,0 +1,22 @@
+#pragma once
+// Paths cross the sound side as UTF-8 text (configuration files, the
+// command line, the window); the file system gets them as native paths.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace sound {
+
+inline std::filesystem::path PathFromUtf8(std::string_view utf8) {
+  return std::filesystem::path(
+      std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+// The file name shown for a path: the text after its last "\" or "/".
+inline std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace sound
