@@ -1,0 +1,64 @@
+#include "app/DownloadPanel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+namespace app {
+
+DownloadPanel::DownloadPanel(QGroupBox* frame, QTimer* hideFrameTimer,
+                             std::function<void(bool)> lock)
+    : frame_(frame),
+      info_(frame->findChild<QLabel*>("InfoLabel")),
+      percent_(frame->findChild<QLabel*>("PercentLabel")),
+      button_(frame->findChild<QPushButton*>("FrameButton")),
+      hideTimer_(hideFrameTimer),
+      lock_(std::move(lock)) {
+  QObject::connect(button_, &QPushButton::clicked, frame_, [this] {
+    const std::string caption = button_->text().toStdString();
+    if (download_)
+      download_->FrameButtonClick(caption);
+    else if (caption != "Cancel")
+      ShowDownloadFrame(false);
+  });
+  QObject::connect(hideTimer_, &QTimer::timeout, frame_, [this] {
+    hideTimer_->stop();
+    ShowDownloadFrame(false);
+  });
+}
+
+sound::FlashDownload::Outcome DownloadPanel::Run(sound::LSU_Configuration& config,
+                                                 devlink::TLS& link, seams::UserDialogs& dialogs,
+                                                 devlink::AccParams& motion) {
+  download_ = std::make_unique<sound::FlashDownload>(config, link, *this, dialogs, motion);
+  const auto outcome = download_->Run();
+  download_.reset();
+  return outcome;
+}
+
+void DownloadPanel::SetInfoLabel(const std::string& text) {
+  info_->setText(QString::fromStdString(text));
+}
+
+void DownloadPanel::SetPercentLabel(const std::string& text) {
+  percent_->setText(QString::fromStdString(text));
+}
+
+void DownloadPanel::DoEvents() {
+  QApplication::processEvents();
+}
+
+void DownloadPanel::ShowDownloadFrame(bool visible) {
+  frame_->setVisible(visible);
+  if (visible) frame_->raise();
+}
+
+void DownloadPanel::SetFrameButton(const std::string& caption) {
+  button_->setText(QString::fromStdString(caption));
+}
+
+void DownloadPanel::StartHideFrameTimer(int intervalMs) {
+  hideTimer_->start(intervalMs);
+}
+
+}  // namespace app

@@ -1,0 +1,73 @@
+#pragma once
+// The window seams on a terminal: message boxes printed on stderr (every
+// box the command line meets is a refusal, a failure or a question), the
+// phase texts and a progress bar of long work, and Ctrl+C as the cancel
+// button.
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "seams/UserDialogs.h"
+#include "sound/FlashDownload.h"
+
+namespace frontend {
+
+// CR LF line ends as the terminal wants them.
+std::string ForTerminal(const std::string& text);
+
+class StderrDialogs : public seams::UserDialogs {
+ public:
+  // Questions are answered with Cancel: from the command line that is the
+  // answer that stops work.
+  seams::DialogResult Message(const std::string& text, seams::DialogIcon icon,
+                              seams::DialogButtons buttons) override;
+  std::optional<std::string> OpenFile(const seams::FileDialogRequest&) override { return {}; }
+  std::optional<std::string> SaveFile(const seams::FileDialogRequest&) override { return {}; }
+  std::optional<int32_t> PickColor(int32_t) override { return {}; }
+};
+
+// Ctrl+C, caught on a thread of its own so that no transfer is interrupted.
+class InterruptWatch {
+ public:
+  InterruptWatch();
+  ~InterruptWatch();
+  bool Interrupted() const { return interrupted_; }
+
+ private:
+  std::atomic<bool> interrupted_{false};
+  std::atomic<bool> stop_{false};
+  std::thread watcher_;
+};
+
+// Phase texts as lines, and on a terminal a progress bar under them.
+class ConsoleProgress : public sound::DownloadView {
+ public:
+  explicit ConsoleProgress(const InterruptWatch* interrupt = nullptr) : interrupt_(interrupt) {}
+  // Called when Ctrl+C was pressed, from DoEvents.
+  std::function<void()> onInterrupt;
+
+  void SetInfoLabel(const std::string& text) override;
+  void SetPercentLabel(const std::string& text) override;
+  void SetPercentComplete(double percent) override;
+  // The download keeps its own cancel flag, set through onInterrupt.
+  bool CancelDownload() const override { return false; }
+  void DoEvents() override;
+  void ShowDownloadFrame(bool) override {}
+  void SetFrameButton(const std::string&) override {}
+  void StartHideFrameTimer(int) override {}
+  void LockControls(bool) override {}
+  // Ends the bar's line.
+  void Done();
+
+ private:
+  void Draw();
+
+  const InterruptWatch* interrupt_;
+  bool barShown_ = false;
+  bool interruptSeen_ = false;
+  std::string info_, percentText_;
+  double percent_ = 0;
+};
+
+}  // namespace frontend

@@ -1,0 +1,101 @@
+#pragma once
+// The download of a sound configuration into the board's flash: check that
+// every category is filled, keep the motion values across the erase, erase,
+// code, send every file in 1024-byte blocks, write the file table and check
+// it, restart the board. The window, the command line and the tests run
+// this same sequence through DownloadView.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "devlink/TLS.h"
+#include "seams/UserDialogs.h"
+#include "seams/WindowHooks.h"
+#include "sound/LSU_Configuration.h"
+
+namespace sound {
+
+// What the download shows besides the window hooks' labels.
+class DownloadView : public seams::WindowHooks {
+ public:
+  virtual void ShowDownloadFrame(bool visible) = 0;
+  virtual void SetFrameButton(const std::string& caption) = 0;
+  virtual void StartHideFrameTimer(int intervalMs) = 0;
+  // Locks (or unlocks) every control that could start another board
+  // command or change the configuration.
+  virtual void LockControls(bool locked) = 0;
+};
+
+inline constexpr const char* kErasing = "Erasing flash memory ...";
+inline constexpr const char* kCoding = "Coding data...";
+inline constexpr const char* kDownloading = "Downloading...";
+inline constexpr const char* kSuccess = "SUCCESS !";
+inline constexpr const char* kConnectionLost = "Connection lost";
+inline constexpr const char* kMemoryCheckError = "Memory check error";
+inline constexpr const char* kCanceled = "Canceled";
+inline constexpr const char* kNotCoded = "A sound file could not be coded";
+inline constexpr const char* kCancelQuestion =
+    "Are you sure you want to cancel downloading ? \r\nThis might result in unsable behaviour !\r\n"
+    "Press OK to resume downloading or Cancel to abort";
+inline constexpr int kEraseRounds = 20;
+inline constexpr int kHideFrameMs = 2000;
+
+// The 16-bit byte sum of a buffer, each value taken modulo 256.
+uint32_t CRC_16b(std::span<const uint8_t> Data);
+
+// "N %" with the percentage rounded to a whole number, halves to even.
+std::string WholePercent(double percent);
+// "37.5 %" or "40 %": one decimal, halves to even, no needless zero.
+std::string TenthPercent(double percent);
+
+class FlashDownload {
+ public:
+  enum class Outcome { Missing, Success, ConnectionLost, MemoryCheckError, NotCoded, Canceled };
+
+  // motion: the main window's six motion values, read before the erase and
+  // written back after it.
+  FlashDownload(LSU_Configuration& config, devlink::TLS& link, DownloadView& view,
+                seams::UserDialogs& dialogs, devlink::AccParams& motion);
+
+  // The download button.
+  Outcome Run();
+  // The frame's button: "Cancel" asks whether to abort, any other caption
+  // hides the frame. The caption is the one it shows now.
+  void FrameButtonClick(const std::string& caption);
+
+  bool DownloadSoundFile(const LSU_SoundFile& file);
+  bool WriteFileTable();
+  // After a download: each file's range on the board summed and compared
+  // with its coded bytes. One entry per file in flash order.
+  struct FileCheck {
+    std::string fileName;
+    bool matches;
+  };
+  std::vector<FileCheck> VerifyFiles();
+
+  bool CancelDownload = false;
+  double PercentComplete = 0;
+  // Also check every file's range after the table (before the restart); a
+  // file that differs is a memory check error. The results land in
+  // fileChecks.
+  bool verify = false;
+  std::vector<FileCheck> fileChecks;
+
+ private:
+  Outcome Fail(const char* text, Outcome outcome);
+  // Polls until the erase ends; round counts the polls made.
+  bool WaitForErase(int& round);
+  bool SendPiece(uint32_t address, const std::vector<uint8_t>& bytes);
+  void Progress(int64_t bytes);
+
+  LSU_Configuration& config_;
+  devlink::TLS& link_;
+  DownloadView& view_;
+  seams::UserDialogs& dialogs_;
+  devlink::AccParams& motion_;
+};
+
+}  // namespace sound

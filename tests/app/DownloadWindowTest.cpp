@@ -1,0 +1,253 @@
+// The download and the motion panel in the main window on the virtual
+// board: when SendBtn may start a download, what is locked while it runs,
+// the download frame's texts and timer, and the acceleration sensor frame.
+
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <map>
+
+#include "app/Main.h"
+#include "sound/FlashDownload.h"
+#include "tests/sound/SoundTestFiles.h"
+#include "tests/support/HidLog.h"
+#include "tests/support/Recorders.h"
+
+namespace {
+
+// Every control a download locks.
+const char* const kLocked[] = {"LoadBtn", "SaveBtn",        "ConfigBtn",   "SendBtn", "UpdateBtn",
+                               "Frame1",  "DiscFilesFrame", "ConfigFrame", "frmLED"};
+
+struct Window {
+  // spec: the virtual board; flash: bytes its flash starts with.
+  explicit Window(const std::string& spec, bool plugged = true, const std::string& flash = "") {
+    frontend::FrontEndOptions o;
+    o.virtualBoard = spec;
+    if (!flash.empty()) {
+      sound_test::WriteBytes(dir.Path("flash.bin"), flash);
+      *o.virtualBoard += ",flash=" + dir.Path("flash.bin");
+    }
+    o.hidLog = log;
+    app::MainOptions m;
+    m.appFolder = APP_FOLDER;
+    m.board = frontend::MakeBoardAgent(o);
+    if (!plugged) m.board.firmware->Unplug();
+    m.dialogs = &dialogs;
+    m.openHelp = [](const QString&) {};
+    m.play = [](const QString&, double) {};
+    main = std::make_unique<app::Main>(std::move(m));
+    if (!plugged) dialogs.answers.push_back(seams::DialogResult::Ok);  // work offline
+    EXPECT_TRUE(main->Startup());
+  }
+  template <typename W>
+  W* Child(const char* name) {
+    W* w = main->findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  bool Enabled(const char* name) { return Child<QWidget>(name)->isEnabled(); }
+  QString Text(const char* name) { return Child<QLabel>(name)->text(); }
+  // Every category filled: the boot file with 1500 samples (more than one
+  // block), the others with 100.
+  void Fill() {
+    auto& config = main->Configuration();
+    int n = 0;
+    for (int type = sound::kBoot; type <= sound::kIdle; ++type) {
+      const std::string path = dir.Path("s" + std::to_string(++n) + ".lsu");
+      sound_test::WriteLsu(path, sound_test::Samples(type == sound::kBoot ? 1500 : 100));
+      ASSERT_TRUE(config.AddFile(path, type)) << path;
+    }
+    main->UpdateMemoryStatus();
+  }
+  // The codes of the commands sent since the window started.
+  std::vector<int> Codes() const {
+    std::vector<int> codes;
+    for (const std::string& w : testing_support::HidWrites(log))
+      codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
+    return codes;
+  }
+  // Runs f once while the next download processes window events.
+  void DuringDownload(std::function<void()> f) { QTimer::singleShot(0, main.get(), f); }
+
+  sound_test::TempFolder dir;
+  std::string log = dir.Path("hid.log");
+  testing_support::ScriptedDialogs dialogs;
+  std::unique_ptr<app::Main> main;
+};
+
+TEST(DownloadWindow, SendBtnNeedsAFittingConfigurationOnASoundBoard) {
+  Window w("sound");
+  w.Fill();
+  const int total = int(w.main->Configuration().TotalNrOfSamples());
+  auto* gauge = w.Child<QProgressBar>("MemoryStatus");
+
+  w.main->SetMemorySize(total);
+  EXPECT_TRUE(w.Enabled("SendBtn")) << "exactly the capacity still fits";
+  EXPECT_EQ(gauge->value(), total);
+  EXPECT_FALSE(gauge->property("overflow").toBool());
+
+  w.main->SetMemorySize(total - 1);
+  EXPECT_FALSE(w.Enabled("SendBtn")) << "one sample more than the capacity";
+  EXPECT_EQ(gauge->value(), total - 1);
+  EXPECT_EQ(gauge->maximum(), total - 1);
+  EXPECT_TRUE(gauge->property("overflow").toBool());
+
+  w.main->SetMemorySize(total);
+  EXPECT_TRUE(w.Enabled("SendBtn"));
+  EXPECT_FALSE(gauge->property("overflow").toBool());
+
+  Window offline("sound", false);
+  offline.Fill();
+  EXPECT_FALSE(offline.Enabled("SendBtn")) << "a fitting configuration, but no board";
+  Window led("led");
+  led.Fill();
+  EXPECT_FALSE(led.Enabled("SendBtn")) << "an LED driver has no sound memory";
+}
+
+TEST(DownloadWindow, ControlsAreLockedWhileTheDownloadRuns) {
+  Window w("sound,erase-ms=0");
+  w.Fill();
+  for (const char* name : kLocked) w.Child<QWidget>(name);  // all exist
+  const std::map<std::string, bool> before = [&] {
+    std::map<std::string, bool> states;
+    for (const char* name : kLocked) states[name] = w.Enabled(name);
+    return states;
+  }();
+  ASSERT_TRUE(before.at("SendBtn"));
+
+  std::map<std::string, bool> during;
+  QString info, button;
+  bool frameShown = false, closed = true;
+  w.DuringDownload([&] {
+    for (const char* name : kLocked) during[name] = w.Enabled(name);
+    info = w.Text("InfoLabel");
+    button = w.Child<QPushButton>("FrameButton")->text();
+    frameShown = w.Child<QGroupBox>("DownloadFrame")->isVisibleTo(w.main.get());
+    closed = w.main->close();
+  });
+  w.main->show();
+  w.Child<QToolButton>("SendBtn")->click();
+
+  for (const char* name : kLocked) EXPECT_FALSE(during[name]) << name << " locked";
+  EXPECT_EQ(info, "Erasing flash memory ...");
+  EXPECT_EQ(button, "Cancel");
+  EXPECT_TRUE(frameShown);
+  EXPECT_FALSE(closed) << "the window does not go while a download runs";
+  EXPECT_TRUE(w.main->isVisible());
+
+  std::map<std::string, bool> after;
+  for (const char* name : kLocked) after[name] = w.Enabled(name);
+  EXPECT_EQ(after, before) << "unlocked as they were";
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  EXPECT_EQ(w.Codes().back(), devlink::cmdReset);
+}
+
+TEST(DownloadWindow, SuccessFrameHidesWithItsTimer) {
+  Window w("sound,erase-ms=0");
+  w.Fill();
+  w.Child<QToolButton>("SendBtn")->click();
+  auto* frame = w.Child<QGroupBox>("DownloadFrame");
+  auto* timer = w.Child<QTimer>("HideFrameTimer");
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  EXPECT_EQ(w.Text("PercentLabel"), "");
+  EXPECT_TRUE(frame->isVisibleTo(w.main.get()));
+  ASSERT_TRUE(timer->isActive());
+  EXPECT_EQ(timer->interval(), 2000);
+
+  timer->start(1);  // the same tick, without the two seconds
+  QTest::qWait(50);
+  EXPECT_FALSE(frame->isVisibleTo(w.main.get()));
+  EXPECT_FALSE(timer->isActive()) << "it ticks once";
+}
+
+TEST(DownloadWindow, FailureAndCancelLeaveCloseWhichHidesTheFrame) {
+  Window failing("sound,erase-ms=0,refuse-erase");
+  failing.Fill();
+  failing.Child<QToolButton>("SendBtn")->click();
+  EXPECT_EQ(failing.Text("InfoLabel"), "Connection lost");
+  auto* close = failing.Child<QPushButton>("FrameButton");
+  EXPECT_EQ(close->text(), "Close");
+  EXPECT_TRUE(failing.Enabled("SendBtn")) << "unlocked after a failure";
+  close->click();
+  EXPECT_FALSE(failing.Child<QGroupBox>("DownloadFrame")->isVisibleTo(failing.main.get()));
+
+  Window w("sound,erase-ms=300");
+  w.Fill();
+  w.dialogs.answers = {seams::DialogResult::Cancel};
+  w.DuringDownload([&] { w.Child<QPushButton>("FrameButton")->click(); });
+  w.Child<QToolButton>("SendBtn")->click();
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_EQ(w.dialogs.messages[0].text, sound::kCancelQuestion);
+  EXPECT_EQ(w.Text("InfoLabel"), "Canceled");
+  EXPECT_EQ(w.Text("PercentLabel"), "");
+  EXPECT_EQ(w.Child<QPushButton>("FrameButton")->text(), "Close");
+  const auto codes = w.Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdWrite1k), 0);
+}
+
+TEST(DownloadWindow, MotionPanelShowsTheBoardsValues) {
+  // The board holds MotionTh 200 ... FOCTime 30 (120 ms).
+  Window w("usb2", true, std::string("\xC8\x07\x0C\x3C\x5A\x1E", 6));
+  const std::pair<const char*, int> shown[] = {{"MotionThreshold", 200},
+                                               {"MotionDebouncing", 7},
+                                               {"ImpactThreshold", 12},
+                                               {"ImpactTime", 90},
+                                               {"FOCTime", 120}};
+  for (auto [name, value] : shown) {
+    const std::string n(name);
+    EXPECT_EQ(w.Child<QSlider>((n + "Slider").c_str())->value(), value) << name;
+    EXPECT_EQ(w.Text((n + "Label").c_str()), QString::number(value)) << name;
+  }
+  EXPECT_EQ(w.Child<QSlider>("ImpactDebouncingslider")->value(), 60);
+  w.Child<QToolButton>("ConfigBtn")->click();
+  EXPECT_TRUE(w.Child<QGroupBox>("ConfigFrame")->isVisibleTo(w.main.get()));
+  EXPECT_TRUE(w.Enabled("FOCTimeSlider"));
+
+  Window old("usb2,fw=292", true, std::string("\xC8\x07\x0C\x3C\x5A\x1E", 6));
+  EXPECT_EQ(old.Child<QSlider>("FOCTimeSlider")->value(), 52);
+  EXPECT_EQ(old.Text("FOCTimeLabel"), "52");
+  old.Child<QToolButton>("ConfigBtn")->click();
+  EXPECT_FALSE(old.Enabled("FOCTimeSlider"));
+  EXPECT_FALSE(old.Enabled("FOCTimeLabel"));
+}
+
+TEST(DownloadWindow, MotionPanelSendsOnlyOnSend) {
+  Window w("usb2");
+  w.Child<QToolButton>("ConfigBtn")->click();
+  auto* period = w.Child<QSlider>("FOCTimeSlider");
+  period->setValue(22);
+  EXPECT_EQ(period->value(), 24) << "snapped to a multiple of 4";
+  EXPECT_EQ(w.Text("FOCTimeLabel"), "24");
+  w.Child<QSlider>("MotionThresholdSlider")->setValue(77);
+  EXPECT_EQ(w.Text("MotionThresholdLabel"), "77");
+
+  w.Child<QPushButton>("DefaultBtn")->click();
+  EXPECT_EQ(w.Child<QSlider>("MotionThresholdSlider")->value(), 180);
+  EXPECT_EQ(w.Text("FOCTimeLabel"), "52");
+  w.Child<QPushButton>("CloseCfgBtn")->click();
+  EXPECT_FALSE(w.Child<QGroupBox>("ConfigFrame")->isVisibleTo(w.main.get()));
+  EXPECT_TRUE(testing_support::HidWrites(w.log, "2a").empty()) << "factory values not sent";
+
+  w.Child<QToolButton>("ConfigBtn")->click();
+  period->setValue(1000);
+  w.Child<QPushButton>("SendCmdBtn")->click();
+  const auto sent = testing_support::HidWrites(w.log, "2a");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].substr(0, 14), testing_support::Hex("2a b4 02 0a 32 7d fa"));
+  const auto codes = w.Codes();
+  ASSERT_GE(codes.size(), 3u);
+  EXPECT_EQ(
+      std::vector<int>(codes.end() - 3, codes.end()),
+      (std::vector<int>{devlink::cmdSetAccParam, devlink::cmdReset, devlink::cmdGetAccParam}));
+  EXPECT_EQ(w.Text("FOCTimeLabel"), "1000") << "read back from the board";
+}
+
+}  // namespace

@@ -1,0 +1,211 @@
+// morvane-cli download and motion on the virtual board: the flash a
+// download leaves (compared with what image writes), the failures and
+// their texts, the per-file check, Ctrl+C as the cancel button, and the
+// board's motion values read, changed and reset.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/cli/RunCli.h"
+#include "tests/sound/SoundTestFiles.h"
+#include "tests/support/HidLog.h"
+
+namespace {
+
+using cli_test::RunCli;
+using sound_test::ReadBytes;
+
+// Boot, power-on, power-off, idle, 3 motion, 2 impact, 1 lock-up.
+const std::vector<std::pair<std::string, size_t>> kSounds = {
+    {"boot", 1000}, {"on", 777}, {"off", 2049}, {"idle", 4000}, {"m1", 60},
+    {"m2", 1500},   {"m3", 500}, {"i1", 333},   {"i2", 49},     {"l1", 1024}};
+
+const std::string kFactoryMotion =
+    "MotionTh 180\nMotionDeb 2\nImpactTh 10\nImpactDeb 50\nImpactTm 125\nFOCTime 13\n";
+
+// The command codes in a HID log, in order.
+std::vector<int> Codes(const std::string& log) {
+  std::vector<int> codes;
+  for (const std::string& w : testing_support::HidWrites(log))
+    codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
+  return codes;
+}
+
+bool Has(const std::vector<int>& codes, int code) {
+  return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class DownloadCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsigned seed = 0;
+    for (const auto& [name, n] : kSounds)
+      sound_test::WriteLsu(Path(name), sound_test::Samples(n, 9000, ++seed));
+  }
+  std::string Path(const std::string& sound) { return dir.Path(sound + ".lsu"); }
+  // The configuration file of kSounds without the categories `skip`, with
+  // one file under another name if asked.
+  std::string Configuration(const std::string& skip = "", const std::string& renamed = "") {
+    const char* headers[] = {"BOOT",  "PWRON", "PWROFF",   "IDLE",  "MOTION-3",
+                             nullptr, nullptr, "IMPACT-2", nullptr, "LOCKUP-1"};
+    std::string text;
+    for (size_t i = 0; i < kSounds.size(); ++i) {
+      if (headers[i] && skip == headers[i]) break;
+      if (headers[i]) text += std::string(headers[i]) + "\r\n";
+      const std::string& name = kSounds[i].first;
+      text += (name == renamed ? dir.Path("gone.lsu") : Path(name)) + "\r\n100\r\n";
+    }
+    if (skip == "LOCKUP-1") text += "LOCKUP-0\r\n";
+    sound_test::WriteBytes(dir.Path("sounds.lscfg"), text);
+    return dir.Path("sounds.lscfg");
+  }
+  // morvane-cli on a virtual board keeping its flash in flash.bin, logging
+  // to hid.log.
+  cli_test::Run Cli(const std::string& board, const std::string& command) {
+    std::filesystem::remove(log);
+    return RunCli("--virtual-board " + board + ",flash=" + flash + " --hid-log " + log + " " +
+                  command);
+  }
+  void ExpectFailed(const cli_test::Run& r, const std::string& text) {
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(Contains(r.err, text)) << r.err;
+    EXPECT_FALSE(Has(Codes(log), 0)) << "no restart";
+  }
+
+  sound_test::TempFolder dir;
+  const std::string flash = dir.Path("flash.bin");
+  const std::string log = dir.Path("hid.log");
+};
+
+TEST_F(DownloadCommand, LeavesWhatImageWrites) {
+  // The board's flash holds other motion values and old contents.
+  std::string before(100000, '\x5A');
+  before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
+  sound_test::WriteBytes(flash, before);
+
+  const auto r = Cli("sound,erase-ms=0", "download " + Configuration());
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "SUCCESS !\n");
+  for (const char* phase : {"Erasing flash memory ...", "Coding data...", "Downloading..."})
+    EXPECT_TRUE(Contains(r.err, phase)) << phase;
+
+  const auto image = RunCli("image " + Configuration() + " -o " + dir.Path("image.bin"));
+  ASSERT_EQ(image.status, 0) << image.err;
+  const std::string expected = ReadBytes(dir.Path("image.bin"));
+  const std::string board = ReadBytes(flash);
+  ASSERT_GT(board.size(), expected.size());
+  EXPECT_EQ(board.substr(0, 6), before.substr(0, 6)) << "motion values kept across the erase";
+  EXPECT_TRUE(board.compare(6, expected.size() - 6, expected, 6) == 0);
+  EXPECT_EQ(board.find_first_not_of('\xFF', expected.size()), std::string::npos);
+  EXPECT_EQ(Codes(log).back(), 7) << "the session ends with Bye";
+}
+
+TEST_F(DownloadCommand, UnloadableConfigurationSendsNothing) {
+  auto r = Cli("sound,erase-ms=0", "download " + Configuration("", "m2"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, dir.Path("gone.lsu"))) << r.err;
+  EXPECT_TRUE(Codes(log).empty());
+  EXPECT_FALSE(std::filesystem::exists(flash));
+
+  // Loaded, but a category is empty: told, and the flash left alone.
+  r = Cli("sound,erase-ms=0", "download " + Configuration("LOCKUP-1"));
+  ExpectFailed(r, "At least one locku-up file is required");
+  EXPECT_EQ(Codes(log), (std::vector<int>{3, 7})) << "GetID, then Bye";
+}
+
+TEST_F(DownloadCommand, FailuresExitWith1AndTellWhy) {
+  ExpectFailed(Cli("sound,erase-ms=0,refuse-erase", "download " + Configuration()),
+               "Connection lost");
+  // Commands: 1 GetID, 2 GetAccParam, 3 ClearFlash, 4 SetAccParam, 5 on blocks.
+  ExpectFailed(Cli("sound,erase-ms=0,bad-echo=6", "download " + Configuration()),
+               "Connection lost");
+  ExpectFailed(Cli("sound,erase-ms=0,drop=2", "download " + Configuration()), "Connection lost");
+  EXPECT_FALSE(Has(Codes(log), 10)) << "no erase without the motion values";
+
+  // The checksum read of the table gets no answer.
+  ASSERT_EQ(Cli("sound,erase-ms=0", "download " + Configuration()).status, 0);
+  const auto codes = Codes(log);
+  const auto check = std::find(codes.begin(), codes.end(), 30) - codes.begin() + 1;
+  ExpectFailed(Cli("sound,erase-ms=0,drop=" + std::to_string(check), "download " + Configuration()),
+               "Memory check error");
+
+  std::filesystem::remove(log);
+  ExpectFailed(RunCli("--virtual-board led --hid-log " + log + " download " + Configuration()),
+               "LED driver");
+}
+
+TEST_F(DownloadCommand, VerifyChecksEveryFile) {
+  const auto r = Cli("sound,erase-ms=0", "download " + Configuration() + " --verify");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "SUCCESS !\n");
+  for (const auto& [name, n] : kSounds)
+    EXPECT_TRUE(Contains(r.err, "verified: " + Path(name) + "\n")) << name;
+  const auto codes = Codes(log);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), 30), 1 + long(kSounds.size()));
+}
+
+// The erase outlasts the first completion poll (which waits up to 3 s), so
+// the interrupt is seen at the next erase round, before anything is coded.
+TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
+  const std::string cmd = "timeout --preserve-status -s INT 0.5 " + std::string(MORVANE_CLI) +
+                          " --virtual-board sound,erase-ms=3500 --hid-log " + log + " download " +
+                          Configuration() + " 2>&1";
+  FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string output;
+  char buf[4096];
+  while (size_t n = fread(buf, 1, sizeof buf, p)) output.append(buf, n);
+  const int status = pclose(p);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1) << "130 when the interrupt ended the program";
+  EXPECT_TRUE(Contains(output, "Canceled\n")) << output;
+  EXPECT_FALSE(Contains(output, "Coding data...")) << output;
+  EXPECT_FALSE(Contains(output, "SUCCESS")) << output;
+  const auto codes = Codes(log);
+  for (int code : {20, 21, 30, 0}) EXPECT_FALSE(Has(codes, code)) << code;
+  EXPECT_EQ(codes.back(), 7) << "the session still ends with Bye";
+}
+
+TEST_F(DownloadCommand, MotionGetSetAndDefault) {
+  auto r = Cli("usb2", "motion get");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kFactoryMotion);
+  EXPECT_EQ(Codes(log), (std::vector<int>{3, 41, 7}));
+
+  r = Cli("usb2", "motion set MotionTh=200 FOCTime=300");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string changed =
+      "MotionTh 200\nMotionDeb 2\nImpactTh 10\nImpactDeb 50\nImpactTm 125\nFOCTime 250\n";
+  EXPECT_EQ(r.out, changed);
+  EXPECT_EQ(Codes(log), (std::vector<int>{3, 41, 42, 0, 41, 7}));
+  EXPECT_EQ(Cli("usb2", "motion get").out, changed) << "kept by the board";
+
+  r = Cli("usb2", "motion set ImpactTh=99");
+  EXPECT_EQ(r.out,
+            "MotionTh 200\nMotionDeb 2\nImpactTh 31\nImpactDeb 50\nImpactTm 125\nFOCTime 250\n")
+      << "only the named value changes, held to its range";
+
+  r = Cli("usb2", "motion default");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kFactoryMotion);
+
+  std::filesystem::remove(flash);
+  r = RunCli("--virtual-board usb2,fw=292 motion set FOCTime=100 ImpactTm=7");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "MotionTh 180\nMotionDeb 2\nImpactTh 10\nImpactDeb 50\nImpactTm 7\nFOCTime 13\n")
+      << "the flash period is fixed before firmware 293";
+
+  for (const char* bad : {"motion", "motion set", "motion set Speed=3", "motion set MotionTh=x",
+                          "motion set MotionTh", "motion get MotionTh=1"})
+    EXPECT_EQ(Cli("usb2", bad).status, 2) << bad;
+  EXPECT_EQ(Cli("usb2", "motion set MotionTh=x").out, "");
+  ExpectFailed(Cli("usb2,drop=2", "motion get"), "motion values");
+}
+
+}  // namespace
