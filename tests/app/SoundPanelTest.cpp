@@ -1,0 +1,192 @@
+// The sound categories in the window: adding, refusing, removing, volumes,
+// playback through temp.wav, load and save through the buttons, and the
+// memory gauge.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSlider>
+#include <QToolButton>
+#include <filesystem>
+
+#include "app/Main.h"
+#include "app/SoundPanel.h"
+#include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Recorders.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SoundWindow {
+  SoundWindow() {
+    frontend::FrontEndOptions o;
+    o.virtualBoard = "sound";
+    app::MainOptions m;
+    m.appFolder = QString::fromStdString(dir.dir().string());
+    m.board = frontend::MakeBoardAgent(o);
+    m.dialogs = &dialogs;
+    m.openHelp = [](const QString&) {};
+    m.play = [this](const QString& wav, double) { played.push_back(wav.toStdString()); };
+    main = std::make_unique<app::Main>(std::move(m));
+    EXPECT_TRUE(main->Startup());
+  }
+  template <typename W>
+  W* Child(const char* name) {
+    W* w = main->findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  std::string Lsu(const std::string& name, size_t samples = 200) {
+    const std::string path = dir.Path(name);
+    sound_test::WriteLsu(path, sound_test::Samples(samples));
+    return path;
+  }
+  bool Add(const std::string& path, const char* option) {
+    Child<QRadioButton>(option)->setChecked(true);
+    return main->Sounds().AddToCategory(QString::fromStdString(path),
+                                        main->Sounds().SelectedCategory());
+  }
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> texts;
+    for (const auto& m : dialogs.messages) texts.push_back(m.text);
+    return texts;
+  }
+
+  sound_test::TempFolder dir;
+  testing_support::ScriptedDialogs dialogs;
+  std::vector<std::string> played;
+  std::unique_ptr<app::Main> main;
+};
+
+void Click(QWidget* w, Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool twice = false) {
+  QMouseEvent press(twice ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress, QPointF(3, 3),
+                    w->mapToGlobal(QPointF(3, 3)), Qt::LeftButton, Qt::LeftButton, modifiers);
+  QApplication::sendEvent(w, &press);
+}
+
+TEST(SoundPanel, RefusesWhatIsNotAnLsuFile) {
+  SoundWindow w;
+  w.Add(w.Lsu("boot.lsu"), "BootOption");
+  const std::string wav = w.dir.Path("tone.wav");
+  sound_test::WriteBytes(wav, "RIFF....WAVEfmt ");
+  EXPECT_FALSE(w.Add(wav, "BootOption"));
+  EXPECT_EQ(w.Messages(), std::vector<std::string>{"Not a valid file"});
+  EXPECT_EQ(w.Child<QLabel>("BootFileList")->text(), "boot.lsu");
+}
+
+TEST(SoundPanel, ListsHoldTwelveFiles) {
+  SoundWindow w;
+  for (int i = 0; i < 12; ++i)
+    EXPECT_TRUE(w.Add(w.Lsu("i" + std::to_string(i) + ".lsu"), "ImpOption"));
+  EXPECT_FALSE(w.Add(w.Lsu("i12.lsu"), "ImpOption"));
+  EXPECT_EQ(w.Messages(), std::vector<std::string>{"Maximum number of Impact files reached"});
+  EXPECT_EQ(w.Child<QListWidget>("ImpFileList")->count(), 12);
+  EXPECT_EQ(w.main->Configuration().NrOfImp(), 12);
+}
+
+TEST(SoundPanel, VolumesMoveWithTheirFiles) {
+  SoundWindow w;
+  for (const char* n : {"m1.lsu", "m2.lsu", "m3.lsu"}) w.Add(w.Lsu(n), "MtOption");
+  auto& config = w.main->Configuration();
+  config.SetVolume(sound::kMotion, 3, 40);
+  auto* list = w.Child<QListWidget>("MtFileList");
+  list->setCurrentRow(1);
+  Click(list->viewport(), Qt::NoModifier, true);  // the double-click removes the row
+  list->itemDoubleClicked(list->currentItem());
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(1)->text(), "m3.lsu");
+  list->setCurrentRow(1);
+  QFocusEvent focus(QEvent::FocusIn);
+  QApplication::sendEvent(list, &focus);
+  QApplication::processEvents();
+  auto* slider = w.Child<QSlider>("VolSlider");
+  EXPECT_TRUE(slider->isVisibleTo(w.main.get()));
+  EXPECT_EQ(slider->value(), 40);
+  EXPECT_TRUE(w.Child<QRadioButton>("MtOption")->isChecked());
+
+  slider->setValue(70);  // the user moves it
+  EXPECT_EQ(config.GetVolume(sound::kMotion, 2), 70);
+}
+
+TEST(SoundPanel, SingleLabelsShowOrHideTheSlider) {
+  SoundWindow w;
+  auto* slider = w.Child<QSlider>("VolSlider");
+  Click(w.Child<QLabel>("IdleFileList"));
+  EXPECT_FALSE(slider->isVisibleTo(w.main.get()));
+  EXPECT_TRUE(w.Child<QRadioButton>("IdleOption")->isChecked());
+  w.Add(w.Lsu("hum.lsu"), "IdleOption");
+  Click(w.Child<QLabel>("IdleFileList"));
+  EXPECT_TRUE(slider->isVisibleTo(w.main.get()));
+  EXPECT_EQ(slider->value(), 100);
+  EXPECT_EQ(w.main->Configuration().GetVolume(sound::kIdle, 0), 100);  // showing stores nothing
+
+  Click(w.Child<QLabel>("IdleFileList"), Qt::NoModifier, true);  // double-click removes
+  EXPECT_EQ(w.Child<QLabel>("IdleFileList")->text(), "");
+  EXPECT_EQ(w.main->Configuration().IdleFile().NrOfSamples, 0);
+}
+
+TEST(SoundPanel, CtrlClickPlaysLsuFilesThroughTempWav) {
+  SoundWindow w;
+  const std::string path = w.Lsu("swing.lsu", 100);
+  w.Add(path, "MtOption");
+  w.main->Sounds().PlayLSU(QString::fromStdString(w.dir.Path("notes.txt")));
+  EXPECT_TRUE(w.played.empty());
+  auto* list = w.Child<QListWidget>("MtFileList");
+  list->setCurrentRow(0);
+  Click(list->viewport(), Qt::ControlModifier | Qt::ShiftModifier);  // not Ctrl alone
+  EXPECT_TRUE(w.played.empty());
+  Click(list->viewport(), Qt::ControlModifier);
+  ASSERT_EQ(w.played.size(), 1u);
+  EXPECT_EQ(w.played[0], w.dir.Path("temp.wav"));
+  const std::string wav = sound_test::ReadBytes(w.dir.Path("temp.wav"));
+  const std::string lsu = sound_test::ReadBytes(path);
+  ASSERT_EQ(wav.size(), 44u + lsu.size() - 4);
+  EXPECT_EQ(wav.substr(44), lsu.substr(4));  // the samples, unscaled
+}
+
+TEST(SoundPanel, LoadAndSaveThroughTheButtons) {
+  SoundWindow w;
+  const char* options[] = {"BootOption", "PwrOnOption", "PwrOffOption", "IdleOption",
+                           "MtOption",   "ImpOption",   "LkOption"};
+  for (const char* option : options) w.Add(w.Lsu(std::string(option) + ".lsu"), option);
+  const std::string saved = w.dir.Path("font.lscfg");
+  w.dialogs.savePaths.push_back(saved);
+  w.Child<QToolButton>("SaveBtn")->click();
+  ASSERT_TRUE(fs::exists(saved));
+  EXPECT_EQ(w.dialogs.fileRequests.back().initialFolder, w.dir.dir().string());
+
+  fs::remove(w.dir.Path("ImpOption.lsu"));
+  SoundWindow other;
+  other.dialogs.openPaths.push_back(saved);
+  other.Child<QToolButton>("LoadBtn")->click();
+  EXPECT_EQ(other.Child<QLabel>("BootFileList")->text(), "BootOption.lsu");
+  EXPECT_EQ(other.Child<QListWidget>("LkfileList")->item(0)->text(), "LkOption.lsu");
+  EXPECT_EQ(other.Child<QListWidget>("ImpFileList")->count(), 0);
+  ASSERT_EQ(other.dialogs.messages.size(), 1u);
+  EXPECT_NE(other.dialogs.messages[0].text.find("The following files could not be found or are "
+                                                "not valid:"),
+            std::string::npos);
+  EXPECT_NE(other.dialogs.messages[0].text.find(w.dir.Path("ImpOption.lsu")), std::string::npos);
+}
+
+TEST(SoundPanel, MemoryGaugeTurnsRedPastTheCapacity) {
+  SoundWindow w;
+  w.main->SetMemorySize(300);
+  auto* gauge = w.Child<QProgressBar>("MemoryStatus");
+  w.Add(w.Lsu("a.lsu", 300), "BootOption");
+  EXPECT_EQ(gauge->value(), 300);
+  EXPECT_FALSE(gauge->property("overflow").toBool());
+  EXPECT_TRUE(w.Child<QToolButton>("SendBtn")->isEnabled());
+  w.Add(w.Lsu("b.lsu", 49), "PwrOnOption");
+  EXPECT_TRUE(gauge->property("overflow").toBool());
+  EXPECT_EQ(gauge->value(), 300);
+  EXPECT_FALSE(w.Child<QToolButton>("SendBtn")->isEnabled());
+}
+
+}  // namespace
