@@ -1,0 +1,295 @@
+#include "app/LedPanel.h"
+
+#include <QCheckBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace app {
+
+namespace {
+
+template <typename W, typename... Args>
+W* Make(const QString& name, Args&&... args) {
+  auto* w = new W(std::forward<Args>(args)...);
+  w->setObjectName(name);
+  return w;
+}
+
+QString ArrayName(const char* name, int channel) {
+  return QString("%1(%2)").arg(name).arg(channel);
+}
+
+// Colour values are red + 256 x green + 65536 x blue.
+void SetTextColor(QLabel* label, int32_t color) {
+  QPalette p = label->palette();
+  p.setColor(QPalette::WindowText, QColor(color & 255, (color >> 8) & 255, (color >> 16) & 255));
+  label->setPalette(p);
+}
+
+// Channel names are drawn in their emitter's colour, white and amber
+// among them, so they sit on a dark ground like the LEDs themselves.
+QLabel* ChannelLabel(const QString& name, const QString& text) {
+  auto* label = Make<QLabel>(name, text);
+  label->setAutoFillBackground(true);
+  QPalette p = label->palette();
+  p.setColor(QPalette::Window, QColor(0x24, 0x24, 0x24));
+  label->setPalette(p);
+  label->setAlignment(Qt::AlignCenter);
+  label->setMinimumWidth(48);
+  QFont bold = label->font();
+  bold.setBold(true);
+  label->setFont(bold);
+  return label;
+}
+
+}  // namespace
+
+LedPanelWidget::LedPanelWidget(QGroupBox* frmLED, Bitmaps& bitmaps, seams::UserDialogs& dialogs,
+                               const QString& appFolder, devlink::ConnectionLifecycle& connection,
+                               devlink::ConnectionView& window)
+    : QObject(frmLED),
+      logic_(*this, dialogs, appFolder.toStdString()),
+      bitmaps_(bitmaps),
+      connection_(connection),
+      window_(window) {
+  auto* grid = new QGridLayout(frmLED);
+  grid->addWidget(BuildDriverFrame(), 0, 0, 1, 2);
+  grid->addWidget(BuildIdleFrame(), 1, 0);
+  grid->addWidget(BuildFocFrame(), 1, 1);
+  grid->addWidget(BuildLevelFrame(), 2, 0, 1, 2);
+  grid->setRowStretch(3, 1);
+}
+
+QAbstractButton* LedPanelWidget::ImageButton(led::LedControl control, const char* name,
+                                             const char* bitmap,
+                                             std::function<void(led::LedPanel&)> onClick) {
+  auto* b = Make<QToolButton>(name);
+  b->setAutoRaise(true);
+  // Taking the focus on a click lets a pulse field being edited lose it,
+  // and so be corrected, before the button acts.
+  b->setFocusPolicy(Qt::ClickFocus);
+  SetUpImageButton(b, bitmaps_, bitmap);
+  connect(b, &QToolButton::clicked, this, [this, onClick] { onClick(logic_); });
+  controls_[control] = b;
+  return b;
+}
+
+QPushButton* LedPanelWidget::Button(const char* name, const char* caption,
+                                    std::function<void(led::LedPanel&)> onClick) {
+  auto* b = Make<QPushButton>(name, caption);
+  connect(b, &QPushButton::clicked, this, [this, onClick] { onClick(logic_); });
+  return b;
+}
+
+QGroupBox* LedPanelWidget::BuildDriverFrame() {
+  auto* frame = Make<QGroupBox>("labelLED1", "Driver configuration");
+  auto* grid = new QGridLayout(frame);
+  grid->addWidget(new QLabel("LED Type"), 0, 0);
+  ledCombo_ = Make<QComboBox>("LEDcombo");
+  ledCombo_->setMinimumContentsLength(24);
+  connect(ledCombo_, &QComboBox::activated, this, [this] { logic_.LEDcomboClick(); });
+  grid->addWidget(ledCombo_, 0, 1);
+
+  grid->addWidget(new QLabel("Output Channels"), 1, 0);
+  auto* channels = new QHBoxLayout;
+  for (int i = 1; i <= 4; ++i) {
+    channelLabels_[i - 1] = ChannelLabel(ArrayName("labelLED", i), QString("LED %1").arg(i));
+    SetTextColor(channelLabels_[i - 1], 0);
+    channels->addWidget(channelLabels_[i - 1]);
+  }
+  channels->addStretch(1);
+  grid->addLayout(channels, 1, 1);
+
+  grid->addWidget(new QLabel("Overdrive:"), 2, 0);
+  auto* row = new QHBoxLayout;
+  overdrive_ = Make<QSlider>("OverdriveSlider", Qt::Horizontal);
+  overdrive_->setRange(led::kOverdriveMin, led::kOverdriveDesignMax);
+  overdrive_->setValue(led::kOverdriveDesignValue);
+  overdrive_->setTickInterval(5);
+  overdrive_->setTickPosition(QSlider::TicksBelow);
+  connect(overdrive_, &QSlider::valueChanged, this, [this] { logic_.OverdriveSliderChange(); });
+  row->addWidget(overdrive_, 1);
+  overdriveLabel_ = Make<QLabel>("OverdriveLabel", "100%");
+  overdriveLabel_->setMinimumWidth(48);
+  row->addWidget(overdriveLabel_);
+  grid->addLayout(row, 2, 1);
+
+  auto* update = ImageButton(led::LedControl::btnUpdateLED, "btnUpdateLED", "UpdLED.bmp",
+                             &led::LedPanel::btnUpdateLEDClick);
+  grid->addWidget(update, 0, 2, 3, 1, Qt::AlignCenter);
+  grid->setColumnStretch(1, 1);
+  return frame;
+}
+
+QLineEdit* LedPanelWidget::Field(led::PulseField field) {
+  static const std::map<led::PulseField, const char*> names = {
+      {led::PulseField::IdleTON, "IdleTON"},     {led::PulseField::IdleTOFF, "IdleTOFF"},
+      {led::PulseField::IdleTRISE, "IdleTRISE"}, {led::PulseField::IdleTFALL, "IdleTFALL"},
+      {led::PulseField::FocTON, "FocTON"},       {led::PulseField::FocTOFF, "FocTOFF"},
+      {led::PulseField::focNREP, "focNREP"}};
+  auto* edit = Make<QLineEdit>(names.at(field), led::kFieldDesignText);
+  edit->setMaximumWidth(72);
+  edit->setAlignment(Qt::AlignRight);
+  edit->installEventFilter(this);
+  fields_[field] = edit;
+  return edit;
+}
+
+// The fields with their captions and units, the "Set" buttons below them
+// and the send button in the bottom right corner.
+QGroupBox* LedPanelWidget::BuildPulseFrame(const PulseFrame& pulse) {
+  auto* frame = Make<QGroupBox>(pulse.name, pulse.title);
+  controls_[pulse.frame] = frame;
+  auto* grid = new QGridLayout(frame);
+  int row = 0;
+  for (const auto& f : pulse.fields) {
+    grid->addWidget(new QLabel(f.caption), row, 0);
+    grid->addWidget(Field(f.field), row, 1);
+    grid->addWidget(new QLabel(f.unit), row++, 2);
+  }
+  for (const auto& b : pulse.setButtons) {
+    grid->addWidget(new QLabel(b.caption), row, 0);
+    grid->addWidget(Button(b.name, "Set", b.click), row++, 1);
+  }
+  grid->setRowStretch(row, 1);
+  auto* send = ImageButton(pulse.sendControl, pulse.sendName, "apply.bmp", pulse.send);
+  grid->addWidget(send, 0, 3, row + 1, 1, Qt::AlignRight | Qt::AlignBottom);
+  grid->setColumnStretch(3, 1);
+  return frame;
+}
+
+QGroupBox* LedPanelWidget::BuildIdleFrame() {
+  using F = led::PulseField;
+  return BuildPulseFrame({led::LedControl::FrameIdle,
+                          "FrameIdle",
+                          "Idle Pulse",
+                          {{"On time", F::IdleTON, " [s]"},
+                           {"Off time", F::IdleTOFF, " [s]"},
+                           {"Rise time", F::IdleTRISE, " [s]"},
+                           {"Fall time", F::IdleTFALL, " [s]"}},
+                          {{"High level", "btnPulseHigh", &led::LedPanel::btnPulseHighClick},
+                           {"Low level", "btnPulseLow", &led::LedPanel::btnPulseLowClick}},
+                          led::LedControl::btnSendPulse,
+                          "btnSendPulse",
+                          &led::LedPanel::btnSendPulseClick});
+}
+
+QGroupBox* LedPanelWidget::BuildFocFrame() {
+  using F = led::PulseField;
+  return BuildPulseFrame({led::LedControl::FrameFoc,
+                          "FrameFoc",
+                          "Flash on Clash",
+                          {{"On time", F::FocTON, "[s]"},
+                           {"Off time", F::FocTOFF, "[s]"},
+                           {"Repeat", F::focNREP, "times"}},
+                          {{"High level", "btnFocHigh", &led::LedPanel::btnFocHighClick}},
+                          led::LedControl::btnSendFoc,
+                          "btnSendFoc",
+                          &led::LedPanel::btnSendFocClick});
+}
+
+QGroupBox* LedPanelWidget::BuildLevelFrame() {
+  pickFrame_ = Make<QGroupBox>("PickColor_frame", "LED setting");
+  pickFrame_->hide();
+  auto* v = new QVBoxLayout(pickFrame_);
+  auto* grid = new QGridLayout;
+  for (int i = 1; i <= 4; ++i) {
+    auto* label = ChannelLabel(ArrayName("LabelLedSet", i), QString("LED%1").arg(i));
+    auto* slider = Make<QSlider>(ArrayName("SliderLedSet", i), Qt::Horizontal);
+    slider->setRange(0, led::kLevelMax);
+    slider->setValue(led::kLevelDesignValue);
+    auto* value =
+        Make<QLabel>(ArrayName("ValueLedSet", i), QString::number(led::kLevelDesignValue));
+    value->setMinimumWidth(32);
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    connect(slider, &QSlider::valueChanged, value,
+            [value](int level) { value->setText(QString::number(level)); });
+    grid->addWidget(label, i - 1, 0);
+    grid->addWidget(slider, i - 1, 1);
+    grid->addWidget(value, i - 1, 2);
+    levelLabels_[i - 1] = label;
+    levels_[i - 1] = slider;
+    levelValues_[i - 1] = value;
+  }
+  grid->setColumnStretch(1, 1);
+  v->addLayout(grid);
+
+  auto* buttons = new QHBoxLayout;
+  auto* pick = Button("PickColor", "Pick color", &led::LedPanel::PickColorClick);
+  controls_[led::LedControl::PickColor] = pick;
+  buttons->addWidget(pick);
+  auto* fidelity = Make<QCheckBox>("ColorFidelity", "Color Fidelity");
+  controls_[led::LedControl::ColorFidelity] = fidelity;
+  buttons->addWidget(fidelity);
+  buttons->addStretch(1);
+  buttons->addWidget(Button("PickColorApply", "Apply", &led::LedPanel::PickColorApplyClick));
+  buttons->addWidget(Button("PickColorOK", "OK", &led::LedPanel::PickColorOKClick));
+  buttons->addWidget(Button("PickColorCancel", "Cancel", &led::LedPanel::PickColorCancelClick));
+  v->addLayout(buttons);
+  return pickFrame_;
+}
+
+void LedPanelWidget::SetEnabled(led::LedControl control, bool enabled) {
+  switch (control) {
+    case led::LedControl::LoadBtn:
+      window_.EnableButton(devlink::ImageButton::LoadBtn, enabled);
+      return;
+    case led::LedControl::SaveBtn:
+      window_.EnableButton(devlink::ImageButton::SaveBtn, enabled);
+      return;
+    case led::LedControl::btnUpdateLED:
+    case led::LedControl::btnSendPulse:
+    case led::LedControl::btnSendFoc:
+      EnableImageButton(static_cast<QAbstractButton*>(controls_.at(control)), enabled);
+      return;
+    default:
+      controls_.at(control)->setEnabled(enabled);
+  }
+}
+
+void LedPanelWidget::AddLedType(const std::string& name) {
+  ledCombo_->addItem(QString::fromStdString(name));
+}
+
+void LedPanelWidget::SetChannelLabelColor(int channel, int32_t color) {
+  SetTextColor(channelLabels_.at(channel - 1), color);
+}
+
+void LedPanelWidget::SetOverdriveLabel(const std::string& text) {
+  overdriveLabel_->setText(QString::fromStdString(text));
+}
+
+std::string LedPanelWidget::FieldText(led::PulseField field) const {
+  return fields_.at(field)->text().toStdString();
+}
+
+void LedPanelWidget::SetFieldText(led::PulseField field, const std::string& text) {
+  fields_.at(field)->setText(QString::fromStdString(text));
+}
+
+void LedPanelWidget::ShowLevelChannel(int channel, bool visible) {
+  levelLabels_.at(channel - 1)->setVisible(visible);
+  levels_.at(channel - 1)->setVisible(visible);
+  levelValues_.at(channel - 1)->setVisible(visible);
+}
+
+void LedPanelWidget::SetLevelLabelColor(int channel, int32_t color) {
+  SetTextColor(levelLabels_.at(channel - 1), color);
+}
+
+bool LedPanelWidget::ColorFidelityChecked() const {
+  return static_cast<QCheckBox*>(controls_.at(led::LedControl::ColorFidelity))->isChecked();
+}
+
+bool LedPanelWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::FocusOut) return false;
+  for (const auto& [field, edit] : fields_)
+    if (edit == watched) logic_.FieldLostFocus(field);
+  return false;
+}
+
+}  // namespace app

@@ -1,0 +1,122 @@
+#pragma once
+// The LED panel's widgets inside frmLED ("LED DRIVER SETUP"): the driver
+// configuration (LED type, output channels, overdrive, update button), the
+// idle pulse and flash on clash frames, and the LED setting frame with its
+// level sliders and colour picker. A thin view: every click, slider move
+// and focus change goes to led::LedPanel, which owns the behaviour. The
+// widgets' object names are the control names; arrays are named like
+// "SliderLedSet(2)".
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QObject>
+#include <QSlider>
+#include <array>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "app/ImageButtons.h"
+#include "devlink/ConnectionLifecycle.h"
+#include "led/panel/LedPanel.h"
+#include "led/panel/LedPanelView.h"
+
+class QCheckBox;
+class QGridLayout;
+class QPushButton;
+
+namespace app {
+
+class LedPanelWidget : public QObject, public led::LedPanelView {
+ public:
+  // Builds the panel's controls into frmLED. The window gives the link,
+  // going offline and the device kind through its connection, and the load
+  // and save buttons through its ConnectionView.
+  LedPanelWidget(QGroupBox* frmLED, Bitmaps& bitmaps, seams::UserDialogs& dialogs,
+                 const QString& appFolder, devlink::ConnectionLifecycle& connection,
+                 devlink::ConnectionView& window);
+
+  led::LedPanel& Logic() { return logic_; }
+
+  // LedPanelView.
+  devlink::TLS* FirstLink() override { return connection_.DeviceLinks.First(); }
+  void GoOffline() override { connection_.GoOffline(); }
+  bool LedDriverIdentified() const override {
+    return connection_.DEVICE_TYPE == devlink::kLedDriver;
+  }
+  void SetEnabled(led::LedControl control, bool enabled) override;
+  void ShowLevelFrame(bool visible) override { pickFrame_->setVisible(visible); }
+  void ClearLedTypes() override { ledCombo_->clear(); }
+  void AddLedType(const std::string& name) override;
+  void SelectLedType(int index) override { ledCombo_->setCurrentIndex(index); }
+  std::string SelectedLedType() const override { return ledCombo_->currentText().toStdString(); }
+  void SetChannelLabelColor(int channel, int32_t color) override;
+  void SetOverdriveMaximum(int maximum) override { overdrive_->setMaximum(maximum); }
+  void SetOverdriveValue(int value) override { overdrive_->setValue(value); }
+  int OverdriveValue() const override { return overdrive_->value(); }
+  void SetOverdriveLabel(const std::string& text) override;
+  std::string OverdriveLabel() const override { return overdriveLabel_->text().toStdString(); }
+  std::string FieldText(led::PulseField field) const override;
+  void SetFieldText(led::PulseField field, const std::string& text) override;
+  void ShowLevelChannel(int channel, bool visible) override;
+  void SetLevelLabelColor(int channel, int32_t color) override;
+  void SetLevel(int channel, int value) override { levels_.at(channel - 1)->setValue(value); }
+  int Level(int channel) const override { return levels_.at(channel - 1)->value(); }
+  bool ColorFidelityChecked() const override;
+
+ protected:
+  // A pulse field that loses the focus gets its text corrected.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QGroupBox* BuildDriverFrame();
+  QGroupBox* BuildIdleFrame();
+  QGroupBox* BuildFocFrame();
+  QGroupBox* BuildLevelFrame();
+  QAbstractButton* ImageButton(led::LedControl control, const char* name, const char* bitmap,
+                               std::function<void(led::LedPanel&)> onClick);
+  QPushButton* Button(const char* name, const char* caption,
+                      std::function<void(led::LedPanel&)> onClick);
+  struct PulseFrame {
+    struct FieldRow {
+      const char* caption;
+      led::PulseField field;
+      const char* unit;
+    };
+    struct SetRow {
+      const char* caption;
+      const char* name;
+      void (led::LedPanel::*click)();
+    };
+    led::LedControl frame;
+    const char* name;
+    const char* title;
+    std::vector<FieldRow> fields;
+    std::vector<SetRow> setButtons;
+    led::LedControl sendControl;
+    const char* sendName;
+    bool (led::LedPanel::*send)();
+  };
+  QGroupBox* BuildPulseFrame(const PulseFrame& pulse);
+  QLineEdit* Field(led::PulseField field);
+
+  led::LedPanel logic_;
+  Bitmaps& bitmaps_;
+  devlink::ConnectionLifecycle& connection_;
+  devlink::ConnectionView& window_;
+  QComboBox* ledCombo_ = nullptr;
+  std::array<QLabel*, 4> channelLabels_{};
+  QSlider* overdrive_ = nullptr;
+  QLabel* overdriveLabel_ = nullptr;
+  std::map<led::PulseField, QLineEdit*> fields_;
+  QGroupBox* pickFrame_ = nullptr;
+  std::array<QLabel*, 4> levelLabels_{};
+  std::array<QSlider*, 4> levels_{};
+  std::array<QLabel*, 4> levelValues_{};
+  std::map<led::LedControl, QWidget*> controls_;
+};
+
+}  // namespace app

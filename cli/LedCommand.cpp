@@ -1,0 +1,236 @@
+#include "cli/LedCommand.h"
+
+#include <algorithm>
+#include <functional>
+#include <iomanip>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include "cli/BoardSession.h"
+#include "cli/ConsoleSeams.h"
+#include "devlink/BoardKind.h"
+#include "led/LedSettingsFile.h"
+#include "led/panel/LedPanel.h"
+#include "text/NumberReading.h"
+
+namespace frontend {
+
+namespace {
+
+// The panel's messages are all refusals or failures here and go to
+// stderr; the update warning is only reached after --yes, so it is answered
+// OK. The file dialogs answer with the file named on the command line.
+class CliDialogs : public StderrDialogs {
+ public:
+  explicit CliDialogs(std::string path) : path_(std::move(path)) {}
+  seams::DialogResult Message(const std::string& text, seams::DialogIcon icon,
+                              seams::DialogButtons buttons) override {
+    if (buttons == seams::DialogButtons::OkCancel) return seams::DialogResult::Ok;
+    return StderrDialogs::Message(text, icon, buttons);
+  }
+  std::optional<std::string> OpenFile(const seams::FileDialogRequest&) override { return path_; }
+  std::optional<std::string> SaveFile(const seams::FileDialogRequest&) override { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// The panel as the window has it once an LED driver came on line.
+struct Panel {
+  devlink::TLS& link;
+  led::MemoryLedPanelView& view;
+  led::LedPanel& logic;
+};
+
+// Opens the board, checks that it is an LED driver, fills the panel from
+// it and runs body; says goodbye to the board afterwards.
+int WithPanel(const FrontEndOptions& options, const std::string& path,
+              const std::function<int(Panel&)>& body) {
+  BoardSession session(options);
+  if (!session.SearchBoard()) {
+    std::cerr << kNoConnection << '\n';
+    return 1;
+  }
+  devlink::TLS& link = *session.FirstLink();
+  if (devlink::IdentifyBoard(link.GetID()).deviceType != devlink::kLedDriver) {
+    std::cerr << "The board is not an LED driver.\n";
+    return 1;
+  }
+  led::MemoryLedPanelView view(&link);
+  CliDialogs dialogs(path);
+  led::LedPanel logic(view, dialogs, AppFolder());
+  if (!logic.InitLedDrivers()) {
+    std::cerr << devlink::kInvalidLedCatalogue << '\n';
+    return 1;
+  }
+  Panel panel{link, view, logic};
+  const int status = body(panel);
+  link.Bye();
+  return status;
+}
+
+// A number argument read the system's way; a usage error without digits.
+double NumberArgument(const std::string& arg, const std::string& what) {
+  if (arg.find_first_of("0123456789") == std::string::npos)
+    throw UsageError(what + " must be a number, not \"" + arg + "\"");
+  return text::RoundHalfEven(text::ReadNumber(arg));
+}
+
+std::string Tenths(double value) {
+  std::ostringstream text;
+  text << std::fixed << std::setprecision(1) << value;
+  return text.str();
+}
+
+void PrintPulses(const led::LedPanel& logic) {
+  std::cout << "idle: " << led::IdlePulseLine(logic.IdlePulse) << '\n'
+            << "foc: " << led::FocPulseLine(logic.FocPulse) << '\n';
+}
+
+int Info(const FrontEndOptions& options, const std::vector<std::string>& args) {
+  if (!args.empty()) throw UsageError("led info takes no arguments");
+  return WithPanel(options, "", [](Panel& p) {
+    int code = 0, overdrive = 0;
+    double voltage = 0;
+    if (!p.link.GetLEDConfig(code, voltage, overdrive)) {
+      std::cerr << "The LED driver did not answer.\n";
+      return 1;
+    }
+    std::cout << "type: " << p.view.SelectedLedType() << '\n'
+              << "code: " << code << '\n'
+              << "voltage: " << Tenths(voltage) << '\n'
+              << "overdrive: " << overdrive << '\n';
+    PrintPulses(p.logic);
+    return 0;
+  });
+}
+
+// What choosing NAME in the LED type list, moving the overdrive slider and
+// pressing the update button (answering its warning with OK) does.
+int SetType(const FrontEndOptions& options, const std::vector<std::string>& args) {
+  std::optional<std::string> name;
+  std::optional<double> overdrive;
+  bool yes = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--yes") {
+      yes = true;
+    } else if (args[i] == "--overdrive") {
+      if (++i == args.size()) throw UsageError("--overdrive needs a value");
+      overdrive = NumberArgument(args[i], "the overdrive");
+    } else if (!name) {
+      name = args[i];
+    } else {
+      throw UsageError("led set-type takes one LED type name");
+    }
+  }
+  if (!name) throw UsageError("led set-type needs the LED type's name");
+  if (!yes) {
+    std::cerr << ForTerminal(led::kUpdateLedWarning) << "\nRepeat with --yes to go ahead.\n";
+    return 1;
+  }
+  return WithPanel(options, "", [&](Panel& p) {
+    const auto& types = p.view.ledTypes;
+    const auto found = std::find(types.rbegin(), types.rend(), *name);
+    if (found == types.rend()) {
+      std::cerr << "No LED type \"" << *name << "\" in " << p.logic.CatalogueFile() << ".\n";
+      return 1;
+    }
+    p.view.SelectLedType(int(types.rend() - found) - 1);
+    p.logic.LEDcomboClick();
+    if (overdrive) {
+      if (*overdrive < led::kOverdriveMin || *overdrive > p.view.overdriveMax) {
+        std::cerr << "The overdrive of " << *name << " must be " << led::kOverdriveMin << " to "
+                  << p.view.overdriveMax << ".\n";
+        return 1;
+      }
+      p.view.SetOverdriveValue(int(*overdrive));
+      p.logic.OverdriveSliderChange();
+    }
+    if (!p.logic.btnUpdateLEDClick()) {
+      std::cerr << "The LED driver did not take the configuration.\n";
+      return 1;
+    }
+    std::cout << "type: " << p.logic.CurrentLED.LEDName << '\n'
+              << "code: " << p.logic.CurrentLED.LedCode << '\n'
+              << "voltage: " << Tenths(p.logic.CurrentLED.Voltage) << '\n'
+              << "overdrive: " << p.logic.CurrentLED.OverDrive << '\n';
+    return 0;
+  });
+}
+
+std::string FileArgument(const std::vector<std::string>& args, const char* command) {
+  if (args.size() != 1) throw UsageError(std::string("led ") + command + " takes one file name");
+  return args[0];
+}
+
+// Loading the file in the window, then pressing the idle pulse's and the
+// flash on clash's send buttons; a failed send takes the window offline,
+// so nothing follows it.
+int Send(const FrontEndOptions& options, const std::vector<std::string>& args) {
+  return WithPanel(options, FileArgument(args, "send"), [](Panel& p) {
+    if (!p.logic.LoadLedSettings()) return 1;
+    if (!p.logic.btnSendPulseClick() || !p.logic.btnSendFocClick()) {
+      std::cerr << "The LED driver did not take the pulses.\n";
+      return 1;
+    }
+    PrintPulses(p.logic);
+    return 0;
+  });
+}
+
+int Save(const FrontEndOptions& options, const std::vector<std::string>& args) {
+  return WithPanel(options, FileArgument(args, "save"),
+                   [](Panel& p) { return p.logic.SaveLedSettings() ? 0 : 1; });
+}
+
+// The levels of the LED setting frame's sliders, then "Apply".
+int Apply(const FrontEndOptions& options, const std::vector<std::string>& args) {
+  if (args.empty() || args.size() > 4) throw UsageError("led apply takes one to four levels");
+  std::vector<int> levels;
+  for (const auto& arg : args) {
+    const double level = NumberArgument(arg, "a level");
+    if (level < 0 || level > led::kLevelMax) {
+      std::cerr << "A level must be 0 to " << led::kLevelMax << ", not " << arg << ".\n";
+      return 1;
+    }
+    levels.push_back(int(level));
+  }
+  return WithPanel(options, "", [&](Panel& p) {
+    const int channels = p.logic.CurrentLED.NrOfChannels;
+    if (int(levels.size()) > channels) {
+      std::cerr << "The LED type " << p.logic.CurrentLED.LEDName << " has " << channels
+                << (channels == 1 ? " channel.\n" : " channels.\n");
+      return 1;
+    }
+    for (int i = 1; i <= 4; ++i) p.view.SetLevel(i, i <= int(levels.size()) ? levels[i - 1] : 0);
+    if (!p.logic.PickColorApplyClick()) {
+      std::cerr << "The LED driver did not take the levels.\n";
+      return 1;
+    }
+    return 0;
+  });
+}
+
+int Led(const FrontEndOptions& options, const std::vector<std::string>& args) {
+  if (args.empty()) throw UsageError("led needs one of info, set-type, send, save, apply");
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  const std::pair<const char*, int (*)(const FrontEndOptions&, const std::vector<std::string>&)>
+      commands[] = {
+          {"info", Info}, {"set-type", SetType}, {"send", Send}, {"save", Save}, {"apply", Apply}};
+  for (const auto& [name, run] : commands)
+    if (args[0] == name) return run(options, rest);
+  throw UsageError("unknown led command \"" + args[0] + "\"");
+}
+
+}  // namespace
+
+const CliCommand kLedCommand = {
+    "led",
+    "led info | set-type NAME [--overdrive N] --yes | send FILE.ldset | save FILE.ldset | "
+    "apply L1 [L2 L3 L4]",
+    "an LED driver's type, overdrive and pulses: show them, set the LED type, send or save the "
+    "pulses of a settings file, or light the LEDs at the given levels",
+    Led};
+
+}  // namespace frontend

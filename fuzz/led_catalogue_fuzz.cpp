@@ -1,0 +1,57 @@
+// Feeds arbitrary bytes to the LED catalogue's line and header checks. An
+// accepted line must hold an LED type within the catalogue's bounds, and
+// the tick and colour conversions must stay within theirs for any value.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "led/LED_Driver.h"
+#include "led/LedCatalogue.h"
+
+namespace {
+
+void Require(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "catalogue invariant broken: %s\n", what);
+  std::abort();
+}
+
+void CheckEntry(led::LED_Driver& d) {
+  Require(d.NrOfChannels >= 1 && d.NrOfChannels <= 4, "channel count outside 1..4");
+  Require(d.Period >= 10 && d.Period <= 10000, "period outside 10..10000");
+  for (int16_t k = 1; k <= d.NrOfChannels; ++k) {
+    Require(d.GetChannelColor(k) != 0, "channel without a colour");
+    Require(d.FindColor(d.GetChannelColor(k)) >= k, "FindColor misses a channel");
+    Require(d.GetMaxLum(k) >= 101 && d.GetMaxLum(k) <= 50000, "MaxLum outside 101..50000");
+    Require(d.GetMaxDC(k) >= 2 && d.GetMaxDC(k) <= 100, "MaxDC outside 2..100");
+    Require(d.GetVL(k) >= 3.0 && d.GetVL(k) <= 9.0, "VL outside 3..9");
+  }
+  for (double overDrive : {50.0, 100.0, 400.0}) {
+    d.OverDrive = overDrive;
+    for (int32_t type = -1; type <= 3; ++type)
+      for (double v : {-1.0, 0.0, 0.5, 30.0, 100.0, 150.0, 5000.0, 60000.0})
+        for (int16_t k = 0; k <= 5; ++k) {
+          const int32_t off = d.GetToff(type, k, v);
+          Require(off >= 1 && off <= d.Period + 1, "off tick outside 1..Period + 1");
+          const int32_t on = d.GetTon(type, k, v);
+          Require(on == 0 || on == 1, "on tick other than 0 or 1");
+        }
+  }
+  for (int16_t value : {0, 1, 128, 255}) {
+    const int32_t lum = d.ConvertRGBtoLuminance(0, value, false, false, false);
+    Require(lum >= 0 && lum <= 50000, "luminance outside 0..50000");
+    const int16_t back = d.ConvertLuminanceToRGB(d.GetChannelColor(1), lum);
+    Require(back >= 0, "a channel's own colour not found");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view line(reinterpret_cast<const char*>(data), size);
+  led::IsCatalogueHeader(line);
+  led::LED_Driver d;
+  if (d.Init(line)) CheckEntry(d);
+  return 0;
+}

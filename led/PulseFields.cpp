@@ -1,0 +1,64 @@
+#include "led/PulseFields.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "text/NumberReading.h"
+
+namespace led {
+
+namespace {
+
+constexpr float kStepsPerSecond = 50;  // 0.02 s steps
+constexpr double kMaxSeconds = 10;
+constexpr double kMaxRepeat = 10;
+
+// The shortest text that reads back as value, without an exponent.
+template <class Float>
+std::string Shortest(Float value) {
+  if (value == 0) return "0";  // also for -0
+  char buf[64];
+  const auto [end, error] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+  return error == std::errc() ? std::string(buf, end) : "0";
+}
+
+}  // namespace
+
+std::string SecondsText(double ms) {
+  const double hundredths = text::RoundHalfEven(ms / 10);
+  return Shortest(hundredths / 100);
+}
+
+double ReadSeconds(std::string_view text) {
+  return text::ReadNumber(text) * 1000;
+}
+
+std::string RepeatText(int16_t NRep) {
+  return std::to_string(NRep);
+}
+
+int16_t ReadRepeat(std::string_view text) {
+  return text::RoundAndClamp<int16_t>(text::ReadNumber(text), std::numeric_limits<int16_t>::min(),
+                                      std::numeric_limits<int16_t>::max());
+}
+
+// The steps are counted in single precision: 0.58 s makes exactly 29 steps
+// there, where double arithmetic would give 28.999... and so 0.56.
+std::string ValidateTimeText(std::string_view text) {
+  const float steps = std::floor(static_cast<float>(text::ReadNumber(text) * kStepsPerSecond));
+  const float seconds = steps / kStepsPerSecond;
+  if (seconds < 0) return "0";
+  if (seconds > kMaxSeconds) return "10";
+  const float rounded = std::nearbyint(seconds * 100.0f) / 100.0f;
+  return Shortest(rounded);
+}
+
+std::string ValidateRepeatText(std::string_view text) {
+  const double whole = std::floor(text::ReadNumber(text));
+  if (!(whole >= 1)) return "1";
+  if (whole > kMaxRepeat) return "10";
+  return std::to_string(static_cast<int>(whole));
+}
+
+}  // namespace led

@@ -1,0 +1,28 @@
+#pragma once
+// The pulse text fields of the LED panel: they show seconds, the pulses
+// hold milliseconds. When a field loses the focus its text is corrected:
+// times to multiples of 0.02 s (rounded down) within 0..10 s, the repeat
+// count to a whole number within 1..10. Numbers are read the system's way
+// (text::ReadNumber), "." is the decimal point whatever the locale.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace led {
+
+// A time in ms as seconds, rounded to hundredths (halves to even), in the
+// shortest decimal form: 1500 -> "1.5", 20 -> "0.02".
+std::string SecondsText(double ms);
+// The seconds of a field as ms.
+double ReadSeconds(std::string_view text);
+std::string RepeatText(int16_t NRep);
+// The repeat count of a field, rounded halves to even and held to what a
+// 16-bit count can hold.
+int16_t ReadRepeat(std::string_view text);
+
+// The corrected texts of a time field and of the repeat count field.
+std::string ValidateTimeText(std::string_view text);
+std::string ValidateRepeatText(std::string_view text);
+
+}  // namespace led

@@ -1,0 +1,174 @@
+// The LED panel in the main window on the virtual LED driver, driven by
+// control names.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolButton>
+#include <fstream>
+
+#include "app/LedPanel.h"
+#include "app/Main.h"
+#include "led/LedSettingsFile.h"
+#include "tests/support/HidLog.h"
+#include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
+
+namespace {
+
+using testing_support::Hex;
+
+struct LedWindow {
+  explicit LedWindow(const std::string& spec) {
+    frontend::FrontEndOptions board;
+    board.virtualBoard = spec;
+    board.hidLog = log;
+    app::MainOptions options;
+    options.appFolder = APP_FOLDER;
+    options.board = frontend::MakeBoardAgent(board);
+    options.dialogs = &dialogs;
+    options.openHelp = [](const QString&) {};
+    main = std::make_unique<app::Main>(std::move(options));
+    started = main->Startup();
+  }
+  template <typename W>
+  W* Get(const QString& name) {
+    W* w = main->findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name.toStdString();
+    return w;
+  }
+  QString Picture(const char* name) { return Get<QWidget>(name)->property("picture").toString(); }
+  QColor TextColor(const QString& label) {
+    return Get<QLabel>(label)->palette().color(QPalette::WindowText);
+  }
+  std::vector<std::string> Writes(const char* prefix) {
+    return testing_support::HidWrites(log, prefix);
+  }
+
+  testing_support::ScriptedDialogs dialogs;
+  std::string log = testing_support::UniqueTempPath("led_window") + ".log";
+  std::unique_ptr<app::Main> main;
+  bool started = false;
+};
+
+TEST(LedPanelWidget, FilledWhenAnLedDriverComesOnline) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  EXPECT_EQ(w.Get<QGroupBox>("labelLED1")->title(), "Driver configuration");
+  EXPECT_EQ(w.Get<QGroupBox>("FrameFoc")->title(), "Flash on Clash");
+  auto* combo = w.Get<QComboBox>("LEDcombo");
+  EXPECT_EQ(combo->itemText(0), "Cree XP-E2 Red");
+  EXPECT_EQ(combo->currentText(), "Tri-Cree RGB (XP-E2)");
+  EXPECT_EQ(w.TextColor("labelLED(3)"), QColor(128, 128, 255));
+  EXPECT_EQ(w.TextColor("labelLED(4)"), QColor(0, 0, 0));
+  auto* slider = w.Get<QSlider>("OverdriveSlider");
+  EXPECT_EQ(slider->maximum(), 167);  // highest MaxDC 60
+  EXPECT_EQ(slider->value(), 100);
+  EXPECT_EQ(slider->tickInterval(), 5);
+  EXPECT_EQ(w.Get<QLineEdit>("IdleTON")->text(), "1");
+  EXPECT_FALSE(w.Get<QGroupBox>("PickColor_frame")->isVisibleTo(w.main.get()));
+  for (const char* b : {"btnUpdateLED", "btnSendPulse", "btnSendFoc", "LoadBtn", "SaveBtn"})
+    EXPECT_EQ(w.Picture(b), "on") << b;
+}
+
+TEST(LedPanelWidget, OfflineDisablesThePanelAndKeepsItsContents) {
+  LedWindow w("led");
+  ASSERT_TRUE(w.started);
+  w.Get<QPushButton>("btnPulseHigh")->click();
+  w.main->Lifecycle().GoOffline();
+  for (const char* b : {"btnUpdateLED", "btnSendPulse", "btnSendFoc", "LoadBtn", "SaveBtn"}) {
+    EXPECT_FALSE(w.Get<QToolButton>(b)->isEnabled()) << b;
+    EXPECT_EQ(w.Picture(b), "off") << b;
+  }
+  EXPECT_FALSE(w.Get<QGroupBox>("FrameIdle")->isEnabled());
+  EXPECT_FALSE(w.Get<QGroupBox>("PickColor_frame")->isVisibleTo(w.main.get()));
+  EXPECT_TRUE(w.Get<QGroupBox>("frmLED")->isVisibleTo(w.main.get()));
+  EXPECT_EQ(w.Get<QComboBox>("LEDcombo")->currentText(), "Cree XP-E2 Red");
+
+  LedWindow unknown("led,ledcode=999");
+  ASSERT_TRUE(unknown.started);
+  EXPECT_EQ(unknown.dialogs.messages.at(0).text,
+            "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !");
+  EXPECT_EQ(unknown.Picture("btnSendPulse"), "off");
+}
+
+TEST(LedPanelWidget, ControlsDriveTheLogic) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  auto* on = w.Get<QLineEdit>("IdleTON");
+  on->setText("1.234");
+  QFocusEvent out(QEvent::FocusOut);
+  QApplication::sendEvent(on, &out);
+  EXPECT_EQ(on->text(), "1.22");
+
+  auto* frame = w.Get<QGroupBox>("PickColor_frame");
+  w.Get<QPushButton>("btnFocHigh")->click();
+  EXPECT_TRUE(frame->isVisibleTo(w.main.get()));
+  EXPECT_FALSE(w.Get<QSlider>("SliderLedSet(4)")->isVisibleTo(w.main.get()));
+  EXPECT_TRUE(w.Get<QPushButton>("PickColor")->isEnabled());
+  w.Get<QSlider>("SliderLedSet(2)")->setValue(200);
+  EXPECT_EQ(w.Get<QLabel>("ValueLedSet(2)")->text(), "200");
+  w.Get<QPushButton>("PickColorOK")->click();
+  EXPECT_FALSE(frame->isVisibleTo(w.main.get()));
+  EXPECT_EQ(w.main->LedPanel().Logic().FocPulse.GetHigh(2), 200);
+
+  auto* combo = w.Get<QComboBox>("LEDcombo");
+  combo->setCurrentIndex(0);
+  emit combo->activated(0);
+  EXPECT_EQ(w.main->LedPanel().Logic().CurrentLED.LEDName, "Cree XP-E2 Red");
+  w.Get<QSlider>("OverdriveSlider")->setValue(120);
+  EXPECT_EQ(w.Get<QLabel>("OverdriveLabel")->text(), "120%");
+  w.Get<QToolButton>("btnSendFoc")->click();
+  EXPECT_EQ(w.Writes("3501").size(), 1u);
+  w.dialogs.answers = {seams::DialogResult::Ok};
+  w.Get<QToolButton>("btnUpdateLED")->click();
+  EXPECT_EQ(w.Writes("3d").at(0).substr(0, 14), Hex("3d 0001 003c 0078"));
+}
+
+TEST(LedPanelWidget, LoadAndSaveHandleLedSettingsFiles) {
+  LedWindow w("led");
+  ASSERT_TRUE(w.started);
+  const std::string path = testing_support::UniqueTempPath("window") + ".ldset";
+  w.Get<QLineEdit>("FocTON")->setText("0.1");
+  w.dialogs.savePaths = {path};
+  w.Get<QToolButton>("SaveBtn")->click();
+  EXPECT_EQ(w.dialogs.fileRequests.at(0).filter, led::kLedSettingsFilter);
+  w.Get<QLineEdit>("FocTON")->setText("5");
+  w.dialogs.openPaths = {path};
+  w.Get<QToolButton>("LoadBtn")->click();
+  EXPECT_EQ(w.Get<QLineEdit>("FocTON")->text(), "0.1");
+  std::remove(path.c_str());
+
+  LedWindow sound("sound");  // the buttons handle sound configuration files
+  ASSERT_TRUE(sound.started);
+  sound.Get<QToolButton>("LoadBtn")->click();
+  EXPECT_NE(sound.dialogs.fileRequests.at(0).filter, led::kLedSettingsFilter);
+}
+
+TEST(LedPanelWidget, Hints) {
+  LedWindow w("led");
+  ASSERT_TRUE(w.started);
+  w.main->show();
+  auto* help = w.Get<QLabel>("HelpLabel");
+  const std::pair<const char*, const char*> hints[] = {{"btnUpdateLED", "Update LED Configuration"},
+                                                       {"btnSendPulse", "Apply and Test"},
+                                                       {"labelLED1", "Press F1 for help"},
+                                                       {"btnSendFoc", "Apply and Test"}};
+  for (const auto& [name, hint] : hints) {
+    auto* control = w.Get<QWidget>(name);
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), control->mapToGlobal(QPointF(2, 2)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(control, &move);
+    EXPECT_EQ(help->text(), hint) << name;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+// morvane-cli led against the virtual LED driver and the shipped catalogue.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "tests/cli/RunCli.h"
+#include "tests/support/HidLog.h"
+#include "tests/support/TempFiles.h"
+
+namespace {
+
+using cli_test::RunCli;
+using testing_support::Hex;
+using testing_support::HidWrites;
+
+std::string File(const std::string& stem, const std::string& text) {
+  const std::string path = testing_support::UniqueTempPath(stem) + ".ldset";
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+TEST(CliLed, InfoShowsTheTypeAndPulses) {
+  auto r = RunCli("--virtual-board led led info");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "type: Cree XP-E2 Red\ncode: 1\nvoltage: 6.0\noverdrive: 100\n"
+            "idle: PULSE+Low=0_0_0_0+High=0_0_0_0+Times=1000_1000_0_0\n"
+            "foc: FOC=0_0_0_0+Times=1000_1000_1\n");
+  r = RunCli("--virtual-board led,ledcode=999 led info");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(
+      r.err,
+      "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !\n");
+  r = RunCli("--virtual-board sound led info");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "The board is not an LED driver.\n");
+}
+
+TEST(CliLed, SetTypeNeedsYes) {
+  const std::string log = testing_support::UniqueTempPath("cli_led") + ".log";
+  const std::string cli = "--virtual-board led --hid-log " + log + " led set-type ";
+  auto r = RunCli(cli + "'Cree XP-E2 Blue'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("WARNING: Setting a different LED than actually installed may damage the "
+                       "LED and driver\nAre you sure you want to continue ?\n"),
+            std::string::npos);
+  EXPECT_TRUE(HidWrites(log).empty());
+
+  r = RunCli(cli + "'Cree XP-E2 Blue' --overdrive 120 --yes");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "type: Cree XP-E2 Blue\ncode: 3\nvoltage: 6.0\noverdrive: 120\n");
+  EXPECT_EQ(HidWrites(log, "3d").at(0).substr(0, 14), Hex("3d 0003 003c 0078"));
+  // Without --overdrive the shown one stays, lowered to the type's maximum.
+  r = RunCli(cli + "'SSC P7 White (4 dies)' --yes");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(HidWrites(log, "3d").at(0).substr(0, 14), Hex("3d 0032 003c 0064"));
+
+  r = RunCli(cli + "'SSC P7 White (4 dies)' --yes --overdrive 101");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "The overdrive of SSC P7 White (4 dies) must be 50 to 100.\n");
+  r = RunCli(cli + "'No such LED' --yes");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("No LED type \"No such LED\""), std::string::npos);
+}
+
+// The times pass through the seconds fields: 1234.5 ms goes out as 1230;
+// the ticks are those of the board's LED type.
+TEST(CliLed, SendLoadsTheFileAndSendsBothPulses) {
+  const std::string log = testing_support::UniqueTempPath("cli_led") + ".log";
+  const std::string file =
+      File("send",
+           "KestraneLEDSettings#1\r\nPULSE+Low=40_0_0_0+High=255_0_0_0+Times=1234.5_500_0_0"
+           "\r\nFOC=255_255_255_0+Times=100_100_3\r\n");
+  auto r = RunCli("--virtual-board led --hid-log " + log + " led send " + file);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "idle: PULSE+Low=40_0_0_0+High=255_0_0_0+Times=1230_500_0_0\n"
+            "foc: FOC=255_255_255_0+Times=100_100_3\n");
+  const std::string idle = HidWrites(log, "3500").at(0);
+  // Cree XP-E2 Red: level 40 is luminance 220 of 1400, 7.63 % -> off tick 77.
+  EXPECT_EQ(idle.substr(0, 24), Hex("3500 28ff 0001 004d 0001 03e9"));
+  EXPECT_EQ(idle.substr(84, 20), Hex("0000 04ce 0000 01f4 0000"));
+  EXPECT_EQ(HidWrites(log, "3501").at(0).substr(84, 20), Hex("0000 0064 0000 0064 0003"));
+  EXPECT_EQ(HidWrites(log, "36").size(), 2u);
+
+  r = RunCli(
+      "--virtual-board led --hid-log " + log + " led send " +
+      File("bad", "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=0_0_0_0+Times=70000_0_0_0"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("out of range"), std::string::npos);
+  EXPECT_TRUE(HidWrites(log, "35").empty());
+}
+
+TEST(CliLed, SaveAndApply) {
+  const std::string path = testing_support::UniqueTempPath("save") + ".ldset";
+  auto r = RunCli("--virtual-board led led save " + path);
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+            "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=0_0_0_0+Times=1000_1000_0_0\r\n"
+            "FOC=0_0_0_0+Times=1000_1000_1\r\n");
+  std::remove(path.c_str());
+
+  const std::string log = testing_support::UniqueTempPath("cli_led") + ".log";
+  r = RunCli("--virtual-board led,ledcode=10 --hid-log " + log + " led apply 255 0 12");
+  EXPECT_EQ(r.status, 0) << r.err;
+  // Blue level 12: luminance 52 of 1100, 1.66 % -> off tick 17.
+  EXPECT_EQ(HidWrites(log, "33").at(0).substr(0, 38),
+            Hex("33 03e8 0001 03e9 0000 0001 0001 0011 0000 0000"));
+  r = RunCli("--virtual-board led led apply 10 10");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "The LED type Cree XP-E2 Red has 1 channel.\n");
+  r = RunCli("--virtual-board led led apply 256");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "A level must be 0 to 255, not 256.\n");
+}
+
+TEST(CliLed, UsageErrors) {
+  for (const char* args : {"led", "led frobnicate", "led info extra", "led send", "led apply",
+                           "led apply 1 2 3 4 5", "led apply red", "led set-type --yes",
+                           "led set-type A B --yes", "led set-type A --overdrive"}) {
+    auto r = RunCli(std::string("--virtual-board led ") + args);
+    EXPECT_EQ(r.status, 2) << args;
+  }
+}
+
+}  // namespace
