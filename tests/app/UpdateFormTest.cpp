@@ -1,0 +1,224 @@
+// The update dialog by control names, and UpdateBtn on the main window
+// against font-server on 127.0.0.1.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+
+#include "app/Main.h"
+#include "app/UpdateForm.h"
+#include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
+#include "tests/update/UpdateTestSupport.h"
+#include "update/UpdateManager.h"
+
+namespace {
+
+struct Form {
+  app::UpdateForm form;
+  template <typename W = QWidget>
+  W* Child(const char* name) {
+    W* w = form.findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+  bool Shown(const char* name) { return Child(name)->isVisibleTo(&form); }
+  QString Text(const char* name) { return Child<QLabel>(name)->text(); }
+  int Width(const char* name) { return Child(name)->width(); }
+  int FullWidth() { return Width("progressBackground1"); }
+};
+
+TEST(UpdateForm, LoadsWithItsDesignAndNoTitleBar) {
+  Form f;
+  EXPECT_FALSE(f.form.isVisible());
+  EXPECT_TRUE(f.form.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(f.form.windowTitle(), "Update");
+  EXPECT_EQ(f.Text("formTitle"), "Updating items...");
+  EXPECT_TRUE(f.Child<QLabel>("formTitle")->font().bold());
+  EXPECT_EQ(f.Text("updateStep"), "Update Step");
+  EXPECT_EQ(f.Text("updateElement"), "Update Element");
+  EXPECT_EQ(f.Text("formButtonCaption1"), "Yes");
+  EXPECT_EQ(f.Text("formButtonCaption2"), "No");
+  EXPECT_NE(f.form.findChild<QObject*>("internetControl"), nullptr);
+  EXPECT_NE(f.form.findChild<QObject*>("formBorder"), nullptr);
+  f.form.showYesNoButtons();
+  EXPECT_EQ(f.Text("formButtonCaption1"), "YES");
+  EXPECT_EQ(f.Text("formButtonCaption2"), "NO");
+}
+
+TEST(UpdateForm, BarsFollowThePercentUnclamped) {
+  Form f;
+  f.form.resetForm();
+  EXPECT_EQ(f.Width("progressBar1"), 0);
+  f.form.progressA(65);
+  EXPECT_EQ(f.Width("progressBar1"), qRound(f.FullWidth() * 0.65));
+  f.form.progressB(100);
+  EXPECT_EQ(f.Width("progressBar2"), f.Width("progressBackground2"));
+  f.form.progressB(120);
+  EXPECT_EQ(f.Width("progressBar2"), qRound(f.Width("progressBackground2") * 1.2));
+}
+
+TEST(UpdateForm, WarningThenANewRunStartsEmpty) {
+  Form f;
+  f.form.resetForm();
+  f.form.updateStep(update::kStepChecking);
+  f.form.progressA(30);
+  f.form.progressB(50);
+  f.form.showWarning(update::kCatalogueFailed);
+  EXPECT_EQ(f.Text("formTitle"), "Warning!");
+  EXPECT_EQ(f.Text("updateElement"), update::kCatalogueFailed);
+  EXPECT_TRUE(f.Shown("warningIcon"));
+  EXPECT_FALSE(f.Shown("okIcon"));
+  EXPECT_FALSE(f.Shown("updateStep"));
+  for (const char* bar : {"progressBar1", "progressBackground1", "progressBar2",
+                          "progressBackground2", "formButtonBackground1", "formButtonCaption1"})
+    EXPECT_FALSE(f.Shown(bar)) << bar;
+  EXPECT_TRUE(f.Shown("formButtonBackground2"));
+  EXPECT_EQ(f.Text("formButtonCaption2"), "OK");
+
+  f.form.resetForm();
+  EXPECT_EQ(f.Text("formTitle"), "Updating items ...");
+  EXPECT_EQ(f.Text("updateStep"), "");
+  EXPECT_EQ(f.Text("updateElement"), "");
+  EXPECT_TRUE(f.Shown("updateStep"));
+  EXPECT_EQ(f.Width("progressBar1"), 0);
+  EXPECT_EQ(f.Width("progressBar2"), 0);
+  for (const char* hidden :
+       {"warningIcon", "okIcon", "formButtonBackground2", "formButtonCaption2"})
+    EXPECT_FALSE(f.Shown(hidden)) << hidden;
+  EXPECT_TRUE(f.Shown("progressBar2"));
+}
+
+TEST(UpdateForm, SuccessFillsTheOverallBarAndHidesTheItemBar) {
+  Form f;
+  f.form.resetForm();
+  f.form.progressA(65);
+  f.form.progressB(40);
+  f.form.showMessage(update::kUpdated);
+  EXPECT_EQ(f.Text("formTitle"), "Success");
+  EXPECT_EQ(f.Text("updateStep"), "(3/3) Completed");
+  EXPECT_EQ(f.Text("updateElement"), update::kUpdated);
+  EXPECT_EQ(f.Width("progressBar1"), f.FullWidth());
+  EXPECT_TRUE(f.Shown("progressBar1"));
+  EXPECT_FALSE(f.Shown("progressBar2"));
+  EXPECT_FALSE(f.Shown("progressBackground2"));
+  EXPECT_TRUE(f.Shown("okIcon"));
+  EXPECT_FALSE(f.Shown("warningIcon"));
+  EXPECT_EQ(f.Text("formButtonCaption2"), "OK");
+}
+
+TEST(UpdateForm, RunsOnActivationAndOnlyOkClosesIt) {
+  Form f;
+  bool ran = false;
+  f.form.resetForm();
+  f.form.ShowModal([&] {
+    ran = true;
+    EXPECT_TRUE(f.form.isVisible());
+    f.form.showMessage(update::kNoUpdates);
+    QTimer::singleShot(0, [&] {
+      EXPECT_FALSE(f.form.close());              // neither the window manager
+      QTest::keyClick(&f.form, Qt::Key_Escape);  // nor Escape closes it
+      EXPECT_TRUE(f.form.isVisible());
+      QTest::mouseClick(f.Child("formButtonBackground2"), Qt::LeftButton);
+    });
+  });
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(f.form.isVisible());
+}
+
+struct UpdateWindow {
+  explicit UpdateWindow(const std::string& spec, const std::string& host) {
+    std::filesystem::create_directories(app);
+    for (const auto& entry : std::filesystem::directory_iterator(APP_FOLDER))
+      if (entry.path().extension() == ".bmp")
+        std::filesystem::copy_file(entry.path(), app / entry.path().filename());
+    frontend::FrontEndOptions o;
+    o.virtualBoard = spec;
+    app::MainOptions m;
+    m.appFolder = QString::fromStdString(app.string());
+    m.board = frontend::MakeBoardAgent(o);
+    firmware = m.board.firmware;
+    m.dialogs = &dialogs;
+    m.openHelp = [](const QString&) {};
+    m.updateHost = host;
+    main = std::make_unique<app::Main>(std::move(m));
+  }
+  ~UpdateWindow() {
+    main.reset();
+    std::filesystem::remove_all(app);
+  }
+  // Clicks UpdateBtn; while the dialog is up, waits for its final state,
+  // notes the texts and presses OK.
+  void ClickUpdate() {
+    QTimer watch;
+    watch.callOnTimeout([this, &watch] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      auto* ok = dialog->findChild<QWidget*>("formButtonBackground2");
+      if (!ok->isVisible()) return;
+      title = dialog->findChild<QLabel*>("formTitle")->text();
+      element = dialog->findChild<QLabel*>("updateElement")->text();
+      ++dialogs_seen;
+      watch.stop();
+      QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    watch.start(20);
+    main->findChild<QToolButton*>("UpdateBtn")->click();
+  }
+
+  std::filesystem::path app = testing_support::UniqueTempPath("update_window");
+  testing_support::ScriptedDialogs dialogs;
+  std::shared_ptr<virtualboard::BoardFirmware> firmware;
+  std::unique_ptr<app::Main> main;
+  QString title, element;
+  int dialogs_seen = 0;
+};
+
+TEST(UpdateButton, RunsTheUpdateInTheDialog) {
+  const std::string root = testing_support::UniqueTempPath("update_window_root");
+  testing_support::MakeServedFont(root, "Alpha", {"A1.lsu"});
+  testing_support::FontServer server(root);
+  UpdateWindow w("usb2,sn=0A1B2C3D", server.Host());
+  ASSERT_TRUE(w.main->Startup());
+  auto* form = qobject_cast<QDialog*>([] {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (top->objectName() == "updateForm") return top;
+    return static_cast<QWidget*>(nullptr);
+  }());
+  ASSERT_NE(form, nullptr);  // loaded at start-up, hidden
+  EXPECT_FALSE(form->isVisible());
+
+  w.ClickUpdate();
+  EXPECT_EQ(w.dialogs_seen, 1);
+  EXPECT_EQ(w.title, "Success");
+  EXPECT_EQ(w.element, update::kUpdated);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(testing_support::Exists(w.app.string() + "/fonts/Alpha/fnt"));
+  EXPECT_EQ(server.Log().front(), "POST / svc=gct&did=0A1B2C3D -> 200");
+
+  w.ClickUpdate();
+  EXPECT_EQ(w.title, "Success");
+  EXPECT_EQ(w.element, update::kNoUpdates);
+  std::filesystem::remove_all(root);
+}
+
+TEST(UpdateButton, BoardWithoutSerialNumberStartsNothing) {
+  const std::string root = testing_support::UniqueTempPath("update_window_root");
+  std::filesystem::create_directories(root);
+  testing_support::FontServer server(root);
+  UpdateWindow w("sound", server.Host());
+  ASSERT_TRUE(w.main->Startup());
+  w.firmware->Unplug();  // still listed, but its GetSN gets no answer
+  w.ClickUpdate();
+  EXPECT_EQ(w.dialogs_seen, 0);
+  EXPECT_TRUE(server.Log().empty());
+  std::filesystem::remove_all(root);
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+// morvane-cli update as a user runs it: a copy of the program in a folder
+// of its own (the fonts land beside it), the virtual board, font-server.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/TempFiles.h"
+#include "tests/update/UpdateTestSupport.h"
+#include "update/UpdateManager.h"
+
+namespace {
+// The copy of morvane-cli that each test runs.
+std::string cliCopy;
+}  // namespace
+#define MORVANE_CLI cliCopy
+#include "tests/cli/RunCli.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cli_test::RunCli;
+using testing_support::Exists;
+using testing_support::ReadFile;
+
+struct CliUpdate : ::testing::Test {
+  std::string app = testing_support::UniqueTempPath("cli_update_app");
+  std::string root = testing_support::UniqueTempPath("cli_update_root");
+
+  void SetUp() override {
+    fs::create_directories(app);
+    fs::create_directories(root);
+    cliCopy = app + "/morvane-cli";
+    std::error_code error;
+    fs::create_hard_link(BUILT_MORVANE_CLI, cliCopy, error);
+    if (error) fs::copy_file(BUILT_MORVANE_CLI, cliCopy);
+  }
+  void TearDown() override {
+    fs::remove_all(app);
+    fs::remove_all(root);
+  }
+};
+
+TEST_F(CliUpdate, FetchesFontsBesideTheProgram) {
+  testing_support::MakeServedFont(root, "Alpha", {"A1.lsu", "A2.lsu"});
+  testing_support::FontServer server(root);
+  cli_test::Run r =
+      RunCli("--virtual-board sound,sn=0A1B2C3D update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, std::string(update::kUpdated) + "\n");
+  for (const char* line :
+       {"(1/3) Checking for updates\n", "  Retrieving item catalogue\n",
+        "(3/3) Updating item: Alpha\n", "  Downloading: A2.lsu\n", "(3/3) Completed\n", "] 100%\n"})
+    EXPECT_NE(r.err.find(line), std::string::npos) << line << " in " << r.err;
+  EXPECT_EQ(ReadFile(app + "/fonts/Alpha/A2.lsu"), std::string(3000, 'b'));
+  EXPECT_TRUE(Exists(app + "/fonts/Alpha/fnt"));
+  EXPECT_EQ(server.Log().front(), "POST / svc=gct&did=0A1B2C3D -> 200");
+
+  // The environment names the service when the option does not.
+  setenv("MORVANE_UPDATE_HOST", server.Host().c_str(), 1);
+  r = RunCli("--virtual-board sound update");
+  unsetenv("MORVANE_UPDATE_HOST");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, std::string(update::kNoUpdates) + "\n");
+  EXPECT_EQ(server.Log().size(), 5u);
+}
+
+TEST_F(CliUpdate, WarningsAndRefusalsExitWithOne) {
+  testing_support::MakeServedFont(root, "Alpha", {"A1.lsu"});
+  testing_support::FontServer server(root);
+  cli_test::Run r = RunCli("--virtual-board sound,no-sn=9 update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("serial number"), std::string::npos) << r.err;
+
+  r = RunCli("--virtual-board led update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("LED driver"), std::string::npos) << r.err;
+  EXPECT_TRUE(server.Log().empty());
+
+  r = RunCli("--virtual-board sound update --update-host 127.0.0.1:1");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find(std::string("Warning! ") + update::kCatalogueFailed), std::string::npos)
+      << r.err;
+  EXPECT_FALSE(Exists(app + "/fonts/Alpha"));
+
+  r = RunCli("--virtual-board sound update extra");
+  EXPECT_EQ(r.status, 2);
+}
+
+}  // namespace

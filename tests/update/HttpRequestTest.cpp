@@ -1,0 +1,167 @@
+// The HTTP layer against servers on 127.0.0.1: the real font-server, and a
+// scripted one for answers a good server never gives.
+
+#include <gtest/gtest.h>
+
+#include <QNetworkAccessManager>
+#include <filesystem>
+
+#include "tests/support/TempFiles.h"
+#include "tests/update/ScriptedHttpServer.h"
+#include "tests/update/UpdateTestSupport.h"
+#include "update/HttpRequest.h"
+
+namespace {
+
+using testing_support::Exists;
+using testing_support::HttpAnswer;
+using testing_support::ReadFile;
+using testing_support::ScriptedHttpServer;
+using testing_support::ScriptedReply;
+using update::HttpRequest;
+
+struct Http : ::testing::Test {
+  std::string folder = testing_support::UniqueTempPath("http_request");
+  QNetworkAccessManager network;
+  std::vector<int16_t> progress;
+
+  void SetUp() override { std::filesystem::create_directories(folder); }
+  void TearDown() override {
+    network.clearConnectionCache();
+    std::filesystem::remove_all(folder);
+  }
+  std::unique_ptr<HttpRequest> Client(const std::string& host) {
+    auto client = std::make_unique<HttpRequest>(host);
+    client->Initialize(network);
+    client->SetTimeouts({std::chrono::milliseconds(2000), std::chrono::milliseconds(2000)});
+    client->OnProgress = [this](int16_t p) { progress.push_back(p); };
+    return client;
+  }
+  bool NothingButFolder() { return std::filesystem::is_empty(folder); }
+};
+
+TEST_F(Http, SendsTheServiceHeadersAndBodyUnchanged) {
+  ScriptedHttpServer server({HttpAnswer("status:OK\r\nclientv:1\r\nF1")});
+  auto client = Client(server.Host());
+  EXPECT_EQ(client->RequestHeaders(),
+            "Host:" + server.Host() +
+                "\r\nUser-Agent:QornUpdateModule\r\nConnection:keep-alive\r\n"
+                "Content-Type:application/x-www-form-urlencoded");
+  EXPECT_EQ(client->requestText("svc=gct&did=0A1B2C3D"), "status:OK\r\nclientv:1\r\nF1");
+  EXPECT_EQ(client->requestState(), update::kRequestOk);
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  const std::string& r = requests[0];
+  EXPECT_EQ(r.rfind("POST / HTTP/1.1\r\n", 0), 0u) << r;
+  for (const std::string& header :
+       {"Host: " + server.Host(), std::string("User-Agent: QornUpdateModule"),
+        std::string("Connection: keep-alive"),
+        std::string("Content-Type: application/x-www-form-urlencoded"),
+        std::string("Accept-Encoding: identity")})
+    EXPECT_NE(r.find("\r\n" + header + "\r\n"), std::string::npos) << header << " in " << r;
+  EXPECT_TRUE(r.ends_with("\r\n\r\nsvc=gct&did=0A1B2C3D")) << r;
+}
+
+TEST_F(Http, EmptyTextAnswerIsNoFailure) {
+  ScriptedHttpServer server({HttpAnswer("")});
+  auto client = Client(server.Host());
+  EXPECT_EQ(client->requestText("svc=gct&did=1"), "");
+  EXPECT_EQ(client->requestState(), update::kRequestOk);
+}
+
+TEST_F(Http, DownloadStreamsIntoTheFolderAndReportsProgress) {
+  const std::string root = folder + "/root";
+  testing_support::MakeServedFont(root, "F1", {"Big.lsu"}, 100000);
+  const std::string target = folder + "/got";
+  std::filesystem::create_directories(target);
+  testing_support::FontServer server(root);
+  auto client = Client(server.Host());
+  EXPECT_EQ(client->requestData("svc=dld&did=1&fid=F1&ffd=Big.lsu", target, "Big.lsu"), "");
+  EXPECT_EQ(client->requestState(), update::kRequestOk);
+  EXPECT_EQ(ReadFile(target + "/Big.lsu"), std::string(100000, 'a'));
+  EXPECT_FALSE(Exists(target + "/tmp"));
+  ASSERT_GE(progress.size(), 100000u / update::kChunkSize);
+  EXPECT_EQ(progress.back(), 100);
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_EQ(server.Downloads(),
+            std::vector<std::string>{"svc=dld&did=1&fid=F1&ffd=Big.lsu -> 200"});
+}
+
+TEST_F(Http, ConnectionDroppedHalfWayLeavesNoFile) {
+  const std::string half(60000, 'x');
+  ScriptedHttpServer server({{"HTTP/1.1 200 OK\r\nContent-Length: 120000\r\n\r\n" + half, false}});
+  auto client = Client(server.Host());
+  client->requestData("svc=dld&did=1&fid=F&ffd=a.lsu", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kConnectionClosed);
+  EXPECT_TRUE(NothingButFolder());
+  EXPECT_EQ(server.Requests().at(0).rfind("POST /tst/gct/ HTTP/1.1\r\n", 0), 0u);
+}
+
+TEST_F(Http, DownloadWithoutLengthOrWithBadLengthGivesNoFile) {
+  ScriptedHttpServer noLength({{"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nsome bytes", false}});
+  auto client = Client(noLength.Host());
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kConnectionClosed);
+  EXPECT_TRUE(NothingButFolder());
+
+  ScriptedHttpServer zero({HttpAnswer("")});
+  client = Client(zero.Host());
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kConnectionClosed);
+
+  ScriptedHttpServer bad(
+      {{"HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\nConnection: close\r\n\r\nx", false}});
+  client = Client(bad.Host());
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_NE(client->requestState(), update::kRequestOk);
+  EXPECT_TRUE(NothingButFolder());
+}
+
+TEST_F(Http, HttpErrorStatusIsATransportError) {
+  ScriptedHttpServer server({HttpAnswer("not here", 404)});
+  auto client = Client(server.Host());
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+  EXPECT_TRUE(NothingButFolder());
+  EXPECT_EQ(client->requestText("svc=gct"), "");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+}
+
+TEST_F(Http, StalledOrAbsentServerIsATransportError) {
+  ScriptedHttpServer silent({{"", true}});
+  auto client = Client(silent.Host());
+  client->SetTimeouts({std::chrono::milliseconds(300), std::chrono::milliseconds(300)});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client->requestText("svc=gct"), "");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+
+  // Stops half-way and says nothing more: the idle time-out ends it.
+  ScriptedHttpServer stalls(
+      {{"HTTP/1.1 200 OK\r\nContent-Length: 50000\r\n\r\n" + std::string(20000, 'y'), true}});
+  client = Client(stalls.Host());
+  client->SetTimeouts({std::chrono::milliseconds(2000), std::chrono::milliseconds(300)});
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+  EXPECT_TRUE(NothingButFolder());
+
+  int port = 0;
+  { port = ScriptedHttpServer({HttpAnswer("")}).Port(); }  // closed again: nobody listens
+  client = Client("127.0.0.1:" + std::to_string(port));
+  EXPECT_EQ(client->requestText("svc=gct"), "");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+}
+
+TEST_F(Http, FileThatCannotBeWrittenIsAFailureInsideTheRoutine) {
+  ScriptedHttpServer server({HttpAnswer("0123456789")});
+  auto client = Client(server.Host());
+  client->requestData("svc=dld", folder + "/missing-folder", "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kRequestFailure);
+  // The target name is taken by a folder: the rename fails, tmp goes.
+  std::filesystem::create_directories(folder + "/a.lsu/inside");
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kRequestFailure);
+  EXPECT_FALSE(Exists(folder + "/tmp"));
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#pragma once
+// An HTTP server on 127.0.0.1 that misbehaves on purpose: each connection
+// gets the next scripted reply as raw bytes (the last one repeats), after
+// which the connection is closed, or held open without a word when the
+// reply says so. Every request is recorded as it arrived.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+struct ScriptedReply {
+  std::string bytes;   // written as they are
+  bool stall = false;  // then keep the connection open, silent, until the server stops
+};
+
+// A complete answer that closes the connection after it.
+ScriptedReply HttpAnswer(const std::string& body, int status = 200);
+
+class ScriptedHttpServer {
+ public:
+  explicit ScriptedHttpServer(std::vector<ScriptedReply> replies);
+  ~ScriptedHttpServer();
+
+  std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+  int Port() const { return port_; }
+  // The requests so far: request line, headers and body.
+  std::vector<std::string> Requests() const;
+
+ private:
+  void Serve();
+  void Answer(int connection, const ScriptedReply& reply);
+
+  std::vector<ScriptedReply> replies_;
+  int listener_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  mutable std::mutex lock_;
+  std::vector<std::string> requests_;
+  std::thread thread_;
+};
+
+}  // namespace testing_support

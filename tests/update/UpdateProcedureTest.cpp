@@ -1,0 +1,214 @@
+// The whole update procedure end to end: the real font-server on 127.0.0.1
+// for the good cases, a scripted server for the faults.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/TempFiles.h"
+#include "tests/update/ScriptedHttpServer.h"
+#include "tests/update/UpdateTestSupport.h"
+#include "update/UpdateManager.h"
+
+namespace {
+
+using testing_support::Exists;
+using testing_support::HttpAnswer;
+using testing_support::MakeLocalFont;
+using testing_support::MakeServedFont;
+using testing_support::ReadFile;
+using testing_support::RecordingView;
+using testing_support::ScriptedHttpServer;
+using update::UpdateOutcome;
+
+constexpr const char* kSerial = "0A1B2C3D";
+const std::string kHeader = "status:OK\r\nclientv:1\r\n";
+
+struct Procedure : ::testing::Test {
+  std::string app = testing_support::UniqueTempPath("update_app");
+  std::string root = testing_support::UniqueTempPath("update_root");
+  RecordingView view;
+
+  void SetUp() override {
+    std::filesystem::create_directories(app);
+    std::filesystem::create_directories(root);
+  }
+  void TearDown() override {
+    view.network.clearConnectionCache();
+    std::filesystem::remove_all(app);
+    std::filesystem::remove_all(root);
+  }
+  UpdateOutcome Run(const std::string& host) {
+    update::UpdateManager manager(host, app);
+    manager.requestManager.SetTimeouts({std::chrono::seconds(5), std::chrono::seconds(5)});
+    manager.Initialize(view);
+    manager.deviceId = kSerial;
+    manager.startUpdate();
+    return manager.LastOutcome();
+  }
+  std::string Font(const std::string& id) { return app + "/fonts/" + id + "/"; }
+  bool Complete(const std::string& id) { return Exists(Font(id) + "fnt"); }
+};
+
+TEST_F(Procedure, UpdatesOnlyTheFontNotCompleteOnDisk) {
+  MakeServedFont(root, "Alpha", {"A_boot.lsu", "A_swing.lsu"});
+  MakeServedFont(root, "Beta", {"B_boot.lsu", "B_swing1.LSU", "B_swing2.lsu"});
+  MakeLocalFont(app, "Alpha", {"A_boot.lsu", "A_swing.lsu"}, true);
+  testing_support::FontServer server(root);
+
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Updated);
+  EXPECT_EQ(view.resets, 1);
+  EXPECT_EQ(view.shown, 1);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{});
+  EXPECT_EQ(view.messages, std::vector<std::string>{update::kUpdated});
+  EXPECT_EQ(server.Log(),
+            (std::vector<std::string>{
+                "POST / svc=gct&did=0A1B2C3D -> 200", "POST / svc=fqr&did=0A1B2C3D&fid=Beta -> 200",
+                "POST /tst/gct/ svc=dld&did=0A1B2C3D&fid=Beta&ffd=B_boot.lsu -> 200",
+                "POST /tst/gct/ svc=dld&did=0A1B2C3D&fid=Beta&ffd=B_swing1.LSU -> 200",
+                "POST /tst/gct/ svc=dld&did=0A1B2C3D&fid=Beta&ffd=B_swing2.lsu -> 200"}));
+  EXPECT_EQ(ReadFile(Font("Beta") + "B_swing2.lsu"), std::string(3000, 'c'));
+  EXPECT_TRUE(Complete("Beta"));
+  EXPECT_FALSE(Exists(Font("Beta") + "tmp"));
+  EXPECT_EQ(ReadFile(Font("Beta") + "Beta.lscfg"),
+            "BOOT\r\n" + Font("Beta") + "B_boot.lsu\r\n 100 \r\nMOTION-2\r\n" + Font("Beta") +
+                "B_swing1.LSU\r\n 80 \r\n" + Font("Beta") + "B_swing2.lsu\r\n 80 \r\n");
+  EXPECT_EQ(ReadFile(Font("Alpha") + "A_boot.lsu"), "local");
+  EXPECT_EQ(view.steps, (std::vector<std::string>{update::kStepChecking, update::kStepValidating,
+                                                  "(3/3) Updating item: Beta"}));
+  EXPECT_EQ(view.elements,
+            (std::vector<std::string>{
+                "Retrieving item catalogue", "Checking item: ", "Checking item: Alpha",
+                "Checking item: Beta", "Downloading: ", "Downloading: B_boot.lsu",
+                "Downloading: B_swing1.LSU", "Downloading: B_swing2.lsu"}));
+  EXPECT_EQ(view.barA, (std::vector<int>{0, 10, 30, 100}));
+  EXPECT_GT(view.events, 5);
+}
+
+TEST_F(Procedure, OverallBarReads65Then100ForTwoFonts) {
+  MakeServedFont(root, "Alpha", {"A.lsu"});
+  MakeServedFont(root, "Beta", {"B.lsu"});
+  testing_support::FontServer server(root);
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Updated);
+  EXPECT_EQ(view.barA, (std::vector<int>{0, 10, 30, 65, 100}));
+  EXPECT_TRUE(Complete("Alpha"));
+  EXPECT_TRUE(Complete("Beta"));
+  // Catalogue check 0 then 100; each item 0, download progress, 100.
+  EXPECT_EQ(std::vector<int>(view.barB.begin(), view.barB.begin() + 5),
+            (std::vector<int>{0, 0, 100, 0, 0}));
+  EXPECT_EQ(view.barB.back(), 100);
+}
+
+TEST_F(Procedure, AllCompleteMeansNothingToDo) {
+  MakeServedFont(root, "Alpha", {"A.lsu"});
+  MakeLocalFont(app, "Alpha", {}, true);
+  testing_support::FontServer server(root);
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::NothingToUpdate);
+  EXPECT_EQ(view.messages, std::vector<std::string>{update::kNoUpdates});
+  EXPECT_EQ(server.Log().size(), 1u);
+  // An empty catalogue too.
+  std::filesystem::remove_all(root + "/Alpha");
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::NothingToUpdate);
+}
+
+TEST_F(Procedure, ResumesAnInterruptedFontWithOneDownload) {
+  MakeServedFont(root, "Gamma", {"G1.lsu", "G2.lsu"});
+  MakeLocalFont(app, "Gamma", {"G1.lsu", "tmp"}, false);  // a stale tmp from before
+  testing_support::FontServer server(root);
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Updated);
+  EXPECT_EQ(server.Downloads(),
+            std::vector<std::string>{"svc=dld&did=0A1B2C3D&fid=Gamma&ffd=G2.lsu -> 200"});
+  EXPECT_EQ(ReadFile(Font("Gamma") + "G1.lsu"), "local");
+  EXPECT_FALSE(Exists(Font("Gamma") + "tmp"));
+  EXPECT_TRUE(Complete("Gamma"));
+}
+
+TEST_F(Procedure, NewClientVersionStopsBeforeAnyFont) {
+  ScriptedHttpServer server({HttpAnswer("status:OK\r\nclientv:2\r\nAlpha")});
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings,
+            std::vector<std::string>{"Update stopped. Please install a new version of this app."});
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_FALSE(Exists(Font("Alpha")));
+  EXPECT_EQ(view.steps, std::vector<std::string>{update::kStepChecking});
+}
+
+TEST_F(Procedure, EmptyLinesNameNoFontAndOneFontIsACatalogue) {
+  ScriptedHttpServer server({HttpAnswer(kHeader + "Solo\r\n\r\n"),
+                             HttpAnswer(kHeader + "BOOT\r\nS.lsu\r\n 100 \r\n\r\n"),
+                             HttpAnswer("sound")});
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Updated);
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_TRUE(requests[1].ends_with("svc=fqr&did=0A1B2C3D&fid=Solo"));
+  EXPECT_TRUE(requests[2].ends_with("svc=dld&did=0A1B2C3D&fid=Solo&ffd=S.lsu"));
+  EXPECT_EQ(ReadFile(Font("Solo") + "S.lsu"), "sound");
+  EXPECT_EQ(ReadFile(Font("Solo") + "descriptor"), "BOOT\r\nS.lsu\r\n 100 \r\n");
+  EXPECT_TRUE(Complete("Solo"));
+  EXPECT_FALSE(Exists(app + "/fonts/fnt"));
+}
+
+TEST_F(Procedure, HostileNamesAreRefusedBeforeAnythingIsWritten) {
+  ScriptedHttpServer badFont({HttpAnswer(kHeader + "Good\r\n../x")});
+  EXPECT_EQ(Run(badFont.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::RefusedNameWarning("../x")});
+  EXPECT_EQ(badFont.Requests().size(), 1u);
+
+  ScriptedHttpServer badItem({HttpAnswer(kHeader + "Good"),
+                              HttpAnswer(kHeader + "BOOT\r\nok.lsu\r\n 1 \r\n../../evil.lsu")});
+  EXPECT_EQ(Run(badItem.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::RefusedNameWarning("../../evil.lsu")});
+  EXPECT_EQ(badItem.Requests().size(), 2u);
+  EXPECT_FALSE(Exists(Font("Good")));
+  EXPECT_FALSE(Exists(app + "/evil.lsu"));
+  EXPECT_FALSE(Exists(app + "/fonts/x"));
+}
+
+TEST_F(Procedure, EveryConnectionFailureHasItsWarning) {
+  // No server at all.
+  int port = 0;
+  { port = ScriptedHttpServer({HttpAnswer("")}).Port(); }
+  EXPECT_EQ(Run("127.0.0.1:" + std::to_string(port)), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kCatalogueFailed});
+
+  ScriptedHttpServer query({HttpAnswer(kHeader + "F"), HttpAnswer("oops", 500)});
+  Run(query.Host());
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kFontQueryFailed});
+
+  ScriptedHttpServer headerOnly({HttpAnswer("status:OK")});
+  Run(headerOnly.Host());
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kHeaderOnly});
+
+  ScriptedHttpServer empty({HttpAnswer("")});
+  Run(empty.Host());
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kNoAnswer});
+
+  // The second sound file is cut off: the first stays, the font stays
+  // incomplete.
+  ScriptedHttpServer cut(
+      {HttpAnswer(kHeader + "F"),
+       HttpAnswer(kHeader + "BOOT\r\none.lsu\r\n 1 \r\nMOTION-1\r\ntwo.lsu"),
+       HttpAnswer("first"),
+       {"HTTP/1.1 200 OK\r\nContent-Length: 9000\r\n\r\n" + std::string(10, 'z'), false}});
+  EXPECT_EQ(Run(cut.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kDownloadFailed});
+  EXPECT_EQ(ReadFile(Font("F") + "one.lsu"), "first");
+  EXPECT_FALSE(Exists(Font("F") + "two.lsu"));
+  EXPECT_FALSE(Exists(Font("F") + "tmp"));
+  EXPECT_FALSE(Complete("F"));
+}
+
+TEST_F(Procedure, FontsFolderThatCannotBeWrittenEndsWithAWarning) {
+  MakeServedFont(root, "Alpha", {"A.lsu"});
+  testing_support::FontServer server(root);
+  std::filesystem::remove_all(app);
+  { std::ofstream(app) << "a file where the application folder should be"; }
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::FontStoreWarning(app + "/fonts")});
+  EXPECT_TRUE(server.Downloads().empty());
+  std::filesystem::remove(app);
+}
+
+}  // namespace

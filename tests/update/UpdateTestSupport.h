@@ -1,0 +1,65 @@
+#pragma once
+// Helpers for the update tests: the real font-server run as a process on
+// 127.0.0.1, fonts laid out in its root folder, and a dialog that records
+// everything the update procedure tells it.
+
+#include <QNetworkAccessManager>
+#include <QProcess>
+#include <string>
+#include <vector>
+
+#include "update/UpdateView.h"
+
+namespace testing_support {
+
+// font-server --root root --port 0, until destroyed.
+class FontServer {
+ public:
+  explicit FontServer(const std::string& root);
+  ~FontServer();
+  std::string Host() const { return host_; }
+  // The request lines it logged so far, e.g. "POST / svc=gct&did=1 -> 200".
+  std::vector<std::string> Log();
+  // The bodies of the downloads it was asked for.
+  std::vector<std::string> Downloads();
+
+ private:
+  QProcess process_;
+  std::string host_;
+  std::vector<std::string> log_;
+};
+
+// Writes root/fontId/fontId.lscfg naming the items (with a path in front,
+// as a configuration saved on the font maker's machine has it) and each
+// item's file with `bytes` bytes.
+void MakeServedFont(const std::string& root, const std::string& fontId,
+                    const std::vector<std::string>& items, size_t bytes = 3000);
+// A font in the local store: folder, the given items, the marker if complete.
+void MakeLocalFont(const std::string& appFolder, const std::string& fontId,
+                   const std::vector<std::string>& items, bool complete);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+
+class RecordingView : public update::UpdateView {
+ public:
+  void resetForm() override;
+  void updateStep(const std::string& text) override { steps.push_back(text); }
+  void updateElement(const std::string& text) override { elements.push_back(text); }
+  void progressA(int percent) override { barA.push_back(percent); }
+  void progressB(int percent) override { barB.push_back(percent); }
+  void showWarning(const std::string& text) override { warnings.push_back(text); }
+  void showMessage(const std::string& text) override { messages.push_back(text); }
+  void DoEvents() override { ++events; }
+  void ShowModal(const std::function<void()>& onActivate) override {
+    ++shown;
+    onActivate();
+  }
+  QNetworkAccessManager& internetControl() override { return network; }
+
+  std::vector<std::string> steps, elements, warnings, messages;
+  std::vector<int> barA, barB;
+  int resets = 0, shown = 0, events = 0;
+  QNetworkAccessManager network;
+};
+
+}  // namespace testing_support

@@ -1,0 +1,255 @@
+#include "update/HttpRequest.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+
+#include "sound/Utf8Path.h"
+#include "text/NumberReading.h"
+#include "update/UpdateUtils.h"
+
+namespace update {
+
+namespace {
+
+constexpr std::chrono::milliseconds kPumpEvery{15};
+
+// Content-Length as a number: 0 when the header is missing, nothing when it
+// is there but not a whole number.
+std::optional<int64_t> ContentLength(const QNetworkReply& reply) {
+  if (!reply.hasRawHeader("Content-Length")) return 0;
+  const QByteArray text = reply.rawHeader("Content-Length").trimmed();
+  int64_t length = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), length);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return length;
+}
+
+}  // namespace
+
+// One exchange with the server: the reply, the state changes it causes and
+// a local event loop to wait in.
+class HttpRequest::Transfer {
+ public:
+  Transfer(QNetworkAccessManager& control, const QNetworkRequest& request, const std::string& body,
+           HttpTimeouts timeouts, int16_t& state)
+      : state_(state), timeouts_(timeouts) {
+    reply_ = control.post(request, QByteArray::fromStdString(body));
+    // Asks Qt not to read far ahead of what was taken. Qt 6.4 does not hold
+    // to it for a request already started: when the disk is slower than the
+    // network the reply's buffer grows (measured on 127.0.0.1).
+    reply_->setReadBufferSize(8 * kChunkSize);
+    timer_.setSingleShot(true);
+    timer_.start(timeouts_.connect);
+    QObject::connect(&timer_, &QTimer::timeout, &loop_, [this] {
+      state_ = kTransportError;
+      reply_->abort();
+      loop_.quit();
+    });
+    const auto activity = [this] {
+      timer_.start(headersIn_ ? timeouts_.idle : timeouts_.connect);
+      loop_.quit();
+    };
+    QObject::connect(reply_, &QNetworkReply::metaDataChanged, &loop_, [this, activity] {
+      headersIn_ = true;
+      activity();
+    });
+    QObject::connect(reply_, &QNetworkReply::readyRead, &loop_, activity);
+    QObject::connect(reply_, &QNetworkReply::uploadProgress, &loop_, activity);
+    QObject::connect(reply_, &QNetworkReply::finished, &loop_, [this] {
+      timer_.stop();
+      loop_.quit();
+    });
+    QObject::connect(reply_, &QNetworkReply::errorOccurred, &loop_,
+                     [this](QNetworkReply::NetworkError code) { OnError(code); });
+  }
+
+  ~Transfer() {
+    QObject::disconnect(reply_, nullptr, &loop_, nullptr);
+    if (!reply_->isFinished()) reply_->abort();
+    delete reply_;
+  }
+
+  // Waits while the request is still executing: until the answer's headers
+  // are in or the exchange ended. False when it failed; an HTTP status other
+  // than success is a transport error.
+  bool WaitForAnswer() {
+    while (state_ == kRequestOk && !headersIn_ && !reply_->isFinished()) loop_.exec();
+    if (state_ != kRequestOk) return false;
+    const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status < 200 || status > 299) state_ = kTransportError;
+    return state_ == kRequestOk;
+  }
+
+  // The next piece of the body, at most kChunkSize bytes; empty at its end
+  // and once the exchange failed.
+  QByteArray NextChunk() {
+    for (;;) {
+      if (reply_->bytesAvailable() > 0) return reply_->read(kChunkSize);
+      if (state_ != kRequestOk || reply_->isFinished()) return {};
+      loop_.exec();
+    }
+  }
+
+  void Cancel() {
+    timer_.stop();
+    if (!reply_->isFinished()) reply_->abort();
+  }
+
+  const QNetworkReply& Reply() const { return *reply_; }
+
+ private:
+  void OnError(QNetworkReply::NetworkError code) {
+    // Our own abort (cancel or time-out) has set the state already.
+    if (code != QNetworkReply::OperationCanceledError && state_ == kRequestOk)
+      state_ = code == QNetworkReply::RemoteHostClosedError ? kConnectionClosed : kTransportError;
+    loop_.quit();
+  }
+
+  int16_t& state_;
+  HttpTimeouts timeouts_;
+  QNetworkReply* reply_ = nullptr;
+  QEventLoop loop_;
+  QTimer timer_;
+  bool headersIn_ = false;
+};
+
+HttpRequest::HttpRequest(std::string host) : host_(std::move(host)) {
+  headers_ = "Host:" + host_ + "\r\nUser-Agent:" + kUserAgent +
+             "\r\nConnection:keep-alive\r\nContent-Type:application/x-www-form-urlencoded";
+}
+
+void HttpRequest::Initialize(QNetworkAccessManager& control) {
+  inetConnector_ = &control;
+}
+
+QNetworkRequest HttpRequest::MakeRequest(const std::string& path) const {
+  QNetworkRequest request(QUrl(QString::fromStdString("http://" + host_ + path)));
+  for (const std::string& line : SliceText(headers_)) {
+    const Association header = ExtractPair(line);
+    request.setRawHeader(QByteArray::fromStdString(header.key),
+                         QByteArray::fromStdString(header.value));
+  }
+  // Without this Qt offers compression, and a compressed answer loses its
+  // Content-Length.
+  request.setRawHeader("Accept-Encoding", "identity");
+  request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                       QNetworkRequest::ManualRedirectPolicy);
+  return request;
+}
+
+void HttpRequest::PumpEvents() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPump_ < kPumpEvery) return;
+  lastPump_ = now;
+  QCoreApplication::processEvents();
+}
+
+std::string HttpRequest::requestText(const std::string& body) {
+  try {
+    return FetchText(body);
+  } catch (...) {
+    requestState_ = kRequestFailure;
+    return {};
+  }
+}
+
+std::string HttpRequest::FetchText(const std::string& body) {
+  std::string result;
+  if (!inetConnector_) throw std::logic_error("no network access bound");
+  PumpEvents();
+  Transfer transfer(*inetConnector_, MakeRequest("/"), body, timeouts_, requestState_);
+  requestState_ = kRequestOk;
+  if (!transfer.WaitForAnswer()) {
+    transfer.Cancel();
+    return {};
+  }
+  for (;;) {
+    const QByteArray chunk = transfer.NextChunk();
+    result.append(chunk.constData(), static_cast<size_t>(chunk.size()));
+    PumpEvents();
+    if (requestState_ != kRequestOk) {
+      transfer.Cancel();
+      return result;
+    }
+    if (chunk.isEmpty()) return result;
+  }
+}
+
+std::string HttpRequest::requestData(const std::string& body, const std::string& folder,
+                                     const std::string& fileName) {
+  try {
+    FetchData(body, folder, fileName);
+  } catch (...) {
+    requestState_ = kRequestFailure;
+  }
+  return {};
+}
+
+void HttpRequest::FetchData(const std::string& body, const std::string& folder,
+                            const std::string& fileName) {
+  if (!inetConnector_) throw std::logic_error("no network access bound");
+  PumpEvents();
+  Transfer transfer(*inetConnector_, MakeRequest(kDownloadPath), body, timeouts_, requestState_);
+  requestState_ = kRequestOk;
+  if (!transfer.WaitForAnswer()) {
+    transfer.Cancel();
+    return;
+  }
+  const std::optional<int64_t> length = ContentLength(transfer.Reply());
+  if (!length) {
+    requestState_ = kRequestFailure;
+    transfer.Cancel();
+    return;
+  }
+  if (*length <= 0) {
+    requestState_ = kConnectionClosed;
+    transfer.Cancel();
+    return;
+  }
+
+  const std::filesystem::path temp = sound::PathFromUtf8(folder + "/" + kDownloadName);
+  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+  if (!out) {
+    requestState_ = kRequestFailure;
+    transfer.Cancel();
+    return;
+  }
+  int64_t received = 0;
+  for (;;) {
+    const QByteArray chunk = transfer.NextChunk();
+    if (chunk.isEmpty()) break;
+    received += chunk.size();
+    if (OnProgress)
+      OnProgress(static_cast<int16_t>(text::RoundHalfEven(received * 100.0 / *length)));
+    PumpEvents();
+    if (requestState_ != kRequestOk) {
+      transfer.Cancel();
+      break;
+    }
+    if (!out.write(chunk.constData(), chunk.size())) {
+      requestState_ = kRequestFailure;
+      transfer.Cancel();
+      break;
+    }
+  }
+  out.close();
+  if (requestState_ == kRequestOk && out.fail()) requestState_ = kRequestFailure;
+  // A body that ended before its announced length was cut off.
+  if (requestState_ == kRequestOk && received != *length) requestState_ = kConnectionClosed;
+  std::error_code error;
+  if (requestState_ == kRequestOk)
+    std::filesystem::rename(temp, sound::PathFromUtf8(folder + "/" + fileName), error);
+  if (error) requestState_ = kRequestFailure;
+  if (requestState_ != kRequestOk) std::filesystem::remove(temp, error);
+}
+
+}  // namespace update

@@ -1,0 +1,84 @@
+#pragma once
+// The one part of the program that talks to the network: form-encoded POST
+// requests to the update service over Qt Network. requestText returns the
+// answer as text; requestData streams it, chunk by chunk, into the file
+// folder + "/tmp" and gives it its name only once it is complete. After
+// every request requestState tells how it went.
+//
+// The routines wait inside a local event loop, so window events (paints,
+// the dialog's progress bars) keep running during a transfer. A server that
+// does not answer within the connect time-out, or stops sending for longer
+// than the idle time-out, counts as a transport error.
+
+#include <QByteArray>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QNetworkAccessManager;
+class QNetworkRequest;
+
+namespace update {
+
+inline constexpr const char* kUserAgent = "QornUpdateModule";
+inline constexpr const char* kDownloadPath = "/tst/gct/";
+inline constexpr int kChunkSize = 8192;
+
+// Values of requestState.
+enum RequestState : int16_t {
+  kRequestOk = 0,
+  kConnectionClosed = 1,  // closed while waiting or fetching, or no content
+  kTransportError = 2,    // refused, timed out, not an HTTP success
+  kRequestFailure = 3,    // failure inside the routine (a file, a bad header)
+};
+
+struct HttpTimeouts {
+  std::chrono::milliseconds connect{15000};  // until the answer's headers arrive
+  std::chrono::milliseconds idle{30000};     // between two pieces of the body
+};
+
+class HttpRequest {
+ public:
+  // host is "name" or "name:port".
+  explicit HttpRequest(std::string host);
+
+  // Binds the network access of the update dialog; requests fail with
+  // kRequestFailure until it is bound.
+  void Initialize(QNetworkAccessManager& control);
+  void SetTimeouts(HttpTimeouts timeouts) { timeouts_ = timeouts; }
+
+  // POST body to the server root; the answer, or what came of it before a
+  // failure.
+  std::string requestText(const std::string& body);
+  // POST body to the download path; the answer becomes folder + "/" +
+  // fileName. Always returns empty text.
+  std::string requestData(const std::string& body, const std::string& folder,
+                          const std::string& fileName);
+  int16_t requestState() const { return requestState_; }
+
+  const std::string& Host() const { return host_; }
+  // "Host:...", "User-Agent:...", "Connection:keep-alive",
+  // "Content-Type:..." joined by CR LF, built once.
+  const std::string& RequestHeaders() const { return headers_; }
+
+  // Raised during requestData after each received chunk with the percent
+  // of the announced length.
+  std::function<void(int16_t percent)> OnProgress;
+
+ private:
+  class Transfer;
+  QNetworkRequest MakeRequest(const std::string& path) const;
+  std::string FetchText(const std::string& body);
+  void FetchData(const std::string& body, const std::string& folder, const std::string& fileName);
+  void PumpEvents();
+
+  std::string host_;
+  std::string headers_;
+  HttpTimeouts timeouts_;
+  QNetworkAccessManager* inetConnector_ = nullptr;
+  int16_t requestState_ = kRequestOk;
+  std::chrono::steady_clock::time_point lastPump_{};
+};
+
+}  // namespace update

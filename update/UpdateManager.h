@@ -1,0 +1,84 @@
+#pragma once
+// The online font update. Three steps inside the update dialog: fetch the
+// catalogue of fonts meant for this board, find those not yet complete in
+// the font store, then for each fetch its configuration and download its
+// missing sound files. The first failure ends the update with a warning.
+//
+// Requests (form bodies, values unchanged):
+//   "svc=gct&did=SERIAL"                      -> catalogue, at the root
+//   "svc=fqr&did=SERIAL&fid=FONT"             -> the font's configuration
+//   "svc=dld&did=SERIAL&fid=FONT&ffd=ITEM"    -> the file, at /tst/gct/
+// Text answers start with "status:OK" and "clientv:1".
+
+#include <string>
+#include <vector>
+
+#include "update/HttpRequest.h"
+#include "update/UpdateUtils.h"
+#include "update/UpdateView.h"
+
+namespace update {
+
+inline constexpr const char* kStepChecking = "(1/3) Checking for updates";
+inline constexpr const char* kStepValidating = "(2/3) Validating catalogue items";
+inline constexpr const char* kStepUpdating = "(3/3) Updating item: ";
+inline constexpr const char* kStepCompleted = "(3/3) Completed";
+inline constexpr const char* kElementCatalogue = "Retrieving item catalogue";
+inline constexpr const char* kElementChecking = "Checking item: ";
+inline constexpr const char* kElementDownloading = "Downloading: ";
+
+inline constexpr const char* kCatalogueFailed =
+    "Failed! Connection error 0002.  Please try again later.";
+inline constexpr const char* kFontQueryFailed =
+    "Failed! Connection error 0003.  Please try again later.";
+inline constexpr const char* kDownloadFailed =
+    "Failed! Connection error 0004.  Please try again later.";
+inline constexpr const char* kNoUpdates =
+    "Update process finished. No updates available or required.";
+inline constexpr const char* kUpdated = "Update finished. New fonts installed successfully.";
+
+// How the last run ended.
+enum class UpdateOutcome { NotRun, Updated, NothingToUpdate, Warning };
+
+class UpdateManager {
+ public:
+  UpdateManager(std::string host, std::string appFolder);
+
+  // Binds the dialog (loaded, not shown) and its network access.
+  void Initialize(UpdateView& form);
+  // Resets the dialog and shows it modally; the procedure runs when it
+  // becomes active. Returns when the user closed it.
+  void startUpdate();
+  // The procedure itself, as the dialog's activation runs it.
+  void RunProcedure();
+
+  std::string deviceId;
+  HttpRequest requestManager;
+  UpdateUtils fontStore;
+
+  UpdateOutcome LastOutcome() const { return outcome_; }
+  const std::vector<std::string>& FontsToUpdate() const { return fontsToUpdate_; }
+
+ private:
+  enum class Catalogue { HasUpdates, NothingToUpdate, Refused };
+
+  bool checkForUpdates();
+  bool checkAnswerHeader(const std::vector<std::string>& lines);
+  Catalogue validateCatalogue(const std::vector<std::string>& lines);
+  bool updateItems();
+  bool updateItem(const std::string& fontId);
+  bool DownloadItem(const std::string& fontId, const std::string& folder, const std::string& item);
+  void Warn(const std::string& text);
+  void requestManager_OnProgress(int16_t percent);
+
+  UpdateView* formReference_ = nullptr;
+  std::vector<std::string> fontsToUpdate_;
+  UpdateOutcome outcome_ = UpdateOutcome::NotRun;
+};
+
+// The warnings for names from the service that are not plain file names,
+// and for a font store that cannot be written.
+std::string RefusedNameWarning(const std::string& name);
+std::string FontStoreWarning(const std::string& folder);
+
+}  // namespace update
