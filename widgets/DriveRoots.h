@@ -6,7 +6,7 @@
 #include <QString>
 #include <QVector>
 
-namespace app {
+namespace widgets {
 
 struct DriveRoot {
   QString label;
@@ -15,4 +15,4 @@ struct DriveRoot {
 
 QVector<DriveRoot> DriveRoots();
 
-}  // namespace app
+}  // namespace widgets

@@ -1,9 +1,9 @@
-#include "app/DriveRoots.h"
+#include "widgets/DriveRoots.h"
 
 #include <QStandardPaths>
 #include <QStorageInfo>
 
-namespace app {
+namespace widgets {
 
 namespace {
 bool UserVolume(const QString& root) {
@@ -23,4 +23,4 @@ QVector<DriveRoot> DriveRoots() {
   return roots;
 }
 
-}  // namespace app
+}  // namespace widgets

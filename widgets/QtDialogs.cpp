@@ -1,11 +1,11 @@
-#include "app/QtDialogs.h"
+#include "widgets/QtDialogs.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
-namespace app {
+namespace widgets {
 
 QString ToQtFilter(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split('|');
@@ -103,4 +103,4 @@ std::optional<int32_t> QtDialogs::PickColor(int32_t initial) {
   return c.red() + 256 * c.green() + 65536 * c.blue();
 }
 
-}  // namespace app
+}  // namespace widgets

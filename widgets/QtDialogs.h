@@ -6,7 +6,7 @@
 
 #include "seams/UserDialogs.h"
 
-namespace app {
+namespace widgets {
 
 // "Text (*.txt)|*.txt|All files (*.*)|*.*" -> "Text (*.txt) (*.txt *.TXT);;All files (*.*) (*)".
 // Patterns match in either letter case, as users of the board's files expect.
@@ -25,4 +25,4 @@ class QtDialogs : public seams::UserDialogs {
   QWidget* parent_;
 };
 
-}  // namespace app
+}  // namespace widgets

@@ -1,0 +1,130 @@
+#include "converter/ConverterWindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "widgets/FileBrowser.h"
+#include "widgets/QtDialogs.h"
+#include "widgets/WavPlayer.h"
+
+namespace converter {
+
+namespace {
+
+// A push button whose caption breaks into lines where it holds a run of
+// spaces: "   Convert WAV     to LSU" shows as "Convert WAV" over "to LSU".
+class WrappingButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+  QSize sizeHint() const override {
+    const QSize text = fontMetrics().size(0, Lines());
+    return {text.width() + 32, text.height() + 20};
+  }
+  QString Lines() const { return text().trimmed().split(QRegularExpression(" {2,}")).join('\n'); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    p.drawControl(QStyle::CE_PushButton, option);
+    p.drawText(rect(), Qt::AlignCenter, Lines());
+  }
+};
+
+template <typename W, typename... Args>
+W* Named(const char* name, Args&&... args) {
+  auto* w = new W(std::forward<Args>(args)...);
+  w->setObjectName(name);
+  return w;
+}
+
+}  // namespace
+
+ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs) {
+  setObjectName("Main");
+  setWindowTitle("RiziRozod Converter");
+  if (!dialogs) {
+    ownDialogs_ = std::make_unique<widgets::QtDialogs>(this);
+    dialogs = ownDialogs_.get();
+  }
+  actions_ = std::make_unique<ConverterActions>(wav_, *dialogs, *this, *this);
+
+  auto* frame = Named<QGroupBox>("DiscFilesFrame", "File Explorer");
+  auto* drives = Named<QComboBox>("DriveList");
+  auto* dirs = Named<QTreeView>("DirList");
+  auto* files = Named<QListWidget>("FileList");
+  files->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  auto* fv = new QVBoxLayout(frame);
+  fv->addWidget(drives);
+  auto* lists = new QHBoxLayout;
+  lists->addWidget(dirs, 1);
+  lists->addWidget(files, 1);
+  fv->addLayout(lists, 1);
+  fv->addWidget(Named<QLabel>("Label3", "Double-click to play"));
+
+  auto* logo = Named<QLabel>("Image2");
+  const QPixmap picture(appFolder + "/taldrix_small.bmp");
+  if (picture.isNull())
+    std::fprintf(stderr, "brelka: picture %s/taldrix_small.bmp is missing\n",
+                 qPrintable(appFolder));
+  logo->setPixmap(picture);
+  auto* convert = Named<WrappingButton>("ConvertBtn", kConvertCaption);
+  waitFrame_ = Named<QFrame>("PleaseWaitFrame");
+  waitFrame_->setFrameShape(QFrame::Box);
+  (new QVBoxLayout(waitFrame_))->addWidget(new QLabel("Please wait ..."));
+  waitFrame_->hide();
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(logo);
+  side->addWidget(convert);
+  side->addWidget(waitFrame_);
+  side->addStretch(1);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(frame, 1);
+  layout->addLayout(side);
+  resize(720, 420);
+
+  browser_ = new widgets::FileBrowser(drives, dirs, files);
+  browser_->FillDrives();
+  browser_->OpenFolder(appFolder);
+  connect(files, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    actions_->ShowInformation(browser_->PathOf(item->text()).toStdString());
+  });
+  connect(convert, &QPushButton::clicked, this, [this] {
+    std::vector<std::string> selected;
+    for (const QString& name : browser_->SelectedNames()) selected.push_back(name.toStdString());
+    actions_->Convert(browser_->Folder().toStdString(), selected,
+                      browser_->CurrentName().toStdString());
+  });
+}
+
+ConverterWindow::~ConverterWindow() = default;
+
+void ConverterWindow::ShowWaitPanel(bool visible) {
+  waitFrame_->setVisible(visible);
+  waitFrame_->repaint();
+}
+
+void ConverterWindow::PlayWav(const std::string& path, double seconds) {
+  widgets::PlayWavAndWait(QString::fromStdString(path), seconds);
+}
+
+void ConverterWindow::DoEvents() {
+  QApplication::processEvents();
+}
+
+}  // namespace converter

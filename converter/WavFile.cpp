@@ -1,0 +1,164 @@
+#include "converter/WavFile.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "seams/WindowHooks.h"
+
+namespace converter {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+uint32_t U32(const uint8_t* p) {
+  return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
+uint16_t U16(const uint8_t* p) {
+  return uint16_t(p[0] | p[1] << 8);
+}
+
+constexpr size_t kHeaderBytes = 36;
+constexpr size_t kCopyBlock = 1 << 20;
+
+// Walks the chunks from "fmt " on; the offset of the "data" chunk, or -1
+// when the list runs out or breaks before it.
+int64_t WalkToData(std::istream& in, int64_t fileSize) {
+  int64_t at = 12;
+  uint8_t head[8];
+  while (at + 8 <= fileSize) {
+    in.seekg(at);
+    if (!in.read(reinterpret_cast<char*>(head), 8)) return -1;
+    if (std::memcmp(head, "data", 4) == 0) return at;
+    const int64_t next = at + 8 + U32(head + 4) + (U32(head + 4) & 1);
+    if (next <= at || next > fileSize) return -1;
+    at = next;
+  }
+  return -1;
+}
+
+// The first "data" bytes anywhere in the file; -1 without them.
+int64_t SearchData(std::istream& in) {
+  in.clear();
+  in.seekg(0);
+  std::vector<char> buf(kCopyBlock + 3);
+  int64_t base = 0;
+  size_t carry = 0;
+  while (true) {
+    in.read(buf.data() + carry, kCopyBlock);
+    const size_t n = carry + size_t(in.gcount());
+    if (n < 4) return -1;
+    for (size_t i = 0; i + 4 <= n; ++i)
+      if (std::memcmp(buf.data() + i, "data", 4) == 0) return base + int64_t(i);
+    if (!in) return -1;
+    std::memmove(buf.data(), buf.data() + n - 3, 3);
+    base += int64_t(n) - 3;
+    carry = 3;
+  }
+}
+
+// Plain decimal with at most two decimals and no needless zeros, "." as the
+// decimal point whatever the locale: 1, 1.5, 0.33.
+std::string Plain(double v) {
+  char buf[64];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 2);
+  std::string s(buf, ec == std::errc() ? end : buf);
+  if (s.find('.') != std::string::npos) {
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+  }
+  return s;
+}
+
+}  // namespace
+
+bool WavFile::OpenFile(const std::string& fileName) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  std::error_code ec;
+  const auto size = fs::file_size(fileName, ec);
+  if (ec || !ReadHeader(in, int64_t(size))) return false;
+  FileName = fileName;
+  return true;
+}
+
+bool WavFile::ReadHeader(std::istream& in, int64_t fileSize) {
+  uint8_t h[kHeaderBytes];
+  if (!in.read(reinterpret_cast<char*>(h), kHeaderBytes)) return false;
+  if (std::memcmp(h, "RIFF", 4) || std::memcmp(h + 8, "WAVE", 4) ||
+      std::memcmp(h + 12, "fmt ", 4) || U16(h + 20) != 1)
+    return false;
+  int64_t data = WalkToData(in, fileSize);
+  if (data < 0) data = SearchData(in);
+  if (data < 0 || data + 8 > fileSize) return false;
+  in.clear();
+  in.seekg(data + 4);
+  uint8_t sizeField[4];
+  if (!in.read(reinterpret_cast<char*>(sizeField), 4)) return false;
+  Channels = int16_t(U16(h + 22));
+  SamplesPerSecond = int32_t(U32(h + 24));
+  BitsPerSample = int16_t(U16(h + 34));
+  DataStart = data + 8;
+  DataSize = int32_t(
+      std::min<int64_t>({int64_t(U32(sizeField)), fileSize - DataStart, int64_t(INT32_MAX)}));
+  return true;
+}
+
+// Every channel has its own samples, so a stereo file lasts half as long as
+// a mono file of the same size.
+double WavFile::DurationSeconds() const {
+  if (BitsPerSample <= 0 || SamplesPerSecond <= 0) return 0;
+  return double(DataSize) * 8 / BitsPerSample / SamplesPerSecond / std::max<int16_t>(Channels, 1);
+}
+
+std::string WavFile::Information() const {
+  // Two decimals, halves to even (the current rounding mode is to nearest).
+  const double duration = std::nearbyint(DurationSeconds() * 100) / 100;
+  return std::string(Channels == 1 ? "File information: mono, " : "File information: stereo, ") +
+         "Frequency: " + std::to_string(SamplesPerSecond) +
+         ", Coding: " + std::to_string(BitsPerSample) + " bits" + ", Duration: " + Plain(duration) +
+         " sec";
+}
+
+WavFile::Result WavFile::ConvertToLSU(const std::string& outputName, seams::EventPump* pump) {
+  std::error_code ec;
+  if (fs::exists(outputName, ec) && fs::equivalent(outputName, FileName, ec))
+    return Result::SameAsInput;
+  if (fs::absolute(outputName, ec) == fs::absolute(FileName, ec)) return Result::SameAsInput;
+  std::ifstream in(FileName, std::ios::binary);
+  if (!in) return Result::CannotRead;
+  in.seekg(DataStart);
+
+  const std::string temp = outputName + ".part";
+  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+  if (!out) return Result::CannotWrite;
+  auto fail = [&](Result r) {
+    out.close();
+    fs::remove(temp, ec);
+    return r;
+  };
+  out.write(kLsuLeadingField, 4);
+  std::vector<char> block(kCopyBlock);
+  int64_t left = int64_t(DataSize / 2) * 2;
+  while (left > 0) {
+    const auto n = std::streamsize(std::min<int64_t>(left, int64_t(block.size())));
+    if (!in.read(block.data(), n)) return fail(Result::CannotRead);
+    if (!out.write(block.data(), n)) return fail(Result::CannotWrite);
+    left -= n;
+    if (pump) pump->Tick();
+  }
+  out.close();
+  if (!out) return fail(Result::CannotWrite);
+  fs::rename(temp, outputName, ec);
+  if (ec) return fail(Result::CannotWrite);
+  return Result::Done;
+}
+
+}  // namespace converter

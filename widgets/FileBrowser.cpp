@@ -1,0 +1,120 @@
+#include "widgets/FileBrowser.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QTimer>
+
+#include "widgets/DriveRoots.h"
+
+namespace widgets {
+
+FileBrowser::FileBrowser(QComboBox* driveList, QTreeView* dirList, QListWidget* fileList)
+    : QObject(dirList), drives_(driveList), dirs_(dirList), files_(fileList) {
+  model_ = new QFileSystemModel(this);
+  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  model_->setRootPath(QDir::rootPath());
+  dirs_->setModel(model_);
+  for (int column = 1; column < model_->columnCount(); ++column) dirs_->hideColumn(column);
+  dirs_->setHeaderHidden(true);
+  dirs_->viewport()->installEventFilter(this);
+  // The model reads and sorts folders in the background, and the tree
+  // cannot scroll before it is laid out: keep the current folder in view
+  // until the user takes the tree in hand.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+    if (folder_.startsWith(loaded)) ShowInTree();
+  });
+  connect(model_, &QFileSystemModel::layoutChanged, this, [this] { ScrollLater(); });
+  connect(drives_, &QComboBox::activated, this, [this](int index) { ShowDrive(index); });
+  connect(dirs_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid()) {
+              folder_ = model_->filePath(current);
+              ListFiles();
+            }
+          });
+}
+
+void FileBrowser::FillDrives() {
+  drives_->clear();
+  for (const DriveRoot& r : DriveRoots()) drives_->addItem(r.label, r.path);
+}
+
+bool FileBrowser::ShowDrive(int index) {
+  const QString path = drives_->itemData(index).toString();
+  const QFileInfo info(path);
+  if (path.isEmpty() || !info.isDir() || !info.isReadable()) return false;
+  dirs_->setRootIndex(model_->index(path));
+  SetFolder(path);
+  return true;
+}
+
+void FileBrowser::OpenFolder(const QString& path) {
+  const QString folder = QDir(path).absolutePath();
+  int best = -1;
+  qsizetype bestLength = -1;
+  for (int i = 2; i < drives_->count(); ++i) {  // after the two special folders
+    const QString root = drives_->itemData(i).toString();
+    const bool inside = folder == root || folder.startsWith(root.endsWith('/') ? root : root + "/");
+    if (inside && root.size() > bestLength) {
+      best = i;
+      bestLength = root.size();
+    }
+  }
+  if (best >= 0) {
+    drives_->setCurrentIndex(best);
+    dirs_->setRootIndex(model_->index(drives_->itemData(best).toString()));
+  }
+  SetFolder(folder);
+}
+
+void FileBrowser::SetFolder(const QString& path) {
+  folder_ = QDir(path).absolutePath();
+  followFolder_ = true;
+  ShowInTree();
+  ListFiles();
+}
+
+void FileBrowser::ShowInTree() {
+  const QModelIndex index = model_->index(folder_);
+  if (!index.isValid()) return;
+  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) dirs_->expand(up);
+  const QSignalBlocker quiet(dirs_->selectionModel());
+  dirs_->setCurrentIndex(index);
+  ScrollLater();
+}
+
+void FileBrowser::ScrollLater() {
+  if (!followFolder_) return;
+  QTimer::singleShot(0, dirs_, [this] {
+    if (followFolder_) dirs_->scrollTo(model_->index(folder_), QAbstractItemView::PositionAtCenter);
+  });
+}
+
+bool FileBrowser::eventFilter(QObject*, QEvent* event) {
+  if (event->type() == QEvent::Resize) ScrollLater();
+  if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel)
+    followFolder_ = false;
+  return false;
+}
+
+void FileBrowser::ListFiles() {
+  files_->clear();
+  const QDir dir(folder_);
+  files_->addItems(
+      dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase));
+}
+
+QString FileBrowser::CurrentName() const {
+  const QListWidgetItem* item = files_->currentItem();
+  return item ? item->text() : QString();
+}
+
+QStringList FileBrowser::SelectedNames() const {
+  QStringList names;
+  for (int row = 0; row < files_->count(); ++row)
+    if (files_->item(row)->isSelected()) names << files_->item(row)->text();
+  return names;
+}
+
+}  // namespace widgets
