@@ -14,10 +14,16 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "app/DriveRoots.h"
+#include "app/DownloadPanel.h"
 #include "app/HelpViewer.h"
 #include "app/Hints.h"
-#include "app/QtDialogs.h"
+#include "app/LedPanel.h"
+#include "app/MotionPanel.h"
+#include "app/SoundPanel.h"
+#include "app/UpdateForm.h"
+#include "sound/ConfigurationFile.h"
+#include "widgets/FileBrowser.h"
+#include "widgets/QtDialogs.h"
 
 namespace app {
 
@@ -56,7 +62,7 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   if (options_.dialogs) {
     dialogs_ = options_.dialogs;
   } else {
-    ownDialogs_ = std::make_unique<QtDialogs>(this);
+    ownDialogs_ = std::make_unique<widgets::QtDialogs>(this);
     dialogs_ = ownDialogs_.get();
   }
   lifecycle_ =
@@ -68,7 +74,7 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   layout->addWidget(BuildTopRow());
   layout->addWidget(BuildMiddle(), 1);
   memoryStatus_ = Named<QProgressBar>("MemoryStatus");
-  memoryStatus_->setTextVisible(false);
+  memoryStatus_->setTextVisible(true);
   layout->addWidget(memoryStatus_);
   setCentralWidget(central);
 
@@ -87,6 +93,27 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
       OpenHelp(helpFile_);
   });
   SetUpHints();
+  browser_ =
+      new widgets::FileBrowser(findChild<QComboBox*>("DriveList"), findChild<QTreeView*>("DirList"),
+                               findChild<QListWidget*>("FileList"));
+  soundPanel_ = new SoundPanel({this, &config_, dialogs_, browser_, options_.appFolder,
+                                [this] { UpdateMemoryStatus(); }, options_.play});
+  downloadPanel_ =
+      std::make_unique<DownloadPanel>(findChild<QGroupBox*>("DownloadFrame"), hideFrameTimer_,
+                                      [this](bool locked) { LockControls(locked); });
+  motionPanel_ = std::make_unique<MotionPanel>(
+      findChild<QGroupBox*>("ConfigFrame"), [this] { return lifecycle_->DeviceLinks.First(); },
+      motion_, [this] { return lifecycle_->FW_VERSION; });
+  connect(findChild<QToolButton*>("SendBtn"), &QToolButton::clicked, this,
+          [this] { SendBtnClick(); });
+  connect(findChild<QToolButton*>("ConfigBtn"), &QToolButton::clicked, this,
+          [this] { motionPanel_->Show(); });
+  connect(findChild<QToolButton*>("UpdateBtn"), &QToolButton::clicked, this,
+          [this] { UpdateBtnClick(); });
+  connect(findChild<QToolButton*>("LoadBtn"), &QToolButton::clicked, this,
+          [this] { LoadBtnClick(); });
+  connect(findChild<QToolButton*>("SaveBtn"), &QToolButton::clicked, this,
+          [this] { SaveBtnClick(); });
 }
 
 Main::~Main() {
@@ -196,10 +223,8 @@ QWidget* Main::BuildMiddle() {
   grid->addWidget(BuildCategoryFrame(), 0, 1);
 
   ledFrame_ = BuildPanel("frmLED", "LED DRIVER SETUP");
-  auto* led = new QGridLayout(ledFrame_);
-  led->addWidget(Named<QGroupBox>("FrameIdle", "Idle Pulse"), 0, 0);
-  led->addWidget(Named<QGroupBox>("FrameFoc", "Flash on Clash"), 0, 1);
-  led->addWidget(Named<QGroupBox>("PickColor_frame", "LED setting"), 1, 0, 1, 2);
+  ledPanel_ =
+      new LedPanelWidget(ledFrame_, bitmaps_, *dialogs_, options_.appFolder, *lifecycle_, *this);
   grid->addWidget(ledFrame_, 0, 0, 1, 2);
 
   auto* config = BuildPanel("ConfigFrame", "Acceleration Sensor Configuration");
@@ -209,11 +234,14 @@ QWidget* Main::BuildMiddle() {
   auto* d = new QVBoxLayout(download);
   d->addWidget(Named<QLabel>("InfoLabel"));
   d->addWidget(Named<QLabel>("PercentLabel"));
-  auto* wait = Named<QLabel>("PleaseWaitLabel", "Please wait ...");
-  wait->hide();
-  d->addWidget(wait);
   d->addWidget(Named<QPushButton>("FrameButton", "Cancel"));
+  download->setMinimumWidth(300);
   grid->addWidget(download, 0, 0, 1, 2, Qt::AlignCenter);
+
+  // Shown while an LSU file is turned into a WAV file for playing.
+  auto* wait = BuildPanel("PleaseWaitLabel", "Converting");
+  (new QVBoxLayout(wait))->addWidget(new QLabel("Please wait ..."));
+  grid->addWidget(wait, 0, 0, 1, 2, Qt::AlignCenter);
   return middle;
 }
 
@@ -230,6 +258,10 @@ void Main::SetUpHints() {
       {"frmLED", kHelpHint},
       {"FrameFoc", kHelpHint},
       {"PickColor_frame", kHelpHint},
+      {"labelLED1", kHelpHint},
+      {"btnUpdateLED", "Update LED Configuration"},
+      {"btnSendPulse", "Apply and Test"},
+      {"btnSendFoc", "Apply and Test"},
       {"OnlinePicture", kHelpHint},
       {"HelpLabel", kHelpHint},
   };
@@ -238,9 +270,8 @@ void Main::SetUpHints() {
 }
 
 void Main::FillDriveList() {
-  auto* drives = findChild<QComboBox*>("DriveList");
-  drives->clear();
-  for (const DriveRoot& r : DriveRoots()) drives->addItem(r.label, r.path);
+  browser_->FillDrives();
+  browser_->OpenFolder(options_.appFolder);
 }
 
 bool Main::Startup() {
@@ -256,6 +287,11 @@ bool Main::Startup() {
   }
   lifecycle_->startupInProgress = false;
   if (auto* boot = findChild<QRadioButton*>("BootOption")) boot->setChecked(true);
+  // The update manager, with its dialog loaded but not shown.
+  updateForm_ = std::make_unique<UpdateForm>();
+  updateManager_ = std::make_unique<update::UpdateManager>(options_.updateHost,
+                                                           options_.appFolder.toStdString());
+  updateManager_->Initialize(*updateForm_);
   agentPoll_.start(kAgentPollMs);
   return true;
 }
@@ -266,11 +302,77 @@ void Main::Shutdown() {
   agentPoll_.stop();
   goOnlineTimer_->stop();
   lifecycle_->Exit();
+  updateManager_.reset();
+  updateForm_.reset();
 }
 
 void Main::closeEvent(QCloseEvent* event) {
+  // The download runs inside this window's handlers: it ends (or is
+  // cancelled) before the window can go.
+  if (downloadPanel_->Running()) {
+    event->ignore();
+    return;
+  }
   Shutdown();
   event->accept();
+}
+
+void Main::SendBtnClick() {
+  if (devlink::TLS* link = lifecycle_->DeviceLinks.First())
+    downloadPanel_->Run(config_, *link, *dialogs_, motion_);
+}
+
+void Main::ReadAccData() {
+  motionPanel_->ReadAccData();
+}
+
+bool Main::ConfigurationFits() const {
+  return config_.TotalNrOfSamples() <= config_.MaxNrOfSamples;
+}
+
+// The memory gauge: the samples in use, full and red when they do not fit;
+// the download is possible only when they fit and a sound board is online.
+void Main::UpdateMemoryStatus() {
+  const bool fits = ConfigurationFits();
+  memoryStatus_->setValue(fits ? int(config_.TotalNrOfSamples()) : config_.MaxNrOfSamples);
+  memoryStatus_->setFormat(
+      QString("%1 of %2 samples%3")
+          .arg(config_.TotalNrOfSamples())
+          .arg(config_.MaxNrOfSamples)
+          .arg(fits ? QString(" (%p %)") : QString(": too many for the board")));
+  memoryStatus_->setProperty("overflow", !fits);
+  memoryStatus_->setStyleSheet(fits ? "" : "QProgressBar::chunk { background-color: #d02020; }");
+  EnableButton(devlink::ImageButton::SendBtn,
+               lifecycle_->LS_ONLINE && lifecycle_->DEVICE_TYPE == devlink::kSoundBoard);
+}
+
+// While a download runs nothing else may reach the board or change the
+// configuration: the buttons, the browser, the category lists and the
+// panels are locked, and the agent is not asked for devices coming or
+// going (a board dropped from under the download would take its link).
+void Main::LockControls(bool locked) {
+  static const char* const kLockable[] = {"LoadBtn",        "SaveBtn",     "ConfigBtn",
+                                          "SendBtn",        "UpdateBtn",   "Frame1",
+                                          "DiscFilesFrame", "ConfigFrame", "frmLED"};
+  if (locked) {
+    agentPoll_.stop();
+    lockedStates_.clear();
+    for (const char* name : kLockable)
+      if (auto* w = findChild<QWidget*>(name)) {
+        lockedStates_[name] = w->isEnabled();
+        w->setEnabled(false);
+      }
+    return;
+  }
+  for (const auto& [name, enabled] : lockedStates_) {
+    auto* w = findChild<QWidget*>(name.c_str());
+    if (auto* b = qobject_cast<QToolButton*>(w))
+      EnableImageButton(b, enabled);
+    else if (w)
+      w->setEnabled(enabled);
+  }
+  lockedStates_.clear();
+  if (!shutDown_) agentPoll_.start(kAgentPollMs);
 }
 
 void Main::SetOnlinePicture(bool online) {
@@ -283,7 +385,14 @@ void Main::SetSNLabel(const std::string& text) {
 }
 
 void Main::EnableButton(devlink::ImageButton button, bool enabled) {
-  if (auto* b = findChild<QToolButton*>(ButtonName(button))) EnableImageButton(b, enabled);
+  // A configuration that does not fit cannot be downloaded.
+  if (button == devlink::ImageButton::SendBtn) enabled = enabled && ConfigurationFits();
+  const char* name = ButtonName(button);
+  if (lockedStates_.count(name)) {
+    lockedStates_[name] = enabled;  // applied when the download ends
+    return;
+  }
+  if (auto* b = findChild<QToolButton*>(name)) EnableImageButton(b, enabled);
 }
 
 void Main::ShowLedPanel(bool visible) {
@@ -301,8 +410,47 @@ void Main::StopGoOnlineTimer() {
 }
 
 void Main::SetMemorySize(int samples) {
+  config_.MaxNrOfSamples = samples;
   memoryStatus_->setRange(0, samples);
-  memoryStatus_->setValue(0);
+  UpdateMemoryStatus();
+}
+
+void Main::EnableLedPanel(bool enabled) {
+  ledPanel_->Logic().EnableLedPanel(enabled);
+}
+
+bool Main::InitLedDrivers() {
+  return ledPanel_->Logic().InitLedDrivers();
+}
+
+void Main::LoadBtnClick() {
+  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
+    ledPanel_->Logic().LoadLedSettings();
+  } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
+    soundPanel_->HideVolume();
+    sound::LoadConfigurationWithDialog(config_, *soundPanel_, *dialogs_,
+                                       options_.appFolder.toStdString());
+    UpdateMemoryStatus();
+  }
+}
+
+void Main::SaveBtnClick() {
+  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
+    ledPanel_->Logic().SaveLedSettings();
+  } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
+    sound::SaveConfigurationWithDialog(config_, *dialogs_, options_.appFolder.toStdString());
+  }
+}
+
+// Online font update for the board's serial number; a board that does not
+// tell it cannot start one.
+void Main::UpdateBtnClick() {
+  devlink::TLS* link = lifecycle_->DeviceLinks.First();
+  if (!link || !updateManager_) return;
+  const std::string serial = link->GetSN();
+  if (serial == devlink::kNoSerialNumber) return;
+  updateManager_->deviceId = serial;
+  updateManager_->startUpdate();
 }
 
 }  // namespace app

@@ -8,27 +8,44 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "app/ImageButtons.h"
 #include "cli/BoardSession.h"
 #include "devlink/ConnectionLifecycle.h"
 #include "seams/UserDialogs.h"
+#include "sound/LSU_Configuration.h"
+#include "update/UpdateHost.h"
+#include "update/UpdateManager.h"
 
 class QProgressBar;
 class QGroupBox;
 
+namespace widgets {
+class FileBrowser;
+}
+
 namespace app {
 
+class DownloadPanel;
 class Hints;
+class MotionPanel;
+class SoundPanel;
+class UpdateForm;
+class LedPanelWidget;
 
 struct MainOptions {
   QString appFolder;
   frontend::BoardAgent board;
   // Null: real dialogs. Tests pass scripted ones.
   seams::UserDialogs* dialogs = nullptr;
+  // Null: the sound output. Plays a WAV file of that many seconds to its end.
+  std::function<void(const QString& wav, double seconds)> play;
   // Null: the desktop's help viewer. Called with the help file's path.
   std::function<void(const QString&)> openHelp;
+  // HOST[:PORT] of the update service.
+  std::string updateHost = update::kDefaultUpdateHost;
 };
 
 inline constexpr const char* kWindowTitle = "Taldrix Kestrane Launcher v2.2.2 ";
@@ -56,6 +73,18 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   void StartGoOnlineTimer(int intervalMs) override;
   void StopGoOnlineTimer() override;
   void SetMemorySize(int samples) override;
+  void EnableLedPanel(bool enabled) override;
+  bool InitLedDrivers() override;
+
+  LedPanelWidget& LedPanel() { return *ledPanel_; }
+  void ReadAccData() override;
+
+  // The sound configuration and the memory gauge.
+  sound::LSU_Configuration& Configuration() { return config_; }
+  void UpdateMemoryStatus();
+  DownloadPanel& Download() { return *downloadPanel_; }
+  MotionPanel& Motion() { return *motionPanel_; }
+  SoundPanel& Sounds() { return *soundPanel_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -69,6 +98,13 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   QToolButton* AddImageButton(const char* name, const QString& bitmap);
   void FillDriveList();
   void SetUpHints();
+  void UpdateBtnClick();
+  void SendBtnClick();
+  bool ConfigurationFits() const;
+  void LockControls(bool locked);
+  // LoadBtn and SaveBtn: the file kind follows DEVICE_TYPE.
+  void LoadBtnClick();
+  void SaveBtnClick();
 
   MainOptions options_;
   std::unique_ptr<seams::UserDialogs> ownDialogs_;
@@ -81,12 +117,22 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   QLabel* onlinePicture_ = nullptr;
   QLabel* logo_ = nullptr;
   QGroupBox* ledFrame_ = nullptr;
+  LedPanelWidget* ledPanel_ = nullptr;  // owned by ledFrame_
   QProgressBar* memoryStatus_ = nullptr;
   QTimer* goOnlineTimer_ = nullptr;
   QTimer* hideFrameTimer_ = nullptr;
   QTimer agentPoll_;
   Hints* hints_ = nullptr;
+  std::unique_ptr<UpdateForm> updateForm_;
+  std::unique_ptr<update::UpdateManager> updateManager_;
+  widgets::FileBrowser* browser_ = nullptr;
   bool shutDown_ = false;
+  sound::LSU_Configuration config_;
+  devlink::AccParams motion_;  // the board's six motion values
+  std::unique_ptr<DownloadPanel> downloadPanel_;
+  std::unique_ptr<MotionPanel> motionPanel_;
+  SoundPanel* soundPanel_ = nullptr;          // owned by the window
+  std::map<std::string, bool> lockedStates_;  // while a download runs
 };
 
 }  // namespace app

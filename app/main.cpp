@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   }
   app::MainOptions mainOptions;
   mainOptions.appFolder = QString::fromStdString(frontend::AppFolder());
+  mainOptions.updateHost = update::ResolveUpdateHost(options.updateHost);
   try {
     mainOptions.board = frontend::MakeBoardAgent(options);
   } catch (const virtualboard::BoardSpecError& e) {

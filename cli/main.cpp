@@ -6,19 +6,27 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "cli/DownloadCommand.h"
+#include "cli/ImageCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/LedCommand.h"
+#include "cli/UpdateCommand.h"
 #include "virtualboard/BoardSpec.h"
 
 namespace {
 
-const frontend::CliCommand* const kCommands[] = {&frontend::kInfoCommand};
+const frontend::CliCommand* const kCommands[] = {
+    &frontend::kInfoCommand,   &frontend::kImageCommand, &frontend::kDownloadCommand,
+    &frontend::kMotionCommand, &frontend::kLedCommand,   &frontend::kUpdateCommand};
 
 void PrintUsage(std::ostream& out) {
   out << "usage: morvane-cli [--virtual-board SPEC] [--hid-log FILE] COMMAND [ARGS]\n\ncommands:\n";
   for (const auto* c : kCommands) out << "  " << c->usage << "\n      " << c->summary << '\n';
   out << "\noptions:\n"
          "  --virtual-board SPEC  use a virtual board instead of USB, e.g. sound or usb2,fw=292\n"
-         "  --hid-log FILE        log every report written to or read from the board in FILE\n";
+         "  --hid-log FILE        log every report written to or read from the board in FILE\n"
+         "  --update-host HOST[:PORT]  the update service (default: MORVANE_UPDATE_HOST, else "
+         "the project's own)\n";
 }
 
 int UsageError(const std::string& message) {

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "led/LED_Driver.h"
+
 namespace led {
 
 class LED_Pulse {
@@ -24,6 +26,10 @@ class LED_Pulse {
   int32_t GetTon_High(int16_t index) const { return tonHigh_[At(index)]; }
   int32_t GetToff_Low(int16_t index) const { return toffLow_[At(index)]; }
   int32_t GetToff_High(int16_t index) const { return toffHigh_[At(index)]; }
+
+  // Fills the four tick arrays for the channels of the driver's LED type
+  // from the levels; channels above its NrOfChannels keep their ticks.
+  void CalculateTimes(const LED_Driver& driver);
 
  protected:
   static int At(int16_t index) { return index < 1 ? 0 : index > 4 ? 3 : index - 1; }

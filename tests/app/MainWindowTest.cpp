@@ -12,10 +12,10 @@
 #include <fstream>
 
 #include "app/Main.h"
-#include "app/QtDialogs.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardSpec.h"
+#include "widgets/QtDialogs.h"
 
 namespace {
 
@@ -165,8 +165,9 @@ TEST(MainWindow, MissingBitmapsLeaveButtonsWithoutPictures) {
 }
 
 TEST(QtFilter, SystemFilterBecomesQtFilter) {
-  EXPECT_EQ(app::ToQtFilter("Duded Avori Configuration File (*.LSCFG)|*.lscfg|All files (*.*)|*.*"),
-            "Duded Avori Configuration File (*.LSCFG) (*.lscfg *.LSCFG);;All files (*.*) (*)");
+  EXPECT_EQ(
+      widgets::ToQtFilter("Duded Avori Configuration File (*.LSCFG)|*.lscfg|All files (*.*)|*.*"),
+      "Duded Avori Configuration File (*.LSCFG) (*.lscfg *.LSCFG);;All files (*.*) (*)");
 }
 
 }  // namespace

@@ -1,38 +1,16 @@
 // morvane-cli run as a user runs it, against the virtual board.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "tests/cli/RunCli.h"
 #include "tests/support/TempFiles.h"
 
 namespace {
 
-struct Run {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Run RunCli(const std::string& args) {
-  const std::string errFile = testing_support::UniqueTempPath("cli_stderr");
-  const std::string cmd = std::string(MORVANE_CLI) + " " + args + " 2>" + errFile;
-  Run r{};
-  FILE* p = popen(cmd.c_str(), "r");
-  std::array<char, 4096> buf;
-  while (size_t n = fread(buf.data(), 1, buf.size(), p)) r.out.append(buf.data(), n);
-  const int st = pclose(p);
-  r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  std::ifstream e(errFile);
-  r.err.assign(std::istreambuf_iterator<char>(e), {});
-  std::remove(errFile.c_str());
-  return r;
-}
+using cli_test::RunCli;
 
 TEST(CliInfo, PrintsWhatTheWindowShows) {
   auto r = RunCli("--virtual-board usb2,fw=292,sn=0A1B2C3D info");
