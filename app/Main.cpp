@@ -287,6 +287,9 @@ bool Main::Startup() {
   }
   lifecycle_->startupInProgress = false;
   if (auto* boot = findChild<QRadioButton*>("BootOption")) boot->setChecked(true);
+  // Start in the browser: a category list that took the focus would select
+  // its own category.
+  findChild<QWidget*>("FileList")->setFocus();
   // The update manager, with its dialog loaded but not shown.
   updateForm_ = std::make_unique<UpdateForm>();
   updateManager_ = std::make_unique<update::UpdateManager>(options_.updateHost,
@@ -397,6 +400,7 @@ void Main::EnableButton(devlink::ImageButton button, bool enabled) {
 
 void Main::ShowLedPanel(bool visible) {
   ledFrame_->setVisible(visible);
+  memoryStatus_->setVisible(!visible);  // an LED driver has no sound memory
   if (visible) ledFrame_->raise();
 }
 
