@@ -49,9 +49,10 @@ bool ReportAgent::FindDevices() {
   bool found = false;
   for (const auto& info : bus_->Enumerate()) {
     if (!Matches(info)) continue;
-    knownPaths_.insert(info.path);
     if (!IsOpenPath(info.path)) Open(info);
-    found = found || IsOpenPath(info.path);
+    if (!IsOpenPath(info.path)) continue;
+    knownPaths_.insert(info.path);
+    found = true;
   }
   return found;
 }
@@ -102,11 +103,18 @@ void ReportAgent::ProcessEvents() {
     if (present.count(path) || !DeviceRemoved) continue;
     DeviceRemoved(0, path);
   }
+  // A device that is there but not open (it could not be opened, say before
+  // its permissions were set) is offered again at every look.
+  std::set<std::string> open;
+  for (const auto& path : present)
+    if (IsOpenPath(path)) open.insert(path);
+  knownPaths_ = open;
   for (const auto& path : present) {
-    if (knownPaths_.count(path) || !DeviceArrived) continue;
+    if (open.count(path) || !DeviceArrived) continue;
     DeviceArrived(0, names[path]);
   }
-  knownPaths_ = std::move(present);
+  for (const auto& path : present)
+    if (IsOpenPath(path)) knownPaths_.insert(path);
 }
 
 int ReportAgent::InterfaceCount() const {

@@ -110,7 +110,7 @@ class ReportAgent : public HIDagentX {
   std::vector<Interface> interfaces_;  // every interface ever opened; handle = position + 1
   std::vector<Report> reports_;
   std::vector<Variable> vars_;
-  std::set<std::string> knownPaths_;  // matching interfaces present at the last look
+  std::set<std::string> knownPaths_;  // matching interfaces open at the last look
   int current_ = 0;
   int currentVar_ = -1;
   int currentRpt_ = -1;

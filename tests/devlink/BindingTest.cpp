@@ -218,4 +218,25 @@ TEST(DeviceLinks, ClosingAnInterfaceDropsItsLinkAndRebindsTheRest) {
   EXPECT_EQ(links.Count(), 2u);
 }
 
+TEST(DeviceLinks, ADeviceThatCannotBeOpenedYetIsOfferedAgain) {
+  auto s = MakeScriptedAgent();
+  auto& board = s.bus->Add("board", kVid, kPid, virtualboard::BoardReportDescriptor());
+  board.openable = false;  // e.g. before its permissions are set
+  int arrivals = 0;
+  s.agent->DeviceArrived = [&](int, const std::string&) {
+    ++arrivals;
+    s.agent->FindDevices();
+  };
+  EXPECT_FALSE(s.agent->FindDevices());
+  s.agent->ProcessEvents();
+  s.agent->ProcessEvents();
+  EXPECT_EQ(arrivals, 2);
+  board.openable = true;
+  s.agent->ProcessEvents();
+  EXPECT_EQ(arrivals, 3);
+  EXPECT_EQ(s.agent->InterfaceCount(), 1);
+  s.agent->ProcessEvents();  // open now: no more arrivals
+  EXPECT_EQ(arrivals, 3);
+}
+
 }  // namespace

@@ -50,7 +50,8 @@ std::vector<devlink::HidDeviceInfo> ScriptedBus::Enumerate() {
 
 std::unique_ptr<devlink::HidPort> ScriptedBus::Open(const devlink::HidDeviceInfo& info) {
   for (const auto& d : devices_)
-    if (d->present && d->info.path == info.path) return std::make_unique<ScriptedPort>(d);
+    if (d->present && d->openable && d->info.path == info.path)
+      return std::make_unique<ScriptedPort>(d);
   return nullptr;
 }
 

@@ -19,6 +19,7 @@ struct ScriptedDevice {
   std::vector<std::pair<uint8_t, std::vector<uint8_t>>> written;  // (report ID, data)
   int reads = 0;
   bool present = true;
+  bool openable = true;  // false: enumerated, but opening it fails
 };
 
 class ScriptedBus : public devlink::HidBus {
