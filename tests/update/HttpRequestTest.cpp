@@ -5,6 +5,8 @@
 
 #include <QNetworkAccessManager>
 #include <filesystem>
+#include <optional>
+#include <thread>
 
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
@@ -85,6 +87,29 @@ TEST_F(Http, DownloadStreamsIntoTheFolderAndReportsProgress) {
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
   EXPECT_EQ(server.Downloads(),
             std::vector<std::string>{"svc=dld&did=1&fid=F1&ffd=Big.lsu -> 200"});
+}
+
+TEST_F(Http, DownloadReadsOnlyABoundedWayAheadOfTheFile) {
+  // While the program is busy (a slow disk, a window event), the server
+  // gets rid of no more than the sockets' and the reply's small buffers
+  // hold: the rest of the item waits on its side, not in our memory.
+  constexpr size_t kItem = 64u << 20;
+  ScriptedHttpServer server({HttpAnswer(std::string(kItem, 'z'))});
+  auto client = Client(server.Host());
+  std::optional<size_t> sentWhileBusy;
+  client->OnProgress = [&](int16_t) {
+    if (sentWhileBusy) return;
+    for (size_t last = SIZE_MAX; server.BytesSent() != last;) {
+      last = server.BytesSent();
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    sentWhileBusy = server.BytesSent();
+  };
+  client->requestData("svc=dld", folder, "big.lsu");
+  EXPECT_EQ(client->requestState(), update::kRequestOk);
+  EXPECT_EQ(std::filesystem::file_size(folder + "/big.lsu"), kItem);
+  ASSERT_TRUE(sentWhileBusy);
+  EXPECT_LT(*sentWhileBusy, kItem / 4);
 }
 
 TEST_F(Http, ConnectionDroppedHalfWayLeavesNoFile) {

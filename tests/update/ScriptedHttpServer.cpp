@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace testing_support {
@@ -94,11 +95,13 @@ void ScriptedHttpServer::Answer(int connection, const ScriptedReply& reply) {
     const std::lock_guard<std::mutex> guard(lock_);
     requests_.push_back(request);
   }
+  // In small pieces, so that BytesSent follows what the client reads.
   for (size_t sent = 0; sent < reply.bytes.size();) {
-    const ssize_t n =
-        send(connection, reply.bytes.data() + sent, reply.bytes.size() - sent, MSG_NOSIGNAL);
+    const size_t piece = std::min<size_t>(reply.bytes.size() - sent, 16384);
+    const ssize_t n = send(connection, reply.bytes.data() + sent, piece, MSG_NOSIGNAL);
     if (n <= 0) return;
     sent += static_cast<size_t>(n);
+    sent_ += static_cast<size_t>(n);
   }
   if (reply.stall)
     while (!stop_) usleep(kPollMs * 1000);

@@ -29,6 +29,8 @@ class ScriptedHttpServer {
   int Port() const { return port_; }
   // The requests so far: request line, headers and body.
   std::vector<std::string> Requests() const;
+  // Bytes of the replies the client's side has taken in so far.
+  size_t BytesSent() const { return sent_; }
 
  private:
   void Serve();
@@ -38,6 +40,7 @@ class ScriptedHttpServer {
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stop_{false};
+  std::atomic<size_t> sent_{0};
   mutable std::mutex lock_;
   std::vector<std::string> requests_;
   std::thread thread_;
