@@ -278,9 +278,11 @@ bool TLS::GetAccParam(AccParams& p) {
   return true;
 }
 
+// Each value is one byte; a value outside 0..255 is held to that range
+// rather than sent with its high bits cut off (300 would become 44).
 bool TLS::SetAccParam(const AccParams& p) {
   const int values[] = {p.MotionTh, p.MotionDeb, p.ImpactTh, p.ImpactDeb, p.ImpactTm, p.FOCTime};
-  for (int i = 0; i < 6; ++i) commandBuf_[1 + i] = ExtractByte(uint32_t(values[i]), 0);
+  for (int i = 0; i < 6; ++i) commandBuf_[1 + i] = uint8_t(std::clamp(values[i], 0, 255));
   return SendAck(cmdSetAccParam);
 }
 

@@ -161,8 +161,13 @@ TEST_F(ProtocolTest, MotionParametersStopAtTheFirstFailedRead) {
 
   Answer(10, 10);
   EXPECT_TRUE(link.SetAccParam({1, 2, 3, 4, 5, 300}));
+  // A value beyond one byte is held at 255, not wrapped to 44.
   EXPECT_EQ(std::vector<int>(Last().begin(), Last().begin() + 7),
-            (std::vector<int>{42, 1, 2, 3, 4, 5, 300 % 256}));
+            (std::vector<int>{42, 1, 2, 3, 4, 5, 255}));
+  Answer(10, 10);
+  EXPECT_TRUE(link.SetAccParam({-1, 256, 0, 255, 65536 + 7, 1000}));
+  EXPECT_EQ(std::vector<int>(Last().begin() + 1, Last().begin() + 7),
+            (std::vector<int>{0, 255, 0, 255, 255, 255}));
   Answer(10, 11);
   EXPECT_FALSE(link.SetAccParam({}));
 }
