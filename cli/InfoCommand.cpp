@@ -13,9 +13,13 @@ int RunInfo(BoardSession& session, std::ostream& out, std::ostream& err) {
   std::string sn = link->GetSN();
   if (sn == devlink::kNoSerialNumber) sn = link->GetSN();
   if (sn == devlink::kNoSerialNumber) {
-    link->Reset();
-    err << "The board did not tell its serial number; it was reset. Unplug it and plug it in "
-           "again, then retry.\n";
+    // A board that takes the Reset is there but silent; one that cannot even
+    // be written to has gone.
+    if (link->Reset())
+      err << "The board did not tell its serial number; it was reset. Unplug it and plug it in "
+             "again, then retry.\n";
+    else
+      err << "The connection with the board was lost. Plug it in again, then retry.\n";
     return 1;
   }
   out << kind.caption << sn << '\n'

@@ -55,7 +55,13 @@ TEST(CliInfo, BoardLostMidwayFails) {
     auto r = RunCli(std::string("--virtual-board ") + spec + " info");
     EXPECT_EQ(r.status, 1) << spec;
     EXPECT_EQ(r.out, "") << spec;
+    // Gone, not reset: nothing could be sent to it.
+    EXPECT_EQ(r.err, "The connection with the board was lost. Plug it in again, then retry.\n")
+        << spec;
   }
+  // A board that is there but keeps its serial number to itself is reset.
+  auto r = RunCli("--virtual-board sound,no-sn=2 info");
+  EXPECT_NE(r.err.find("it was reset"), std::string::npos) << r.err;
 }
 
 TEST(CliInfo, WithoutABoardSaysSo) {
