@@ -25,11 +25,10 @@ void DeviceLinks::InterfaceClosed(HIDagentX& agent, int numStillOpen, const std:
       links_.erase(links_.begin() + long(i));
     }
   }
-  for (size_t i = 0; i < links_.size() && int(i) < agent.InterfaceCount(); ++i) {
-    const int h = agent.SelectInterface(int(i));
-    agent.SelectInterfaceByHandle(h);
-    links_[i]->ReBind(&agent);
-  }
+  // Interface positions say nothing about which link sits where (a board
+  // may have two interfaces, or one that carries neither variable): each
+  // link is bound again on the interfaces that hold its own variables.
+  for (auto& link : links_) link->ReBindOnOwnInterfaces();
 }
 
 }  // namespace devlink

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <vector>
 
 #include "devlink/AppError.h"
 
@@ -60,6 +61,30 @@ int TLS::ReBind(HIDagentX* AHIDagent) {
     v->UnBind();
   }
   const int unbound = BindAll();
+  RecordReportIndices();
+  return unbound;
+}
+
+int TLS::ReBindOnOwnInterfaces() {
+  std::vector<int> handles;
+  for (const TOneHidVar* v : vars_)
+    if (v->HidHandle != 0 &&
+        std::find(handles.begin(), handles.end(), v->HidHandle) == handles.end())
+      handles.push_back(v->HidHandle);
+  for (TOneHidVar* v : vars_) {
+    UnBindRpt(*v);
+    v->UnBind();
+  }
+  int unbound = 2;
+  for (int handle : handles) {
+    if (!agent_) break;
+    try {
+      agent_->SelectInterfaceByHandle(handle);
+    } catch (const HidAgentError&) {
+      continue;  // the agent no longer knows it: its variables stay unbound
+    }
+    unbound = BindAll();
+  }
   RecordReportIndices();
   return unbound;
 }

@@ -63,6 +63,10 @@ class TLS {
   // Binding.
   int BindVars(HIDagentX* AHIDagent);
   int ReBind(HIDagentX* AHIDagent);
+  // Binds every variable again on the interface that holds it, whichever
+  // interface is current: a board whose two variables sit on two interfaces
+  // keeps both. Returns the number still unbound.
+  int ReBindOnOwnInterfaces();
   void HidClosed(const void* Sender, int NumStillOpen, const std::string& AName, int AHidHandle);
   void UnBindRpt(TOneHidVar& var);
   bool HasHandle(int AHidHandle) const;

@@ -218,6 +218,52 @@ TEST(DeviceLinks, ClosingAnInterfaceDropsItsLinkAndRebindsTheRest) {
   EXPECT_EQ(links.Count(), 2u);
 }
 
+// Two boards, A and B, opened in this order; B is unplugged and A must go
+// on answering. A is split (command and response on two interfaces) or has
+// an extra interface, opened first, that carries neither variable. Both
+// run on the agent as it is and on one that numbers everything anew at a
+// close, where A works on only when it was bound again.
+TEST(DeviceLinks, UnpluggingOneBoardLeavesTheOtherBound) {
+  for (const bool renumbering : {false, true}) {
+    for (const bool split : {true, false}) {
+      SCOPED_TRACE(std::string(split ? "split" : "extra interface") +
+                   (renumbering ? ", renumbering agent" : ""));
+      auto s = MakeScriptedAgent(renumbering);
+      testing_support::ScriptedDevice *aCmd, *aRsp;
+      if (split) {
+        aCmd = &s.bus->Add("a-cmd", kVid, kPid, virtualboard::CommandOnlyDescriptor());
+        aRsp = &s.bus->Add("a-rsp", kVid, kPid, virtualboard::ResponseOnlyDescriptor());
+      } else {
+        s.bus->Add("a-extra", kVid, kPid, kOtherVendorInterface);
+        aCmd = aRsp = &s.bus->Add("a", kVid, kPid, virtualboard::BoardReportDescriptor());
+      }
+      auto& b = s.bus->Add("b", kVid, kPid, virtualboard::BoardReportDescriptor());
+      devlink::DeviceLinks links;
+      s.agent->InterfaceOpened = [&](int, int, int, const std::string&) {
+        links.InterfaceOpened(*s.agent);
+      };
+      s.agent->InterfaceClosed = [&](int still, const std::string& name, int handle) {
+        links.InterfaceClosed(*s.agent, still, name, handle);
+      };
+      ASSERT_TRUE(s.agent->FindDevices());
+      ASSERT_EQ(links.Count(), 2u);
+      TLS* a = links.First();
+
+      b.present = false;
+      s.agent->ProcessEvents();
+      ASSERT_EQ(links.Count(), 1u);
+      ASSERT_EQ(links.First(), a);
+      EXPECT_EQ(a->UnboundVarCount(), 0);
+      const size_t written = aCmd->written.size();
+      aRsp->answers.push_back({0x10, 0x25});
+      EXPECT_EQ(a->GetID(), 0x1025);  // its own output and input reports
+      EXPECT_EQ(aCmd->written.size(), written + 1);
+      EXPECT_TRUE(aRsp->answers.empty());
+      EXPECT_TRUE(b.answers.empty());
+    }
+  }
+}
+
 TEST(DeviceLinks, ADeviceThatCannotBeOpenedYetIsOfferedAgain) {
   auto s = MakeScriptedAgent();
   auto& board = s.bus->Add("board", kVid, kPid, virtualboard::BoardReportDescriptor());

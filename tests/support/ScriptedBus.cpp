@@ -55,10 +55,54 @@ std::unique_ptr<devlink::HidPort> ScriptedBus::Open(const devlink::HidDeviceInfo
   return nullptr;
 }
 
-ScriptedAgent MakeScriptedAgent() {
+namespace {
+constexpr int kRenumberStep = 1000;
+}
+
+void RenumberingAgent::ProcessEvents() {
+  auto closed = InterfaceClosed;
+  InterfaceClosed = [&](int still, const std::string& name, int handle) {
+    shift_ += kRenumberStep;
+    if (closed) closed(still, name, handle);
+  };
+  ReportAgent::ProcessEvents();
+  InterfaceClosed = closed;
+}
+
+int RenumberingAgent::FindVar(int usagePage, int usage, int rptType, bool exact) {
+  const int index = ReportAgent::FindVar(usagePage, usage, rptType, exact);
+  return index < 0 ? index : index + shift_;
+}
+
+int RenumberingAgent::VarRptIndex(int index) const {
+  return ReportAgent::VarRptIndex(index - shift_) + shift_;
+}
+
+void RenumberingAgent::NameVar(int index, const std::string& name) {
+  ReportAgent::NameVar(index - shift_, name);
+}
+
+void RenumberingAgent::SetUnscaled(int index, int value) {
+  ReportAgent::SetUnscaled(index - shift_, value);
+}
+
+void RenumberingAgent::SetScaled(int index, double value) {
+  ReportAgent::SetScaled(index - shift_, value);
+}
+
+int RenumberingAgent::CurrentRptNum() const {
+  const int index = ReportAgent::CurrentRptNum();
+  return index < 0 ? index : index + shift_;
+}
+
+ScriptedAgent MakeScriptedAgent(bool renumbering) {
   auto bus = std::make_unique<ScriptedBus>();
   ScriptedBus* raw = bus.get();
-  auto agent = std::make_unique<devlink::ReportAgent>(std::move(bus));
+  std::unique_ptr<devlink::ReportAgent> agent;
+  if (renumbering)
+    agent = std::make_unique<RenumberingAgent>(std::move(bus));
+  else
+    agent = std::make_unique<devlink::ReportAgent>(std::move(bus));
   agent->VID_To_Match = devlink::kBoardVID;
   agent->PID_To_Match = devlink::kBoardPID;
   agent->SearchOnVID = agent->SearchOnPID = true;

@@ -34,11 +34,34 @@ class ScriptedBus : public devlink::HidBus {
   std::vector<std::shared_ptr<ScriptedDevice>> devices_;
 };
 
+// An agent that numbers its reports and variables anew whenever an
+// interface closes, as a HID control that counts only open interfaces
+// does: an index taken before a close names nothing afterwards, so a link
+// works on only when it was bound again.
+class RenumberingAgent : public devlink::ReportAgent {
+ public:
+  using ReportAgent::ReportAgent;
+  void ProcessEvents() override;
+  int FindVar(int usagePage, int usage, int rptType, bool exact) override;
+  void SelectVar(int index) override { ReportAgent::SelectVar(index - shift_); }
+  int VarRptIndex(int index) const override;
+  void NameVar(int index, const std::string& name) override;
+  int GetUnscaled(int index) const override { return ReportAgent::GetUnscaled(index - shift_); }
+  void SetUnscaled(int index, int value) override;
+  double GetScaled(int index) const override { return ReportAgent::GetScaled(index - shift_); }
+  void SetScaled(int index, double value) override;
+  void SetCurrentRptNum(int index) override { ReportAgent::SetCurrentRptNum(index - shift_); }
+  int CurrentRptNum() const override;
+
+ private:
+  int shift_ = 0;  // grows at each close; old indices fall below 0
+};
+
 // An agent over a new ScriptedBus, started and matching the board's IDs.
 struct ScriptedAgent {
   ScriptedBus* bus;
   std::unique_ptr<devlink::ReportAgent> agent;
 };
-ScriptedAgent MakeScriptedAgent();
+ScriptedAgent MakeScriptedAgent(bool renumbering = false);
 
 }  // namespace testing_support
