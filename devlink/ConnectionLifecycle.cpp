@@ -85,6 +85,9 @@ void ConnectionLifecycle::GoOnline() {
   view_.EnableLedPanel(true);
   view_.ShowLedPanel(true);
   if (!view_.InitLedDrivers()) {
+    // Trying the same board again would only bring the same message back
+    // at every retry: it waits until it is unplugged.
+    refused_.insert(link->ClassDebugID);
     dialogs_.Message(kInvalidLedCatalogue, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
     GoOffline();
     return;
@@ -109,9 +112,13 @@ void ConnectionLifecycle::GoOffline() {
 }
 
 void ConnectionLifecycle::GoOnlineTimerTick() {
-  TLS* link = DeviceLinks.First();
-  if (!link) return;
-  if (link->GetSN() != kNoSerialNumber) GoOnline();
+  TLS* link = nullptr;
+  for (size_t i = 0; i < DeviceLinks.Count() && !link; ++i)
+    if (!Refused(DeviceLinks.At(i))) link = &DeviceLinks.At(i);
+  if (!link || link->GetSN() == kNoSerialNumber) return;
+  // Commands go to the first link: the board that answered becomes it.
+  DeviceLinks.MoveToFront(link);
+  GoOnline();
 }
 
 void ConnectionLifecycle::InterfaceOpened() {
@@ -120,6 +127,7 @@ void ConnectionLifecycle::InterfaceOpened() {
 
 void ConnectionLifecycle::InterfaceClosed(int numStillOpen, const std::string& name, int handle) {
   DeviceLinks.InterfaceClosed(agent_, numStillOpen, name, handle);
+  std::erase_if(refused_, [this](int id) { return !DeviceLinks.Find(id); });
 }
 
 void ConnectionLifecycle::DeviceArrived() {

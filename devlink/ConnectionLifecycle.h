@@ -5,6 +5,7 @@
 // and offline, retry once a second while offline, and say goodbye at exit.
 // The window implements ConnectionView; tests use a recorder.
 
+#include <set>
 #include <string>
 
 #include "devlink/BoardKind.h"
@@ -58,6 +59,8 @@ class ConnectionLifecycle {
   bool SearchBoard();
   void GoOnline();
   void GoOffline();
+  // While offline: asks the first board that has not been refused for its
+  // serial number, and goes online with it when it answers.
   void GoOnlineTimerTick();
   TLS* LastLink() const { return DeviceLinks.LastLink(); }
   void CloseHidAgent();
@@ -77,6 +80,13 @@ class ConnectionLifecycle {
 
  private:
   void EnableSoundButtons(bool enabled);
+  bool Refused(const TLS& link) const { return refused_.count(link.ClassDebugID) != 0; }
+
+  // Links (by ClassDebugID) of boards that the window could not work with
+  // (an LED driver whose LED type the catalogue lacks): never taken online
+  // again. Unplugging the board drops its link; plugged in again, it gets
+  // a new one and is tried afresh.
+  std::set<int> refused_;
 
   HIDagentX& agent_;
   ConnectionView& view_;

@@ -1,5 +1,7 @@
 #include "devlink/DeviceLinks.h"
 
+#include <algorithm>
+
 namespace devlink {
 
 void DeviceLinks::InterfaceOpened(HIDagentX& agent) {
@@ -29,6 +31,18 @@ void DeviceLinks::InterfaceClosed(HIDagentX& agent, int numStillOpen, const std:
   // may have two interfaces, or one that carries neither variable): each
   // link is bound again on the interfaces that hold its own variables.
   for (auto& link : links_) link->ReBindOnOwnInterfaces();
+}
+
+TLS* DeviceLinks::Find(int classDebugID) const {
+  for (const auto& link : links_)
+    if (link->ClassDebugID == classDebugID) return link.get();
+  return nullptr;
+}
+
+void DeviceLinks::MoveToFront(TLS* link) {
+  auto it =
+      std::find_if(links_.begin(), links_.end(), [&](const auto& l) { return l.get() == link; });
+  if (it != links_.end()) std::rotate(links_.begin(), it, it + 1);
 }
 
 }  // namespace devlink

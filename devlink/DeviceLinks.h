@@ -27,6 +27,10 @@ class DeviceLinks {
   TLS* First() const { return links_.empty() ? nullptr : links_.front().get(); }
   TLS* LastLink() const { return links_.empty() ? nullptr : links_.back().get(); }
   TLS& At(size_t i) const { return *links_.at(i); }
+  // The link with that ClassDebugID, or null.
+  TLS* Find(int classDebugID) const;
+  // Puts a link of the collection first, the others keeping their order.
+  void MoveToFront(TLS* link);
 
  private:
   std::vector<std::unique_ptr<TLS>> links_;

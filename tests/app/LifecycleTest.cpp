@@ -8,7 +8,9 @@
 
 #include "devlink/ConnectionLifecycle.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/ScriptedBus.h"
 #include "tests/support/TempFiles.h"
+#include "virtualboard/BoardDescriptor.h"
 #include "virtualboard/VirtualBoardBus.h"
 
 using devlink::ImageButton;
@@ -129,6 +131,37 @@ TEST(Lifecycle, InvalidLedCatalogueGoesOffline) {
   EXPECT_FALSE(f.life.LS_ONLINE);
   EXPECT_EQ(f.view.sn, "");
   EXPECT_EQ(f.view.ledEnables.back(), false);
+}
+
+// Two boards: A, an LED driver the window cannot work with, and B. After
+// A's failure the retry leaves A alone and brings B online as the first link.
+TEST(Lifecycle, RetryPassesOverARefusedBoard) {
+  auto s = testing_support::MakeScriptedAgent();
+  auto& a = s.bus->Add("a", devlink::kBoardVID, devlink::kBoardPID,
+                       virtualboard::BoardReportDescriptor());
+  auto& b = s.bus->Add("b", devlink::kBoardVID, devlink::kBoardPID,
+                       virtualboard::BoardReportDescriptor());
+  a.answers = {{1, 0}, {0x12, 0x34}, {0x56, 0x78}};  // GetID 256, GetSN
+  RecordingView view;
+  testing_support::ScriptedDialogs dialogs;
+  devlink::ConnectionLifecycle life(*s.agent, view, dialogs);
+  view.ledCatalogueOk = false;
+  ASSERT_TRUE(life.ConnectAtStartup());
+  ASSERT_EQ(life.DeviceLinks.Count(), 2u);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_FALSE(life.LS_ONLINE);
+
+  const size_t toA = a.written.size();
+  life.GoOnlineTimerTick();  // B says nothing yet
+  EXPECT_FALSE(life.LS_ONLINE);
+  b.answers = {{0xAB, 0xCD}, {0x00, 0x01}, {0, 0}, {0xAB, 0xCD}, {0x00, 0x01}};
+  life.GoOnlineTimerTick();  // GetSN answers: GetID 0, GetSN
+  EXPECT_TRUE(life.LS_ONLINE);
+  EXPECT_EQ(view.sn, "Kestrane USB Serial Number: ABCD0001");
+  EXPECT_EQ(a.written.size(), toA);
+  EXPECT_EQ(life.DeviceLinks.First()->Reset(), true);
+  EXPECT_EQ(b.written.back().second[0], devlink::cmdReset);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 TEST(Lifecycle, SerialNumberIsAskedTwice) {

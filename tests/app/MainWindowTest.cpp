@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "app/Main.h"
+#include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardSpec.h"
@@ -33,6 +34,12 @@ struct Window {
     m.dialogs = &dialogs;
     m.openHelp = [this](const QString& path) { helpOpened = path; };
     main = std::make_unique<app::Main>(std::move(m));
+    // Connected after the window's own slot: counts retry ticks that ended.
+    QObject::connect(Child<QTimer>("GoOnlineTimer"), &QTimer::timeout, [this] { ++ticks; });
+  }
+  // Lets the window run until `n` retry ticks have ended in all.
+  bool WaitForTicks(int n) {
+    return QTest::qWaitFor([&] { return ticks >= n; }, 60000);
   }
   template <typename W>
   W* Child(const char* name) {
@@ -47,6 +54,7 @@ struct Window {
   std::unique_ptr<app::Main> main;
   std::string log;
   QString helpOpened;
+  int ticks = 0;
 };
 
 void MoveOver(QWidget* w, QPoint at) {
@@ -106,6 +114,26 @@ TEST(MainWindow, OfflineStartupAndCancel) {
   EXPECT_FALSE(cancel.main->Startup());
   EXPECT_FALSE(cancel.main->isVisible());
   EXPECT_FALSE(cancel.Child<QTimer>("GoOnlineTimer")->isActive());
+}
+
+TEST(MainWindow, AnLedDriverOutsideTheCatalogueIsNotRetriedUntilReplugged) {
+  Window w("led,ledcode=999");
+  ASSERT_TRUE(w.main->Startup());
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_EQ(w.dialogs.messages[0].text,
+            "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !");
+  const size_t sent = testing_support::HidWrites(w.log).size();
+  ASSERT_TRUE(w.WaitForTicks(3));
+  EXPECT_EQ(w.dialogs.messages.size(), 1u);  // not again at every retry
+  EXPECT_EQ(w.Picture("OnlinePicture"), "off");
+  EXPECT_EQ(testing_support::HidWrites(w.log).size(), sent);  // the board is left alone
+  EXPECT_TRUE(w.Child<QTimer>("GoOnlineTimer")->isActive());  // still looking
+
+  // Unplugged and plugged in again, it is tried afresh.
+  w.firmware->Unplug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.main->Lifecycle().DeviceLinks.Empty(); }, 30000));
+  w.firmware->Plug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.dialogs.messages.size() == 2; }, 30000));
 }
 
 TEST(MainWindow, HintsFollowTheMouse) {
