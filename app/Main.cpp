@@ -79,6 +79,8 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   setCentralWidget(central);
 
   goOnlineTimer_ = Named<QTimer>("GoOnlineTimer", this);
+  // One retry per start: the tick starts the next one when it has ended.
+  goOnlineTimer_->setSingleShot(true);
   connect(goOnlineTimer_, &QTimer::timeout, this, [this] { lifecycle_->GoOnlineTimerTick(); });
   hideFrameTimer_ = Named<QTimer>("HideFrameTimer", this);
   hideFrameTimer_->setSingleShot(true);

@@ -112,6 +112,14 @@ void ConnectionLifecycle::GoOffline() {
 }
 
 void ConnectionLifecycle::GoOnlineTimerTick() {
+  TryToGoOnline();
+  // The next retry starts a full interval after this one ended: a board that
+  // stays linked but never answers holds each retry for the read time-out,
+  // and the window needs the time in between.
+  if (!LS_ONLINE) view_.StartGoOnlineTimer(kGoOnlineIntervalMs);
+}
+
+void ConnectionLifecycle::TryToGoOnline() {
   TLS* link = nullptr;
   for (size_t i = 0; i < DeviceLinks.Count() && !link; ++i)
     if (!Refused(DeviceLinks.At(i))) link = &DeviceLinks.At(i);

@@ -25,6 +25,8 @@ class ConnectionView {
   // Enables or disables a button and shows its normal or "_off" picture.
   virtual void EnableButton(ImageButton button, bool enabled) = 0;
   virtual void ShowLedPanel(bool visible) = 0;  // frmLED
+  // Fires GoOnlineTimerTick once, intervalMs from now (restarting it when
+  // it runs already).
   virtual void StartGoOnlineTimer(int intervalMs) = 0;
   virtual void StopGoOnlineTimer() = 0;
   // The board's capacity in samples: the sound configuration's
@@ -60,7 +62,9 @@ class ConnectionLifecycle {
   void GoOnline();
   void GoOffline();
   // While offline: asks the first board that has not been refused for its
-  // serial number, and goes online with it when it answers.
+  // serial number, and goes online with it when it answers. Still offline,
+  // it starts the timer again for the next retry (the view's timer fires
+  // once per start).
   void GoOnlineTimerTick();
   TLS* LastLink() const { return DeviceLinks.LastLink(); }
   void CloseHidAgent();
@@ -80,6 +84,7 @@ class ConnectionLifecycle {
 
  private:
   void EnableSoundButtons(bool enabled);
+  void TryToGoOnline();
   bool Refused(const TLS& link) const { return refused_.count(link.ClassDebugID) != 0; }
 
   // Links (by ClassDebugID) of boards that the window could not work with

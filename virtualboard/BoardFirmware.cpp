@@ -166,10 +166,16 @@ void BoardFirmware::Receive(const std::vector<uint8_t>& report) {
   }
   if (commands_ == spec_.drop) answers_.resize(std::min(before, answers_.size()));
   if (commands_ == spec_.unplug) Unplug();
+  if (spec_.silent) answers_.clear();
 }
 
 AnswerResult BoardFirmware::Answer(std::array<uint8_t, 2>& out, int timeoutMs) {
   if (!present_) return AnswerResult::Gone;
+  if (spec_.silent) {
+    // Linked, taking commands, never answering: the host waits it out.
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::max(timeoutMs, 0)));
+    return AnswerResult::Timeout;
+  }
   FinishEraseIfDue();
   if (answers_.empty() && erasing_) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));

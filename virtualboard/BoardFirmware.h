@@ -48,8 +48,8 @@ class BoardFirmware {
   // Ignored while unplugged.
   void Receive(const std::vector<uint8_t>& report);
   // The next response. Returns at once when something is queued or nothing
-  // is pending; only a running erase makes it wait, at most timeoutMs.
-  // Gone while unplugged.
+  // is pending; only a running erase, or a silent board, makes it wait, at
+  // most timeoutMs. Gone while unplugged.
   AnswerResult Answer(std::array<uint8_t, 2>& out, int timeoutMs);
 
   bool Present() const { return present_; }

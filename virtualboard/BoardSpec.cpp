@@ -115,6 +115,7 @@ std::string ApplyOption(BoardSpec& spec, std::string_view option, int& firmware)
       {"erase-never", &spec.eraseNever},
       {"refuse-erase", &spec.refuseErase},
       {"split", &spec.split},
+      {"silent", &spec.silent},
   };
 
   if (auto it = valued.find(name); it != valued.end()) {

@@ -35,6 +35,7 @@ struct BoardSpec {
   bool eraseNever = false;   // an erase that never ends
   bool refuseErase = false;  // the board refuses to erase
   bool split = false;        // command and response variables on two interfaces
+  bool silent = false;       // takes every command, answers none: each read waits its time-out
 };
 
 // True when a board answering GetID with `id` is a sound board: 0, 32, 64,

@@ -21,7 +21,8 @@
 namespace {
 
 struct Window {
-  explicit Window(const std::string& spec, bool plugged = true) {
+  // readTimeOutMs: how long the agent waits for an answer (0: its default).
+  explicit Window(const std::string& spec, bool plugged = true, int readTimeOutMs = 0) {
     frontend::FrontEndOptions o;
     o.virtualBoard = spec;
     log = testing_support::UniqueTempPath("main_window") + ".log";
@@ -30,6 +31,7 @@ struct Window {
     m.appFolder = APP_FOLDER;
     m.board = frontend::MakeBoardAgent(o);
     firmware = m.board.firmware;
+    if (readTimeOutMs) m.board.agent->TimeOut = readTimeOutMs;
     if (!plugged) firmware->Unplug();
     m.dialogs = &dialogs;
     m.openHelp = [this](const QString& path) { helpOpened = path; };
@@ -56,6 +58,13 @@ struct Window {
   QString helpOpened;
   int ticks = 0;
 };
+
+std::vector<std::string> ReadLines(const std::string& file) {
+  std::ifstream in(file);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
+}
 
 void MoveOver(QWidget* w, QPoint at) {
   QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
@@ -134,6 +143,32 @@ TEST(MainWindow, AnLedDriverOutsideTheCatalogueIsNotRetriedUntilReplugged) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.main->Lifecycle().DeviceLinks.Empty(); }, 30000));
   w.firmware->Plug();
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.dialogs.messages.size() == 2; }, 30000));
+}
+
+// A board that stays linked but never answers holds every retry for the
+// read time-out (here 1.5 s, longer than the retry interval). Between two
+// retries the window still gets its time: a 20 ms timer standing for the
+// window's own events fires many times, not just once.
+TEST(MainWindow, ABoardThatNeverAnswersLeavesTheWindowTimeBetweenRetries) {
+  Window w("sound,silent", false, 1500);
+  w.dialogs.answers.push_back(seams::DialogResult::Ok);
+  ASSERT_TRUE(w.main->Startup());
+  int events = 0;
+  QTimer other;
+  QObject::connect(&other, &QTimer::timeout, [&] { ++events; });
+  other.start(20);
+  std::vector<int> eventsAtTickEnd;
+  QObject::connect(w.Child<QTimer>("GoOnlineTimer"), &QTimer::timeout, &other,
+                   [&] { eventsAtTickEnd.push_back(events); });
+
+  w.firmware->Plug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.main->Lifecycle().DeviceLinks.Empty(); }, 30000));
+  const int linkedAt = w.ticks;
+  ASSERT_TRUE(w.WaitForTicks(linkedAt + 3));
+  const std::vector<std::string> log = ReadLines(w.log);
+  EXPECT_GE(std::count(log.begin(), log.end(), "R timeout"), 3);  // each retry waited
+  for (int i = linkedAt + 1; i < linkedAt + 3; ++i)
+    EXPECT_GE(eventsAtTickEnd[i] - eventsAtTickEnd[i - 1], 10) << "between retries " << i;
 }
 
 TEST(MainWindow, HintsFollowTheMouse) {

@@ -53,13 +53,13 @@ TEST(BoardSpec, DefaultsWhenOnlyAKindIsGiven) {
   EXPECT_EQ(spec.ledCode, 1);
   EXPECT_TRUE(spec.flashFile.empty());
   EXPECT_EQ(spec.drop + spec.badEcho + spec.unplug + spec.noSn, 0);
-  EXPECT_FALSE(spec.eraseNever || spec.refuseErase || spec.split);
+  EXPECT_FALSE(spec.eraseNever || spec.refuseErase || spec.split || spec.silent);
 }
 
 TEST(BoardSpec, OptionsSetTheirFields) {
   const BoardSpec spec = ParseBoardSpec(
       "sound64,sn=0a1B2c3D,flash=/tmp/x.bin,erase-ms=0,drop=3,bad-echo=4,unplug=5,no-sn=2,"
-      "erase-never,refuse-erase,split");
+      "erase-never,refuse-erase,split,silent");
   EXPECT_EQ(spec.serial, 0x0A1B2C3Du);
   EXPECT_EQ(spec.flashFile, "/tmp/x.bin");
   EXPECT_EQ(spec.eraseMs, 0);
@@ -67,7 +67,7 @@ TEST(BoardSpec, OptionsSetTheirFields) {
   EXPECT_EQ(spec.badEcho, 4);
   EXPECT_EQ(spec.unplug, 5);
   EXPECT_EQ(spec.noSn, 2);
-  EXPECT_TRUE(spec.eraseNever && spec.refuseErase && spec.split);
+  EXPECT_TRUE(spec.eraseNever && spec.refuseErase && spec.split && spec.silent);
 }
 
 TEST(BoardSpec, LedOptions) {
