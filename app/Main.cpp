@@ -14,6 +14,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/Application.h"
 #include "app/DownloadPanel.h"
 #include "app/HelpViewer.h"
 #include "app/Hints.h"
@@ -67,6 +68,12 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   }
   lifecycle_ =
       std::make_unique<devlink::ConnectionLifecycle>(*options_.board.agent, *this, *dialogs_);
+  // An error that escapes one of the window's handlers is shown in the
+  // window's own message box, and the window goes on.
+  if (Application* a = RunningApplication())
+    a->SetErrorReporter([this](const std::string& text) {
+      dialogs_->Message(text, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+    });
 
   auto* central = new QWidget;
   central->setObjectName("MainBackground");
@@ -119,6 +126,7 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
 }
 
 Main::~Main() {
+  if (Application* a = RunningApplication()) a->SetErrorReporter(nullptr);
   Shutdown();
 }
 

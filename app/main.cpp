@@ -1,14 +1,15 @@
 // morvane: the board's configuration and download tool.
 
-#include <QApplication>
 #include <iostream>
 
+#include "app/Application.h"
 #include "app/Main.h"
 #include "cli/FrontEndOptions.h"
 #include "virtualboard/BoardSpec.h"
 
 int main(int argc, char** argv) {
-  QApplication qapp(argc, argv);
+  // Errors that escape an event handler are shown, not fatal.
+  app::Application qapp(argc, argv);
   QApplication::setApplicationName("morvane");
   frontend::FrontEndOptions options;
   try {

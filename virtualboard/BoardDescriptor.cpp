@@ -33,16 +33,25 @@ Bytes Join(std::initializer_list<const Bytes*> parts) {
   return out;
 }
 
+Bytes Response(uint8_t string) {
+  if (!string) return kResponse;
+  Bytes named = {0x79, string};  //   String Index (string)
+  named.insert(named.end(), kResponse.begin(), kResponse.end());
+  return named;
+}
+
 }  // namespace
 
-std::vector<uint8_t> BoardReportDescriptor() {
-  return Join({&kHead, &kCommand, &kResponse, &kTail});
+std::vector<uint8_t> BoardReportDescriptor(uint8_t responseString) {
+  const Bytes response = Response(responseString);
+  return Join({&kHead, &kCommand, &response, &kTail});
 }
 std::vector<uint8_t> CommandOnlyDescriptor() {
   return Join({&kHead, &kCommand, &kTail});
 }
-std::vector<uint8_t> ResponseOnlyDescriptor() {
-  return Join({&kHead, &kResponse, &kTail});
+std::vector<uint8_t> ResponseOnlyDescriptor(uint8_t responseString) {
+  const Bytes response = Response(responseString);
+  return Join({&kHead, &response, &kTail});
 }
 
 }  // namespace virtualboard

@@ -9,8 +9,10 @@
 
 namespace virtualboard {
 
-std::vector<uint8_t> BoardReportDescriptor();
+// responseString: when not 0, the response variable names the device
+// string with that index (a String Index item).
+std::vector<uint8_t> BoardReportDescriptor(uint8_t responseString = 0);
 std::vector<uint8_t> CommandOnlyDescriptor();
-std::vector<uint8_t> ResponseOnlyDescriptor();
+std::vector<uint8_t> ResponseOnlyDescriptor(uint8_t responseString = 0);
 
 }  // namespace virtualboard

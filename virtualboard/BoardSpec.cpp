@@ -116,6 +116,7 @@ std::string ApplyOption(BoardSpec& spec, std::string_view option, int& firmware)
       {"refuse-erase", &spec.refuseErase},
       {"split", &spec.split},
       {"silent", &spec.silent},
+      {"bind-error", &spec.bindError},
   };
 
   if (auto it = valued.find(name); it != valued.end()) {

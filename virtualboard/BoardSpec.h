@@ -36,6 +36,8 @@ struct BoardSpec {
   bool refuseErase = false;  // the board refuses to erase
   bool split = false;        // command and response variables on two interfaces
   bool silent = false;       // takes every command, answers none: each read waits its time-out
+  bool bindError = false;    // bind-error: fails when the host reads its response variable's
+                             // string while binding, an unexpected error in the host
 };
 
 // True when a board answering GetID with `id` is a sound board: 0, 32, 64,

@@ -1,6 +1,8 @@
 #include "virtualboard/VirtualBoardBus.h"
 
 #include <cstdio>
+#include <stdexcept>
+#include <string>
 
 #include "devlink/TLS.h"
 #include "virtualboard/BoardDescriptor.h"
@@ -11,20 +13,29 @@ namespace {
 
 enum class Part { Both, Command, Response };
 
+constexpr uint8_t kResponseString = 1;
+
 class VirtualBoardPort : public devlink::HidPort {
  public:
   VirtualBoardPort(std::shared_ptr<BoardFirmware> fw, Part part)
       : fw_(std::move(fw)), part_(part) {}
 
   std::vector<uint8_t> ReportDescriptor() override {
+    const uint8_t string = fw_->Spec().bindError ? kResponseString : 0;
     switch (part_) {
       case Part::Command:
         return CommandOnlyDescriptor();
       case Part::Response:
-        return ResponseOnlyDescriptor();
+        return ResponseOnlyDescriptor(string);
       default:
-        return BoardReportDescriptor();
+        return BoardReportDescriptor(string);
     }
+  }
+
+  // Only a board with the bind-error switch names a string, and it fails
+  // to give it: the host meets an error it did not expect.
+  std::string IndexedString(int index) override {
+    throw std::runtime_error("the board failed to send string " + std::to_string(index));
   }
 
   bool WriteOutput(uint8_t reportId, const std::vector<uint8_t>& data) override {

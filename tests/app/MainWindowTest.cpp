@@ -171,6 +171,33 @@ TEST(MainWindow, ABoardThatNeverAnswersLeavesTheWindowTimeBetweenRetries) {
     EXPECT_GE(eventsAtTickEnd[i] - eventsAtTickEnd[i - 1], 10) << "between retries " << i;
 }
 
+// A board plugged in while the window runs is bound from the agent's timer;
+// this one fails in a way the variable layer reports as error 9999. The
+// window shows the error and goes on.
+TEST(MainWindow, AnErrorInATimerIsShownAndTheWindowGoesOn) {
+  Window w("sound,bind-error", false);
+  w.dialogs.answers.push_back(seams::DialogResult::Ok);
+  ASSERT_TRUE(w.main->Startup());
+  w.main->show();
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);  // no board: work offline?
+  w.firmware->Plug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.dialogs.messages.size() == 2; }, 30000));
+  EXPECT_EQ(w.dialogs.messages[1].text,
+            "An unknown error has occurred!\n\nError 9999 in OneHidVar:Bind Method");
+  EXPECT_EQ(w.dialogs.messages[1].icon, seams::DialogIcon::Critical);
+  EXPECT_EQ(w.dialogs.messages[1].buttons, seams::DialogButtons::Ok);
+
+  // Still running: the retries go on, the board is not bound, the error is
+  // not repeated, and a click still works.
+  ASSERT_TRUE(w.WaitForTicks(w.ticks + 2));
+  EXPECT_TRUE(w.main->isVisible());
+  EXPECT_TRUE(w.main->Lifecycle().DeviceLinks.Empty());
+  EXPECT_EQ(w.dialogs.messages.size(), 2u);
+  EXPECT_EQ(w.Picture("OnlinePicture"), "off");
+  QTest::mouseClick(w.Child<QToolButton>("SaveBtn"), Qt::LeftButton);
+  EXPECT_EQ(w.dialogs.fileRequests.size(), 1u);
+}
+
 TEST(MainWindow, HintsFollowTheMouse) {
   Window w("sound");
   ASSERT_TRUE(w.main->Startup());
