@@ -1,8 +1,10 @@
 #include "app/HelpViewer.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace app {
@@ -21,12 +23,22 @@ bool HasChmViewer() {
   return false;
 }
 
-void OpenHelp(const QString& chmPath) {
+bool OpenHelp(const QString& chmPath) {
   QString target = chmPath;
   if (!QFileInfo::exists(chmPath) || !HasChmViewer()) target = HtmlHelpFor(chmPath);
+  if (!QFileInfo::exists(target)) return false;
   // xdg-open may not return while the viewer runs: start it detached.
-  if (!QProcess::startDetached("xdg-open", {target}))
-    QDesktopServices::openUrl(QUrl::fromLocalFile(target));
+  if (!QStandardPaths::findExecutable("xdg-open").isEmpty() &&
+      QProcess::startDetached("xdg-open", {target}))
+    return true;
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(target));
+}
+
+QString NoHelpViewerText(const QString& chmPath) {
+  return QString(
+             "No viewer could open the help file \"%1\". The same guide is in \"%2\": open it "
+             "in a web browser.")
+      .arg(QDir::toNativeSeparators(chmPath), QDir::toNativeSeparators(HtmlHelpFor(chmPath)));
 }
 
 }  // namespace app

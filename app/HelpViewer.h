@@ -10,6 +10,10 @@ namespace app {
 QString HtmlHelpFor(const QString& chmPath);
 // Whether the desktop has an application registered for CHM files.
 bool HasChmViewer();
-void OpenHelp(const QString& chmPath);
+// False when nothing could be started to show the guide (no opener on the
+// desktop, or neither the CHM file nor its HTML pages are there).
+bool OpenHelp(const QString& chmPath);
+// What the user is told when OpenHelp fails.
+QString NoHelpViewerText(const QString& chmPath);
 
 }  // namespace app

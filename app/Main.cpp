@@ -98,8 +98,9 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   connect(f1, &QShortcut::activated, this, [this] {
     if (options_.openHelp)
       options_.openHelp(helpFile_);
-    else
-      OpenHelp(helpFile_);
+    else if (!OpenHelp(helpFile_))
+      dialogs_->Message(NoHelpViewerText(helpFile_).toStdString(), seams::DialogIcon::Exclamation,
+                        seams::DialogButtons::Ok);
   });
   SetUpHints();
   browser_ =
@@ -139,7 +140,7 @@ QToolButton* Main::AddImageButton(const char* name, const QString& bitmap) {
 }
 
 QWidget* Main::BuildTopRow() {
-  auto* row = new QWidget;
+  auto* row = Named<QWidget>("TopRow");
   auto* h = new QHBoxLayout(row);
   h->setContentsMargins(0, 0, 0, 0);
   logo_ = Named<QLabel>("Image2");
@@ -229,8 +230,13 @@ QWidget* Main::BuildMiddle() {
   auto* middle = new QWidget;
   auto* grid = new QGridLayout(middle);
   grid->setContentsMargins(0, 0, 0, 0);
-  grid->addWidget(BuildFileBrowser(), 0, 0);
-  grid->addWidget(BuildCategoryFrame(), 0, 1);
+  auto* frames = Named<QWidget>("MiddleArea");
+  auto* sideBySide = new QHBoxLayout(frames);
+  sideBySide->setContentsMargins(0, 0, 0, 0);
+  sideBySide->setSpacing(8);  // the same gap between the frames in every style
+  sideBySide->addWidget(BuildFileBrowser());
+  sideBySide->addWidget(BuildCategoryFrame());
+  grid->addWidget(frames, 0, 0, 1, 2);
 
   ledFrame_ = BuildPanel("frmLED", "LED DRIVER SETUP");
   ledPanel_ =
@@ -263,7 +269,12 @@ void Main::SetUpHints() {
       {"ConfigBtn", "CONFIGURE Hardware"},
       {"SendBtn", "DOWNLOAD Sound Files to Kestrane"},
       {"UpdateBtn", "UPDATE Sound Files (Requires Internet)"},
+      // The window background: its margins and the empty parts of the top
+      // row (around the serial label and the buttons) and of the middle
+      // (between the frames).
       {"MainBackground", kHelpHint},
+      {"TopRow", kHelpHint},
+      {"MiddleArea", kHelpHint},
       {"Frame1", kHelpHint},
       {"frmLED", kHelpHint},
       {"FrameFoc", kHelpHint},

@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
+#include <filesystem>
 #include <fstream>
 
 #include "app/Main.h"
@@ -22,7 +24,8 @@ namespace {
 
 struct Window {
   // readTimeOutMs: how long the agent waits for an answer (0: its default).
-  explicit Window(const std::string& spec, bool plugged = true, int readTimeOutMs = 0) {
+  explicit Window(const std::string& spec, bool plugged = true, int readTimeOutMs = 0,
+                  bool realHelpViewer = false) {
     frontend::FrontEndOptions o;
     o.virtualBoard = spec;
     log = testing_support::UniqueTempPath("main_window") + ".log";
@@ -34,7 +37,7 @@ struct Window {
     if (readTimeOutMs) m.board.agent->TimeOut = readTimeOutMs;
     if (!plugged) firmware->Unplug();
     m.dialogs = &dialogs;
-    m.openHelp = [this](const QString& path) { helpOpened = path; };
+    if (!realHelpViewer) m.openHelp = [this](const QString& path) { helpOpened = path; };
     main = std::make_unique<app::Main>(std::move(m));
     // Connected after the window's own slot: counts retry ticks that ended.
     QObject::connect(Child<QTimer>("GoOnlineTimer"), &QTimer::timeout, [this] { ++ticks; });
@@ -215,6 +218,47 @@ TEST(MainWindow, HintsFollowTheMouse) {
   EXPECT_EQ(help->text(), "UPDATE Sound Files (Requires Internet)");
 }
 
+// Real mouse moves through the window system over the window's empty
+// areas: each is background and shows "Press F1 for help".
+TEST(MainWindow, EveryEmptyAreaIsBackground) {
+  Window w("sound");
+  ASSERT_TRUE(w.main->Startup());
+  w.main->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.main.get()));
+  QWindow* window = w.main->windowHandle();
+  auto at = [&](QWidget* from, QPoint p) { return from->mapTo(w.main.get(), p); };
+  auto* sn = w.Child<QWidget>("SNLabel");
+  auto* online = w.Child<QWidget>("OnlinePicture");
+  auto* browser = w.Child<QWidget>("DiscFilesFrame");
+  auto* categories = w.Child<QWidget>("Frame1");
+  const QRect snBox = sn->geometry();
+  const QPoint areas[] = {
+      // below the serial label
+      at(sn->parentWidget(), {snBox.left() + 5, snBox.bottom() + 8}),
+      // between the serial label and the buttons
+      at(sn->parentWidget(),
+         {(snBox.right() + online->geometry().left()) / 2, online->geometry().center().y()}),
+      // between the file browser and the category frame
+      at(browser->parentWidget(),
+         {(browser->geometry().right() + categories->geometry().left()) / 2,
+          browser->geometry().center().y()}),
+  };
+  auto* help = w.Child<QLabel>("HelpLabel");
+  for (const QPoint& p : areas) {
+    QWidget* under = w.main->childAt(p);
+    ASSERT_NE(under, nullptr);
+    ASSERT_STREQ(under->metaObject()->className(), "QWidget") << "not an empty area";
+    QTest::mouseMove(window, at(w.Child<QWidget>("SendBtn"), {5, 5}));
+    ASSERT_EQ(help->text(), "DOWNLOAD Sound Files to Kestrane");
+    QTest::mouseMove(window, p);
+    EXPECT_EQ(help->text(), "Press F1 for help") << p.x() << "," << p.y();
+  }
+  // A control without a hint of its own still leaves the hint alone.
+  QTest::mouseMove(window, at(w.Child<QWidget>("UpdateBtn"), {5, 5}));
+  QTest::mouseMove(window, at(w.Child<QWidget>("FileList"), {20, 20}));
+  EXPECT_EQ(help->text(), "UPDATE Sound Files (Requires Internet)");
+}
+
 TEST(MainWindow, F1OpensTheHelpFile) {
   Window w("sound");
   ASSERT_TRUE(w.main->Startup());
@@ -223,6 +267,30 @@ TEST(MainWindow, F1OpensTheHelpFile) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
   QTest::keyClick(w.main.get(), Qt::Key_F1);
   EXPECT_EQ(w.helpOpened, QString(APP_FOLDER) + "/morvane.chm");
+}
+
+// F1 on a desktop with nothing to open the guide: the user is told which
+// file could not be shown, instead of nothing happening.
+TEST(MainWindow, F1WithoutAHelpViewerSaysSo) {
+  const std::string emptyDir = testing_support::UniqueTempPath("no_programs");
+  std::filesystem::create_directories(emptyDir);
+  const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+  qputenv("PATH", emptyDir.c_str());  // no xdg-open, no browser
+  qunsetenv("BROWSER");
+  Window w("sound", true, 0, true);
+  ASSERT_TRUE(w.main->Startup());
+  w.main->show();
+  w.main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+  QTest::keyClick(w.main.get(), Qt::Key_F1);
+  qputenv("PATH", path);
+  if (!browser.isNull()) qputenv("BROWSER", browser);
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  const std::string chm = std::string(APP_FOLDER) + "/morvane.chm";
+  EXPECT_EQ(w.dialogs.messages[0].text, "No viewer could open the help file \"" + chm +
+                                            "\". The same guide is in \"" APP_FOLDER
+                                            "/help/index.html\": open it in a web browser.");
+  EXPECT_EQ(w.dialogs.messages[0].buttons, seams::DialogButtons::Ok);
 }
 
 TEST(MainWindow, ClosingSaysBye) {
