@@ -148,6 +148,28 @@ TEST(MainWindow, AnLedDriverOutsideTheCatalogueIsNotRetriedUntilReplugged) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.dialogs.messages.size() == 2; }, 30000));
 }
 
+// A board that never gives its serial number: going online asks twice and
+// resets it; after that, each retry tick asks for the serial number once
+// and sends nothing else (no GetID, no Reset).
+TEST(MainWindow, EachRetryAsksOnlyForTheSerialNumber) {
+  Window w("sound,no-sn=1000000");
+  ASSERT_TRUE(w.main->Startup());
+  const std::vector<std::string> atStart = ReadLines(w.log);
+  std::vector<std::string> writes;
+  for (const auto& l : atStart)
+    if (l.rfind("W ", 0) == 0) writes.push_back(l.substr(0, 4));
+  ASSERT_EQ(writes, (std::vector<std::string>{"W 03", "W 01", "W 01", "W 00"}));
+  ASSERT_TRUE(w.WaitForTicks(3));
+  const int ticks = w.ticks;
+  const std::vector<std::string> log = ReadLines(w.log);
+  ASSERT_EQ(log.size(), atStart.size() + 2 * size_t(ticks));
+  for (size_t i = atStart.size(); i < log.size(); i += 2) {
+    EXPECT_EQ(log[i].substr(0, 4), "W 01") << "line " << i;
+    EXPECT_EQ(log[i + 1], "R timeout") << "line " << i + 1;
+  }
+  EXPECT_EQ(w.Picture("OnlinePicture"), "off");
+}
+
 // A board that stays linked but never answers holds every retry for the
 // read time-out (here 1.5 s, longer than the retry interval). Between two
 // retries the window still gets its time: a 20 ms timer standing for the
