@@ -28,8 +28,11 @@ struct BoardSpec {
   int eraseMs = 200;             // erase-ms=N, 0 to 600000
   int ledCode = 1;               // ledcode=N, 0 to 65535 (LED drivers only)
   // Fault switches; N counts command reports written to the board, from 1.
-  int drop = 0;              // drop=N: no answer to the N-th command
-  int badEcho = 0;           // bad-echo=N: wrong echo if the N-th command is a block write
+  int drop = 0;  // drop=N: no answer to the N-th command
+  // bad-echo=N: a wrong echo when the N-th command (counted among all
+  // commands) is a block write, Write1k or WriteLess; any other N-th
+  // command spoils nothing.
+  int badEcho = 0;
   int unplug = 0;            // unplug=N: the board disappears after its N-th command
   int noSn = 0;              // no-sn=K: the first K GetSN commands get no answer
   bool eraseNever = false;   // an erase that never ends

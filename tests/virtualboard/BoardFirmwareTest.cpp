@@ -360,8 +360,11 @@ TEST(BoardFirmware, BadEchoIsOffByOneAndStillStores) {
   BoardFirmware wraps(ParseBoardSpec("sound,bad-echo=1"));  // 257 × 255 = 65535
   EXPECT_EQ(Exchange(wraps, WriteLess(0, Bytes(257, 255))), Responses{Word(0)});
 
-  BoardFirmware other(ParseBoardSpec("sound,bad-echo=1"));  // not a block write
+  // The N-th command is not a block write: no echo is spoilt, not even
+  // that of the next block write.
+  BoardFirmware other(ParseBoardSpec("sound,bad-echo=1"));
   EXPECT_EQ(Exchange(other, Command(3)), Responses{Word(0)});
+  EXPECT_EQ(Exchange(other, Write1k(0, Bytes(1024, 255))), (Responses{{252, 0}}));
 }
 
 TEST(BoardFirmware, UnplugLosesQueuedAnswersAndIgnoresLaterCommands) {
