@@ -7,10 +7,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
@@ -24,7 +27,10 @@ namespace {
 namespace fs = std::filesystem;
 
 struct SoundWindow {
-  SoundWindow() {
+  // lsuFiles: LSU files made in the application folder before the window
+  // starts, so that its file browser lists them.
+  explicit SoundWindow(const std::vector<std::string>& lsuFiles = {}) {
+    for (const std::string& name : lsuFiles) Lsu(name);
     frontend::FrontEndOptions o;
     o.virtualBoard = "sound";
     app::MainOptions m;
@@ -129,6 +135,94 @@ TEST(SoundPanel, SingleLabelsShowOrHideTheSlider) {
   Click(w.Child<QLabel>("IdleFileList"), Qt::NoModifier, true);  // double-click removes
   EXPECT_EQ(w.Child<QLabel>("IdleFileList")->text(), "");
   EXPECT_EQ(w.main->Configuration().IdleFile().NrOfSamples, 0);
+}
+
+// A double-click as the window system delivers it: a click, then the
+// second press as a double-click.
+void DoubleClick(QWidget* w, QPoint at) {
+  QTest::mouseClick(w, Qt::LeftButton, {}, at);
+  QTest::mouseDClick(w, Qt::LeftButton, {}, at);
+}
+
+// A real click on a row of a category list.
+void ClickRow(QListWidget* list, int row) {
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(row)).center());
+  QApplication::processEvents();
+}
+
+// Window activation reaches every control of the window, the category
+// lists included. It must leave the chosen category (and the file the
+// slider belongs to) as the user chose them: at start, after a message box
+// and after another window was in front.
+TEST(SoundPanel, WindowActivationKeepsTheChosenCategory) {
+  SoundWindow w({"boot.lsu", "m1.lsu", "m2.lsu", "k1.lsu", "new.lsu"});
+  w.Add(w.dir.Path("boot.lsu"), "BootOption");
+  for (const char* n : {"m1.lsu", "m2.lsu"}) w.Add(w.dir.Path(n), "MtOption");
+  w.Add(w.dir.Path("k1.lsu"), "LkOption");
+  auto& config = w.main->Configuration();
+  config.SetVolume(sound::kMotion, 2, 40);
+  config.SetVolume(sound::kLockup, 1, 70);
+  auto* motion = w.Child<QListWidget>("MtFileList");
+  auto* lockup = w.Child<QListWidget>("LkfileList");
+  auto* files = w.Child<QListWidget>("FileList");
+  auto* slider = w.Child<QSlider>("VolSlider");
+  lockup->setCurrentRow(0);  // a row is marked in the lists
+  motion->setCurrentRow(0);
+  w.Child<QRadioButton>("BootOption")->setChecked(true);
+
+  w.main->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+  QApplication::processEvents();
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kBoot) << "at start";
+
+  ClickRow(motion, 1);
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kMotion);
+  EXPECT_TRUE(slider->isVisibleTo(w.main.get()));
+  EXPECT_EQ(slider->value(), 40);
+  // Into the browser, then the boot label, which takes no focus.
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                    files->visualItemRect(files->item(0)).center());
+  QTest::mouseClick(w.Child<QLabel>("BootFileList"), Qt::LeftButton);
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kBoot);
+
+  // A message box comes and goes; then another window comes to the front.
+  QTimer::singleShot(0, [] {
+    if (auto* box = QApplication::activeModalWidget()) box->close();
+  });
+  QMessageBox box(QMessageBox::Information, "", "A dialog", QMessageBox::Ok, w.main.get());
+  box.exec();
+  QApplication::processEvents();
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kBoot) << "after a dialog";
+  QWidget other;
+  other.show();
+  QApplication::setActiveWindow(&other);
+  QApplication::setActiveWindow(w.main.get());
+  QApplication::processEvents();
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kBoot) << "after another window";
+
+  // The next file from the browser goes to Boot, not to a list.
+  const auto found = files->findItems("new.lsu", Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  DoubleClick(files->viewport(), files->visualItemRect(found[0]).center());
+  EXPECT_EQ(w.Child<QLabel>("BootFileList")->text(), "new.lsu");
+  EXPECT_EQ(motion->count(), 2);
+  EXPECT_EQ(lockup->count(), 1);
+  EXPECT_TRUE(w.Messages().empty());
+
+  // The slider belongs to the row the user picks, and only to it.
+  ClickRow(motion, 1);
+  ASSERT_TRUE(slider->isVisibleTo(w.main.get()));
+  EXPECT_EQ(slider->value(), 40);
+  slider->setValue(55);  // the user moves it
+  EXPECT_EQ(config.GetVolume(sound::kMotion, 2), 55);
+  ClickRow(motion, 0);
+  EXPECT_EQ(slider->value(), 100) << "another row of the list in use";
+  QTest::mouseClick(w.Child<QRadioButton>("LkOption"), Qt::LeftButton);
+  EXPECT_EQ(slider->value(), 70) << "the option button selects its list's marked file";
+  slider->setValue(20);
+  EXPECT_EQ(config.GetVolume(sound::kLockup, 1), 20);
+  EXPECT_EQ(config.GetVolume(sound::kMotion, 1), 100);
 }
 
 TEST(SoundPanel, CtrlClickPlaysLsuFilesThroughTempWav) {
