@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
+#include "sound/FlashDownload.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/HidLog.h"
@@ -170,6 +172,53 @@ TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
   const auto codes = Codes(log);
   for (int code : {20, 21, 30, 0}) EXPECT_FALSE(Has(codes, code)) << code;
   EXPECT_EQ(codes.back(), 7) << "the session still ends with Bye";
+}
+
+// How many completion polls got no answer after the erase was started.
+long UnansweredPolls(const std::string& log) {
+  std::ifstream in(log);
+  bool erasing = false;
+  long polls = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("W 0a", 0) == 0) erasing = true;
+    if (erasing && line == "R timeout") ++polls;
+  }
+  return polls;
+}
+
+// Ctrl+C while the board erases: the program does not wait the erase out.
+// It gives the motion values back when the erase ended meanwhile, and
+// otherwise says which values the board lost.
+TEST_F(DownloadCommand, CtrlCDuringAnEraseReturnsPromptly) {
+  std::string before(4096, '\x5A');
+  before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
+  sound_test::WriteBytes(flash, before);
+  const auto never =
+      cli_test::RunCliInterrupted("--virtual-board sound,erase-never,flash=" + flash +
+                                      " --hid-log " + log + " download " + Configuration(),
+                                  "Erasing flash memory ...");
+  EXPECT_EQ(never.status, 1) << never.err;
+  EXPECT_TRUE(Contains(never.err, "Canceled\n")) << never.err;
+  EXPECT_TRUE(Contains(never.err, std::string(sound::kMotionNotRestored) +
+                                      "MotionTh=7 MotionDeb=9 ImpactTh=21 ImpactDeb=33 "
+                                      "ImpactTm=44 FOCTime=55\n"))
+      << never.err;
+  EXPECT_LE(UnansweredPolls(log), 2) << "one poll after the interrupt, not the rounds left";
+  EXPECT_FALSE(Has(Codes(log), 0x2a)) << "nothing restored";
+  EXPECT_EQ(Codes(log).back(), 7);
+
+  // The erase (4.5 s) outlasts the first poll (3 s) and ends during the last.
+  sound_test::WriteBytes(flash, before);
+  const auto ended =
+      cli_test::RunCliInterrupted("--virtual-board sound,erase-ms=4500,flash=" + flash +
+                                      " --hid-log " + log + " download " + Configuration(),
+                                  "Erasing flash memory ...");
+  EXPECT_EQ(ended.status, 1) << ended.err;
+  EXPECT_TRUE(Contains(ended.err, "Canceled\n")) << ended.err;
+  EXPECT_FALSE(Contains(ended.err, sound::kMotionNotRestored)) << ended.err;
+  const std::string board = ReadBytes(flash);
+  EXPECT_EQ(board.substr(0, 6), before.substr(0, 6)) << "motion values restored";
+  EXPECT_EQ(board.find_first_not_of('\xFF', 6), std::string::npos) << "the rest erased";
 }
 
 TEST_F(DownloadCommand, MotionGetSetAndDefault) {
