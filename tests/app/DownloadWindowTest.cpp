@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -167,6 +168,31 @@ TEST(DownloadWindow, SuccessFrameHidesWithItsTimer) {
   QTest::qWait(50);
   EXPECT_FALSE(frame->isVisibleTo(w.main.get()));
   EXPECT_FALSE(timer->isActive()) << "it ticks once";
+}
+
+// A download started right after a success keeps its frame: the earlier
+// success's timer does not hide it.
+TEST(DownloadWindow, NextDownloadStopsTheHideTimer) {
+  Window w("sound,erase-ms=0");
+  w.Fill();
+  auto* frame = w.Child<QGroupBox>("DownloadFrame");
+  auto* timer = w.Child<QTimer>("HideFrameTimer");
+  w.Child<QToolButton>("SendBtn")->click();
+  ASSERT_TRUE(timer->isActive());
+  timer->start(1);  // its tick is due at once
+
+  bool tickingDuring = true, shownDuring = false;
+  w.DuringDownload([&] {
+    tickingDuring = timer->isActive();
+    QApplication::processEvents();
+    shownDuring = frame->isVisibleTo(w.main.get());
+  });
+  w.Child<QToolButton>("SendBtn")->click();
+  EXPECT_FALSE(tickingDuring);
+  EXPECT_TRUE(shownDuring);
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  EXPECT_TRUE(frame->isVisibleTo(w.main.get()));
+  EXPECT_EQ(timer->interval(), 2000) << "started again by this success";
 }
 
 TEST(DownloadWindow, FailureAndCancelLeaveCloseWhichHidesTheFrame) {
