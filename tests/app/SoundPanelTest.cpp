@@ -283,4 +283,36 @@ TEST(SoundPanel, MemoryGaugeTurnsRedPastTheCapacity) {
   EXPECT_FALSE(w.Child<QToolButton>("SendBtn")->isEnabled());
 }
 
+// The horizontal middle of the gauge's text as drawn: the columns that
+// change when the text is hidden. -1 when no text was drawn.
+int TextMiddle(QProgressBar* gauge) {
+  const QImage with = gauge->grab().toImage();
+  gauge->setTextVisible(false);
+  const QImage without = gauge->grab().toImage();
+  gauge->setTextVisible(true);
+  int left = with.width(), right = -1;
+  for (int y = 0; y < with.height(); ++y)
+    for (int x = 0; x < with.width(); ++x)
+      if (with.pixel(x, y) != without.pixel(x, y)) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+  return right < 0 ? -1 : (left + right) / 2;
+}
+
+TEST(SoundPanel, MemoryGaugeTextStaysCentredWhenRed) {
+  SoundWindow w;
+  w.main->resize(1200, 700);
+  w.main->show();
+  w.main->SetMemorySize(300);
+  auto* gauge = w.Child<QProgressBar>("MemoryStatus");
+  w.Add(w.Lsu("a.lsu", 200), "BootOption");
+  const int middle = gauge->width() / 2;
+  ASSERT_FALSE(gauge->property("overflow").toBool());
+  EXPECT_NEAR(TextMiddle(gauge), middle, gauge->width() / 8);
+  w.Add(w.Lsu("b.lsu", 200), "PwrOnOption");
+  ASSERT_TRUE(gauge->property("overflow").toBool());
+  EXPECT_NEAR(TextMiddle(gauge), middle, gauge->width() / 8) << "red and still centred";
+}
+
 }  // namespace
