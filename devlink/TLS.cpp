@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "devlink/AppError.h"
+#include "led/LedSettingsFile.h"
 
 namespace devlink {
 
@@ -313,9 +314,11 @@ bool TLS::GetLEDPulses(int PulseID, led::LED_Pulse& Pulse) {
     if (!Read16(v)) return false;
     *t = v;
   }
+  // The board's count is unsigned; NRep (and a settings file) holds up to
+  // 32767.
   int rep = 0;
   if (!Read16(rep)) return false;
-  Pulse.NRep = int16_t(rep);
+  Pulse.NRep = int16_t(std::min(rep, led::kMaxRepeat));
   return true;
 }
 
