@@ -351,7 +351,7 @@ bool TLS::StartPulse(int PulseID) {
 bool TLS::GetLEDConfig(int& LedCode, double& Voltage, int& OverDrive) {
   int v = 0;
   if (!Send(cmdGetLEDConfig) || !Read16(v)) return false;
-  LedCode = v;
+  LedCode = int16_t(uint16_t(v));
   if (!Read16(v)) return false;
   Voltage = v / 10.0;
   if (!Read16(v)) return false;
@@ -362,7 +362,7 @@ bool TLS::GetLEDConfig(int& LedCode, double& Voltage, int& OverDrive) {
 bool TLS::SetLEDConfig(int LedCode, double Voltage, int OverDrive) {
   // Tenths rounded down; the small margin keeps 4.1 V from becoming 40 when
   // 4.1 x 10 lands just below 41 in binary floating point.
-  Put16(1, LedCode);
+  Put16(1, uint16_t(LedCode));
   Put16(3, int64_t(std::floor(Voltage * 10 + 1e-9)));
   Put16(5, OverDrive);
   return SendAck(cmdSetLEDConfig);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -125,8 +126,10 @@ std::string Contents(const std::string& path) {
 // A virtual LED driver that keeps its settings between runs, and the
 // command line before the led command.
 struct StoredDriver {
+  explicit StoredDriver(int ledCode = 10)
+      : cli("--virtual-board led,ledcode=" + std::to_string(ledCode) + ",eeprom=" + eeprom + " ") {}
   std::string eeprom = testing_support::UniqueTempPath("eeprom") + ".bin";
-  std::string cli = "--virtual-board led,ledcode=10,eeprom=" + eeprom + " ";
+  std::string cli;
   ~StoredDriver() { std::remove(eeprom.c_str()); }
   // Sends the file to the driver, then saves what the driver holds.
   std::string SendThenSave(const std::string& text) {
@@ -178,6 +181,31 @@ TEST(CliLed, LargeBoardRepeatCountSavesAFileThatLoads) {
     EXPECT_EQ(r.status, 0) << count << ": " << r.err;
     std::remove(saved.c_str());
   }
+}
+
+// A catalogue may give an LED type a negative code. It goes to the driver
+// as the same 16 bits (-5 as FFFB) and the driver's code is read back the
+// same way, so the type is found again at the next start.
+TEST(CliLed, NegativeLedCodeIsFoundAgain) {
+  const std::string app = testing_support::UniqueTempPath("led_app");
+  std::filesystem::create_directories(app);
+  const std::string channel = "+Col=redML1400MDC60VL3.0Coef0_0_28_0;0_0_0.03_0;";
+  std::ofstream(app + "/KestraneLEDS.ldcfg", std::ios::binary)
+      << "KestraneLEDConfigurator#2\r\nPlain@1#1#1000" << channel << "\r\nMinus five@-5#1#1000"
+      << channel << "\r\n";
+  const std::string cli = cli_test::CopyOfCli(app);
+  const std::string log = app + "/hid.log";
+  StoredDriver driver(1);
+
+  auto r = cli_test::RunProgram(
+      cli, driver.cli + "--hid-log " + log + " led set-type 'Minus five' --yes");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "type: Minus five\ncode: -5\nvoltage: 6.0\noverdrive: 100\n");
+  EXPECT_EQ(HidWrites(log, "3d").at(0).substr(0, 14), Hex("3d fffb 003c 0064"));
+  r = cli_test::RunProgram(cli, driver.cli + "led info");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find("voltage")), "type: Minus five\ncode: -5\n");
+  std::filesystem::remove_all(app);
 }
 
 TEST(CliLed, UsageErrors) {

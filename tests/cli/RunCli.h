@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -24,9 +25,10 @@ struct Run {
   std::string err;
 };
 
-inline Run RunCli(const std::string& args) {
+// Runs program (morvane-cli, or a copy of it) with args.
+inline Run RunProgram(const std::string& program, const std::string& args) {
   const std::string errFile = testing_support::UniqueTempPath("cli_stderr");
-  const std::string cmd = std::string(MORVANE_CLI) + " " + args + " 2>" + errFile;
+  const std::string cmd = program + " " + args + " 2>" + errFile;
   Run r{};
   FILE* p = popen(cmd.c_str(), "r");
   std::array<char, 4096> buf;
@@ -37,6 +39,20 @@ inline Run RunCli(const std::string& args) {
   r.err.assign(std::istreambuf_iterator<char>(e), {});
   std::remove(errFile.c_str());
   return r;
+}
+
+inline Run RunCli(const std::string& args) {
+  return RunProgram(MORVANE_CLI, args);
+}
+
+// A copy of morvane-cli in folder, which becomes its application folder (a
+// hard link where the file system allows one).
+inline std::string CopyOfCli(const std::string& folder) {
+  const std::string copy = folder + "/morvane-cli";
+  std::error_code error;
+  std::filesystem::create_hard_link(MORVANE_CLI, copy, error);
+  if (error) std::filesystem::copy_file(MORVANE_CLI, copy);
+  return copy;
 }
 
 // Runs morvane-cli, waits until its stderr shows `waitFor`, then presses
