@@ -269,6 +269,29 @@ TEST(SoundPanel, LoadAndSaveThroughTheButtons) {
   EXPECT_NE(other.dialogs.messages[0].text.find(w.dir.Path("ImpOption.lsu")), std::string::npos);
 }
 
+// A list entry whose file is missing is dropped with its volume: the entry
+// before it keeps its own volume, the one after it moves up with its own.
+TEST(SoundPanel, MissingListEntryDropsItsVolume) {
+  SoundWindow w({"m1.lsu", "m3.lsu"});
+  const std::string gone = w.dir.Path("gone.lsu");
+  std::string text;
+  for (const char* single : {"BOOT", "PWRON", "PWROFF", "IDLE"})
+    text += std::string(single) + "\r\n\r\n 100 \r\n";
+  text += "MOTION-3\r\n" + w.dir.Path("m1.lsu") + "\r\n 30 \r\n" + gone + "\r\n 60 \r\n" +
+          w.dir.Path("m3.lsu") + "\r\n 90 \r\nIMPACT-0\r\nLOCKUP-0\r\n";
+  sound_test::WriteBytes(w.dir.Path("font.lscfg"), text);
+  w.dialogs.openPaths.push_back(w.dir.Path("font.lscfg"));
+  w.Child<QToolButton>("LoadBtn")->click();
+
+  auto* list = w.Child<QListWidget>("MtFileList");
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(1)->text(), "m3.lsu");
+  EXPECT_EQ(w.main->Configuration().GetVolume(sound::kMotion, 1), 30) << "not the missing one's";
+  EXPECT_EQ(w.main->Configuration().GetVolume(sound::kMotion, 2), 90);
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_NE(w.dialogs.messages[0].text.find(gone), std::string::npos);
+}
+
 TEST(SoundPanel, MemoryGaugeTurnsRedPastTheCapacity) {
   SoundWindow w;
   w.main->SetMemorySize(300);
