@@ -143,6 +143,7 @@ bool FlashDownload::WaitForErase() {
 // The cancel does not wait out an erase that is still running; the user is
 // told which values to set again.
 void FlashDownload::RestoreMotionAfterCancel() {
+  view_.DoEvents();  // "Canceled" is seen during that poll
   if (link_.CheckCompletion() && link_.SetAccParam(motion_)) return;
   std::string values;
   const auto v = motion::AsArray(motion_);
