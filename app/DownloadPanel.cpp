@@ -30,6 +30,8 @@ DownloadPanel::DownloadPanel(QGroupBox* frame, QTimer* hideFrameTimer,
 sound::FlashDownload::Outcome DownloadPanel::Run(sound::LSU_Configuration& config,
                                                  devlink::TLS& link, seams::UserDialogs& dialogs,
                                                  devlink::AccParams& motion) {
+  // The timer of an earlier success would hide this download's frame.
+  hideTimer_->stop();
   download_ = std::make_unique<sound::FlashDownload>(config, link, *this, dialogs, motion);
   const auto outcome = download_->Run();
   download_.reset();

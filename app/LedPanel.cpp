@@ -1,5 +1,6 @@
 #include "app/LedPanel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -23,21 +24,24 @@ QString ArrayName(const char* name, int channel) {
   return QString("%1(%2)").arg(name).arg(channel);
 }
 
-// Colour values are red + 256 x green + 65536 x blue.
+const QColor kDarkGround(0x24, 0x24, 0x24);
+
+// Colour values are red + 256 x green + 65536 x blue. Channel names are
+// drawn in their emitter's colour, white and amber among them, so they sit
+// on a dark ground like the LEDs themselves. A channel the LED type does
+// not have (colour 0) is drawn black, like an unlit LED, on the window's
+// own ground, where black can be read.
 void SetTextColor(QLabel* label, int32_t color) {
   QPalette p = label->palette();
   p.setColor(QPalette::WindowText, QColor(color & 255, (color >> 8) & 255, (color >> 16) & 255));
+  p.setColor(QPalette::Window,
+             color == 0 ? QApplication::palette(label).color(QPalette::Window) : kDarkGround);
   label->setPalette(p);
 }
 
-// Channel names are drawn in their emitter's colour, white and amber
-// among them, so they sit on a dark ground like the LEDs themselves.
 QLabel* ChannelLabel(const QString& name, const QString& text) {
   auto* label = Make<QLabel>(name, text);
   label->setAutoFillBackground(true);
-  QPalette p = label->palette();
-  p.setColor(QPalette::Window, QColor(0x24, 0x24, 0x24));
-  label->setPalette(p);
   label->setAlignment(Qt::AlignCenter);
   label->setMinimumWidth(48);
   QFont bold = label->font();

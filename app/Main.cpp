@@ -82,6 +82,9 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   layout->addWidget(BuildMiddle(), 1);
   memoryStatus_ = Named<QProgressBar>("MemoryStatus");
   memoryStatus_->setTextVisible(true);
+  // Centred in every style: the red style sheet of an overflow would
+  // otherwise draw it at the left.
+  memoryStatus_->setAlignment(Qt::AlignCenter);
   layout->addWidget(memoryStatus_);
   setCentralWidget(central);
 

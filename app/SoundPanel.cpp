@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -37,6 +38,19 @@ bool CtrlClick(QEvent* event) {
   return static_cast<QMouseEvent*>(event)->modifiers() == Qt::ControlModifier;
 }
 
+// The focus came from the user (a click, Tab, a shortcut), not from the
+// window getting active again or a popup closing.
+bool UserFocus(QEvent* event) {
+  switch (static_cast<QFocusEvent*>(event)->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+      return false;
+    default:
+      return true;
+  }
+}
+
 QString FileNameOf(const std::string& path) {
   const QString p = QString::fromStdString(path);
   return p.mid(std::max(p.lastIndexOf('/'), p.lastIndexOf('\\')) + 1);
@@ -69,7 +83,16 @@ SoundPanel::SoundPanel(Setup setup) : QObject(setup.window), setup_(std::move(se
       c.list->viewport()->setAcceptDrops(true);
       connect(c.list, &QListWidget::itemDoubleClicked, this,
               [this, code = n.code] { Remove(CategoryFor(code)); });
+      // The slider follows the row the user picks in the list that is in
+      // use, by mouse or by keyboard.
+      connect(c.list, &QListWidget::currentRowChanged, this, [this, code = n.code] {
+        const Category& changed = CategoryFor(code);
+        if (changed.list->hasFocus() || changed.option->isChecked()) SelectInList(changed);
+      });
     }
+    // A click on the option button (or Space on it, or an arrow key within
+    // the group) selects the category as a click on its control does.
+    connect(c.option, &QRadioButton::clicked, this, [this, code = n.code] { Select(code); });
     categories_.push_back(c);
   }
   volume_ = qobject_cast<QSlider*>(find("VolSlider"));
@@ -136,6 +159,14 @@ void SoundPanel::ShowVolume(int volume) {
 
 void SoundPanel::HideVolume() {
   volume_->hide();
+}
+
+void SoundPanel::Select(int code) {
+  const Category& c = CategoryFor(code);
+  if (c.list)
+    SelectInList(c);
+  else
+    SelectSingle(c);
 }
 
 void SoundPanel::SelectSingle(const Category& c) {
@@ -224,12 +255,20 @@ void SoundPanel::DoEvents() {
 bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   const Category* c = CategoryOf(watched);
-  if (type == QEvent::FocusIn || type == QEvent::WindowActivate) {
-    // The click that gives a list the focus also picks its row: look after it.
-    if (c && c->list)
+  if (type == QEvent::WindowActivate) {
+    // Activation reaches every control of the window, the lists included:
+    // it selects nothing, and only hides the slider.
+    if (watched == setup_.window) HideVolume();
+    return false;
+  }
+  if (type == QEvent::FocusIn) {
+    if (!c) {
+      HideVolume();  // the browser
+    } else if (c->list && UserFocus(event)) {
+      // The click that gives a list the focus also picks its row: look
+      // after it.
       QTimer::singleShot(0, this, [this, code = c->code] { SelectInList(CategoryFor(code)); });
-    else if (!c)
-      HideVolume();  // the browser or the window itself
+    }
     return false;
   }
   if (CtrlClick(event)) {
@@ -245,6 +284,10 @@ bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
     return c != nullptr;
   }
   if (!c) return false;
+  // A click into a list that already has the focus (after a click on a
+  // label or an option button, which take no focus from it) selects it too.
+  if (c->list && type == QEvent::MouseButtonPress)
+    QTimer::singleShot(0, this, [this, code = c->code] { SelectInList(CategoryFor(code)); });
   if (c->label && type == QEvent::MouseButtonPress) SelectSingle(*c);
   if (c->label && type == QEvent::MouseButtonDblClick) Remove(*c);
   if (type == QEvent::DragEnter || type == QEvent::DragMove) {

@@ -70,6 +70,8 @@ class SoundPanel : public QObject, public sound::CategoryDisplays {
   };
   const Category* CategoryOf(const QObject* control) const;
   const Category& CategoryFor(int code) const;
+  // Selects the category as a click on its control does.
+  void Select(int code);
   void SelectSingle(const Category& c);
   void SelectInList(const Category& c);
   void Remove(const Category& c);

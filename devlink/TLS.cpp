@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "devlink/AppError.h"
+#include "led/LedSettingsFile.h"
 
 namespace devlink {
 
@@ -340,9 +341,11 @@ bool TLS::GetLEDPulses(int PulseID, led::LED_Pulse& Pulse) {
     if (!Read16(v)) return false;
     *t = v;
   }
+  // The board's count is unsigned; NRep (and a settings file) holds up to
+  // 32767.
   int rep = 0;
   if (!Read16(rep)) return false;
-  Pulse.NRep = int16_t(rep);
+  Pulse.NRep = int16_t(std::min(rep, led::kMaxRepeat));
   return true;
 }
 
@@ -375,7 +378,7 @@ bool TLS::StartPulse(int PulseID) {
 bool TLS::GetLEDConfig(int& LedCode, double& Voltage, int& OverDrive) {
   int v = 0;
   if (!Send(cmdGetLEDConfig) || !Read16(v)) return false;
-  LedCode = v;
+  LedCode = int16_t(uint16_t(v));
   if (!Read16(v)) return false;
   Voltage = v / 10.0;
   if (!Read16(v)) return false;
@@ -386,7 +389,7 @@ bool TLS::GetLEDConfig(int& LedCode, double& Voltage, int& OverDrive) {
 bool TLS::SetLEDConfig(int LedCode, double Voltage, int OverDrive) {
   // Tenths rounded down; the small margin keeps 4.1 V from becoming 40 when
   // 4.1 x 10 lands just below 41 in binary floating point.
-  Put16(1, LedCode);
+  Put16(1, uint16_t(LedCode));
   Put16(3, int64_t(std::floor(Voltage * 10 + 1e-9)));
   Put16(5, OverDrive);
   return SendAck(cmdSetLEDConfig);

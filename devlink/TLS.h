@@ -116,6 +116,9 @@ class TLS {
   bool GetLEDPulses(int PulseID, led::LED_Pulse& Pulse);
   bool SetLEDPulses(int PulseID, const led::LED_Pulse& Pulse);
   bool StartPulse(int PulseID);
+  // The LED code is the catalogue's signed 16-bit code; on the wire it is
+  // the same 16 bits (two's complement: -5 goes out and comes back as FFFB),
+  // so every code of the catalogue reaches the board and is found again.
   bool GetLEDConfig(int& LedCode, double& Voltage, int& OverDrive);
   bool SetLEDConfig(int LedCode, double Voltage, int OverDrive);
 

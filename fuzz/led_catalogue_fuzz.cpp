@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the LED catalogue's line and header checks. An
-// accepted line must hold an LED type within the catalogue's bounds, and
-// the tick and colour conversions must stay within theirs for any value.
+// accepted line must hold an LED type within the catalogue's bounds, the
+// tick conversions must stay within theirs for any value, and the colour
+// conversions must keep what they promise (see CheckColours).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 #include "led/LED_Driver.h"
 #include "led/LedCatalogue.h"
@@ -15,6 +17,43 @@ void Require(bool ok, const char* what) {
   if (ok) return;
   std::fprintf(stderr, "catalogue invariant broken: %s\n", what);
   std::abort();
+}
+
+// What the colour conversions promise. A colour without a channel converts
+// to -1 (a type without red, green or blue has no such channel, and the
+// colour picker is off for it); a channel's own scale runs from 0 to its
+// maximum luminance; and the colour picker's balance on a type with red,
+// green and blue channels gives every slider a value within 0..255.
+void CheckColours(const led::LED_Driver& d) {
+  const int16_t values[] = {0, 1, 128, 254, 255};
+  for (int16_t value : values)
+    for (int except = 0; except < 8; ++except) {
+      const int32_t lum = d.ConvertRGBtoLuminance(0, value, (except & 1) != 0, (except & 2) != 0,
+                                                  (except & 4) != 0);
+      Require(lum >= 0 && lum <= 50000, "luminance outside 0..50000");
+    }
+  for (int32_t color : {led::kRed, led::kGreen, led::kBlue, led::kWhite, led::kAmber}) {
+    const int16_t k = d.FindColor(color);
+    if (k == 0) {
+      Require(d.ConvertLuminanceToRGB(color, 0) == -1, "a colour without a channel converts");
+      continue;
+    }
+    Require(d.ConvertLuminanceToRGB(color, 0) == 0, "no luminance is not 0");
+    Require(d.ConvertLuminanceToRGB(color, d.GetMaxLum(k)) == 255, "full luminance is not 255");
+  }
+  if (!d.FindColor(led::kRed) || !d.FindColor(led::kGreen) || !d.FindColor(led::kBlue)) return;
+  for (int16_t red : values)
+    for (int16_t green : values)
+      for (int16_t blue : values) {
+        const std::pair<int32_t, int16_t> picked[] = {
+            {led::kRed, red}, {led::kGreen, green}, {led::kBlue, blue}};
+        for (const auto& [color, value] : picked) {
+          const int32_t lum =
+              d.ConvertRGBtoLuminance(led::kRed, value, red == 0, green == 0, blue == 0);
+          const int16_t slider = d.ConvertLuminanceToRGB(color, lum);
+          Require(slider >= 0 && slider <= 255, "a balanced colour outside 0..255");
+        }
+      }
 }
 
 void CheckEntry(led::LED_Driver& d) {
@@ -38,12 +77,7 @@ void CheckEntry(led::LED_Driver& d) {
           Require(on == 0 || on == 1, "on tick other than 0 or 1");
         }
   }
-  for (int16_t value : {0, 1, 128, 255}) {
-    const int32_t lum = d.ConvertRGBtoLuminance(0, value, false, false, false);
-    Require(lum >= 0 && lum <= 50000, "luminance outside 0..50000");
-    const int16_t back = d.ConvertLuminanceToRGB(d.GetChannelColor(1), lum);
-    Require(back >= 0, "a channel's own colour not found");
-  }
+  CheckColours(d);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 #include "led/PulseFields.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 
+#include "led/LedSettingsFile.h"
 #include "text/NumberReading.h"
 
 namespace led {
@@ -12,7 +13,7 @@ namespace {
 
 constexpr float kStepsPerSecond = 50;  // 0.02 s steps
 constexpr double kMaxSeconds = 10;
-constexpr double kMaxRepeat = 10;
+constexpr double kMaxFieldRepeat = 10;  // what the repeat field allows
 
 // The shortest text that reads back as value, without an exponent.
 template <class Float>
@@ -30,8 +31,10 @@ std::string SecondsText(double ms) {
   return Shortest(hundredths / 100);
 }
 
+// Held to what the board's 16-bit field and a settings file take: 65535 ms
+// shows as 65.54 and must not read back as 65540.
 double ReadSeconds(std::string_view text) {
-  return text::ReadNumber(text) * 1000;
+  return std::clamp(text::ReadNumber(text) * 1000, 0.0, kMaxTimeMs);
 }
 
 std::string RepeatText(int16_t NRep) {
@@ -39,8 +42,7 @@ std::string RepeatText(int16_t NRep) {
 }
 
 int16_t ReadRepeat(std::string_view text) {
-  return text::RoundAndClamp<int16_t>(text::ReadNumber(text), std::numeric_limits<int16_t>::min(),
-                                      std::numeric_limits<int16_t>::max());
+  return text::RoundAndClamp<int16_t>(text::ReadNumber(text), 0, kMaxRepeat);
 }
 
 // The steps are counted in single precision: 0.58 s makes exactly 29 steps
@@ -57,7 +59,7 @@ std::string ValidateTimeText(std::string_view text) {
 std::string ValidateRepeatText(std::string_view text) {
   const double whole = std::floor(text::ReadNumber(text));
   if (!(whole >= 1)) return "1";
-  if (whole > kMaxRepeat) return "10";
+  if (whole > kMaxFieldRepeat) return "10";
   return std::to_string(static_cast<int>(whole));
 }
 

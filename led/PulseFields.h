@@ -14,11 +14,12 @@ namespace led {
 // A time in ms as seconds, rounded to hundredths (halves to even), in the
 // shortest decimal form: 1500 -> "1.5", 20 -> "0.02".
 std::string SecondsText(double ms);
-// The seconds of a field as ms.
+// The seconds of a field as ms, held to 0..65535 ms (what the board and a
+// settings file take).
 double ReadSeconds(std::string_view text);
 std::string RepeatText(int16_t NRep);
 // The repeat count of a field, rounded halves to even and held to what a
-// 16-bit count can hold.
+// settings file takes (0..32767).
 int16_t ReadRepeat(std::string_view text);
 
 // The corrected texts of a time field and of the repeat count field.

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cmath>
 
+#include "motion/MotionSettings.h"
+
 namespace sound {
 
 namespace {
@@ -77,18 +79,9 @@ FlashDownload::Outcome FlashDownload::Run() {
   // Erasing without the motion values would lose the board's sensor set-up
   // for good: stop before the erase.
   if (!motionRead || !link_.ClearFlash()) return Fail(kConnectionLost, Outcome::ConnectionLost);
-  int round = 0;
-  if (!WaitForErase(round)) {
+  if (!WaitForErase()) {
     if (!CancelDownload) return Fail(kConnectionLost, Outcome::ConnectionLost);
-    // The board finishes an erase it has begun, motion values and all: wait
-    // for it (within the rounds left) and give the values back.
-    while (round++ < kEraseRounds) {
-      view_.DoEvents();
-      if (link_.CheckCompletion()) {
-        link_.SetAccParam(motion_);
-        break;
-      }
-    }
+    RestoreMotionAfterCancel();
     return Outcome::Canceled;
   }
   if (!link_.SetAccParam(motion_)) return Fail(kConnectionLost, Outcome::ConnectionLost);
@@ -126,9 +119,9 @@ FlashDownload::Outcome FlashDownload::Run() {
 
 // At most kEraseRounds polls; each may wait up to the agent's time-out for
 // the board's answer. The bar assumes an erase of about 30 seconds.
-bool FlashDownload::WaitForErase(int& round) {
+bool FlashDownload::WaitForErase() {
   const auto start = std::chrono::steady_clock::now();
-  for (; round < kEraseRounds; ++round) {
+  for (int round = 0; round < kEraseRounds; ++round) {
     view_.DoEvents();
     // A cancel clicked while the events ran has set its own texts ("Canceled",
     // an empty percent label): leave them as they are.
@@ -142,6 +135,22 @@ bool FlashDownload::WaitForErase(int& round) {
     if (link_.CheckCompletion()) return true;
   }
   return false;
+}
+
+// The board finishes an erase it has begun, the motion values included. An
+// erase that ended while the cancel was asked has its answer waiting: one
+// more poll (at most one answer time-out) tells, and the values go back.
+// The cancel does not wait out an erase that is still running; the user is
+// told which values to set again.
+void FlashDownload::RestoreMotionAfterCancel() {
+  view_.DoEvents();  // "Canceled" is seen during that poll
+  if (link_.CheckCompletion() && link_.SetAccParam(motion_)) return;
+  std::string values;
+  const auto v = motion::AsArray(motion_);
+  for (size_t i = 0; i < v.size(); ++i)
+    values += std::string(i ? " " : "") + motion::kValueNames[i] + "=" + std::to_string(v[i]);
+  dialogs_.Message(kMotionNotRestored + values, seams::DialogIcon::Exclamation,
+                   seams::DialogButtons::Ok);
 }
 
 void FlashDownload::Progress(int64_t bytes) {

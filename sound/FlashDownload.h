@@ -40,6 +40,11 @@ inline constexpr const char* kNotCoded = "A sound file could not be coded";
 inline constexpr const char* kCancelQuestion =
     "Are you sure you want to cancel downloading ? \r\nThis might result in unsable behaviour !\r\n"
     "Press OK to resume downloading or Cancel to abort";
+// After a cancel during an erase that has not finished; the values follow
+// as NAME=VALUE, as `morvane-cli motion set` takes them.
+inline constexpr const char* kMotionNotRestored =
+    "The board had not finished erasing when the download was cancelled, so its motion values "
+    "could not be restored. Set them again once the erase has finished. They were: ";
 inline constexpr int kEraseRounds = 20;
 inline constexpr int kHideFrameMs = 2000;
 
@@ -86,8 +91,9 @@ class FlashDownload {
 
  private:
   Outcome Fail(const char* text, Outcome outcome);
-  // Polls until the erase ends; round counts the polls made.
-  bool WaitForErase(int& round);
+  // Polls until the erase ends, at most kEraseRounds times.
+  bool WaitForErase();
+  void RestoreMotionAfterCancel();
   bool SendPiece(uint32_t address, const std::vector<uint8_t>& bytes);
   void Progress(int64_t bytes);
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <numeric>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
@@ -78,59 +79,121 @@ BoardFirmware::BoardFirmware(BoardSpec spec)
     : spec_(std::move(spec)), ledCode_(uint16_t(spec_.ledCode)) {
   pulses_.fill(DefaultPulse());
   LoadFlash();
+  LoadEeprom();
 }
 
 BoardFirmware::~BoardFirmware() {
   PersistOrComplain();
 }
 
-void BoardFirmware::LoadFlash() {
-  flash_.assign(spec_.flashSize, 0xFF);
-  if (spec_.flashFile.empty()) {
-    std::copy_n(kFactoryMotion.begin(), std::min(kMotionBytes, flash_.size()), flash_.begin());
-    return;
-  }
-  const fs::path path(spec_.flashFile);
-  const std::string quoted = "\"" + spec_.flashFile + "\"";
-  std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
-  if (status.type() == fs::file_type::not_found) {
-    std::copy_n(kFactoryMotion.begin(), std::min(kMotionBytes, flash_.size()), flash_.begin());
-    return;
-  }
-  if (ec || !fs::is_regular_file(status))
-    throw std::runtime_error("flash image " + quoted + " is not a readable file");
-  const uintmax_t size = fs::file_size(path, ec);
-  if (ec) throw std::runtime_error("cannot read flash image " + quoted + ": " + ec.message());
-  if (size > flash_.size())
-    throw std::runtime_error("flash image " + quoted + " holds " + std::to_string(size) +
-                             " bytes, more than the board's " + std::to_string(flash_.size()) +
-                             "-byte flash");
-  std::ifstream in(path, std::ios::binary);
-  in.read(reinterpret_cast<char*>(flash_.data()), std::streamsize(size));
-  if (!in || uintmax_t(in.gcount()) != size)
-    throw std::runtime_error("cannot read flash image " + quoted);
+namespace {
+
+std::string Quoted(const std::string& file) {
+  return "\"" + file + "\"";
 }
 
-void BoardFirmware::Persist() {
-  if (spec_.flashFile.empty()) return;
-  const fs::path path(spec_.flashFile);
-  const fs::path aside(spec_.flashFile + ".tmp");
+// The bytes of an image file; nothing when there is no such file. Throws
+// when it exists but cannot be read or holds more than `limit` bytes.
+std::optional<std::vector<uint8_t>> ReadImage(const std::string& file, const std::string& what,
+                                              size_t limit, const std::string& limitText) {
+  const fs::path path(file);
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (status.type() == fs::file_type::not_found) return std::nullopt;
+  if (ec || !fs::is_regular_file(status))
+    throw std::runtime_error(what + " " + Quoted(file) + " is not a readable file");
+  const uintmax_t size = fs::file_size(path, ec);
+  if (ec)
+    throw std::runtime_error("cannot read " + what + " " + Quoted(file) + ": " + ec.message());
+  if (size > limit)
+    throw std::runtime_error(what + " " + Quoted(file) + " holds " + std::to_string(size) +
+                             " bytes, more than " + limitText);
+  std::vector<uint8_t> bytes(size);
+  std::ifstream in(path, std::ios::binary);
+  in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size));
+  if (!in || uintmax_t(in.gcount()) != size)
+    throw std::runtime_error("cannot read " + what + " " + Quoted(file));
+  return bytes;
+}
+
+// Writes aside, then renames over the file.
+void WriteImage(const std::string& file, const std::string& what,
+                const std::vector<uint8_t>& bytes) {
+  const fs::path path(file);
+  const fs::path aside(file + ".tmp");
   {
     std::ofstream out(aside, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(flash_.data()), std::streamsize(flash_.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     out.close();
     if (!out) {
       std::error_code ignored;
       fs::remove(aside, ignored);
-      throw std::runtime_error("cannot write flash image \"" + aside.string() + "\"");
+      throw std::runtime_error("cannot write " + what + " " + Quoted(aside.string()));
     }
   }
   std::error_code ec;
   fs::rename(aside, path, ec);
   if (ec)
-    throw std::runtime_error("cannot replace flash image \"" + spec_.flashFile +
-                             "\": " + ec.message());
+    throw std::runtime_error("cannot replace " + what + " " + Quoted(file) + ": " + ec.message());
+}
+
+}  // namespace
+
+void BoardFirmware::LoadFlash() {
+  flash_.assign(spec_.flashSize, 0xFF);
+  const auto image =
+      spec_.flashFile.empty()
+          ? std::nullopt
+          : ReadImage(spec_.flashFile, "flash image", flash_.size(),
+                      "the board's " + std::to_string(flash_.size()) + "-byte flash");
+  if (!image) {
+    std::copy_n(kFactoryMotion.begin(), std::min(kMotionBytes, flash_.size()), flash_.begin());
+    return;
+  }
+  std::copy(image->begin(), image->end(), flash_.begin());
+}
+
+std::vector<uint8_t> BoardFirmware::EepromImage() const {
+  std::vector<uint16_t> words = {ledCode_, voltageTenths_, overDrive_};
+  words.insert(words.end(), ledParam_.begin(), ledParam_.end());
+  std::vector<uint8_t> bytes;
+  for (uint16_t w : words) bytes.insert(bytes.end(), {uint8_t(w >> 8), uint8_t(w & 255)});
+  for (const LedPulseState& pulse : pulses_)
+    bytes.insert(bytes.end(), pulse.wire.begin(), pulse.wire.end());
+  return bytes;
+}
+
+void BoardFirmware::LoadEeprom() {
+  if (!spec_.led || spec_.eepromFile.empty()) return;
+  const auto image = ReadImage(spec_.eepromFile, "eeprom image", kEepromSize,
+                               "the driver's " + std::to_string(kEepromSize) + " bytes");
+  if (!image) return;
+  if (image->size() != kEepromSize)
+    throw std::runtime_error("eeprom image " + Quoted(spec_.eepromFile) + " holds " +
+                             std::to_string(image->size()) + " bytes, not the driver's " +
+                             std::to_string(kEepromSize));
+  const uint8_t* p = image->data();
+  const auto next = [&p] {
+    const uint16_t v = Read16(p);
+    p += 2;
+    return v;
+  };
+  ledCode_ = next();
+  voltageTenths_ = next();
+  overDrive_ = next();
+  for (uint16_t& v : ledParam_) v = next();
+  for (LedPulseState& pulse : pulses_) {
+    std::copy_n(p, pulse.wire.size(), pulse.wire.begin());
+    p += pulse.wire.size();
+  }
+}
+
+void BoardFirmware::Persist() {
+  if (spec_.led) {
+    if (!spec_.eepromFile.empty()) WriteImage(spec_.eepromFile, "eeprom image", EepromImage());
+    return;
+  }
+  if (!spec_.flashFile.empty()) WriteImage(spec_.flashFile, "flash image", flash_);
 }
 
 // Reset, Bye and the destructor cannot hand an error to the host, so a failed

@@ -34,10 +34,16 @@ struct LedPulseState {
   std::array<uint8_t, 50> wire{};  // bytes 2..51 of SetLEDPulses as received
 };
 
+// An LED driver's eeprom image (eeprom=FILE): LED code, voltage in tenths,
+// overdrive and the nine LED parameters, 16-bit each, high byte first, then
+// pulse 0 and pulse 1 as SetLEDPulses carries them.
+inline constexpr size_t kEepromSize = 2 * (3 + 9) + 2 * 50;
+
 class BoardFirmware {
  public:
-  // Loads the flash image from spec.flashFile when that file exists; throws
-  // std::runtime_error when it exists but cannot be read or is too large.
+  // Loads the flash image from spec.flashFile (an LED driver's eeprom image
+  // from spec.eepromFile) when that file exists; throws std::runtime_error
+  // when it exists but cannot be read or does not fit.
   explicit BoardFirmware(BoardSpec spec);
   ~BoardFirmware();  // writes the flash image back
   BoardFirmware(const BoardFirmware&) = delete;
@@ -64,14 +70,17 @@ class BoardFirmware {
   const std::vector<uint8_t>& Flash() const { return flash_; }
   std::vector<uint8_t>& Flash() { return flash_; }
   int CommandsReceived() const { return commands_; }
-  // Writes the flash image to spec.flashFile (write aside, then rename).
-  // Does nothing without a file; throws std::runtime_error when it fails.
+  // Writes the flash image to spec.flashFile, or an LED driver's eeprom
+  // image to spec.eepromFile (write aside, then rename). Does nothing
+  // without a file; throws std::runtime_error when it fails.
   void Persist();
 
  private:
   using Command = std::span<const uint8_t, kCommandSize>;
 
   void LoadFlash();
+  void LoadEeprom();
+  std::vector<uint8_t> EepromImage() const;
   void PersistOrComplain() noexcept;
   void Handle(Command cmd);
   void HandleSound(Command cmd);

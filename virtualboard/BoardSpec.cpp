@@ -100,6 +100,11 @@ std::string ApplyOption(BoardSpec& spec, std::string_view option, int& firmware)
          if (v.empty()) throw BoardSpecError("virtual board option \"flash\" needs a file name");
          spec.flashFile = std::string(v);
        }},
+      {"eeprom",
+       [&](std::string_view v) {
+         if (v.empty()) throw BoardSpecError("virtual board option \"eeprom\" needs a file name");
+         spec.eepromFile = std::string(v);
+       }},
       {"erase-ms",
        [&](std::string_view v) {
          spec.eraseMs = ParseNumber(Option("erase-ms"), v, 0, kMaxEraseMs);
@@ -138,7 +143,7 @@ void CheckOptionFitsKind(const BoardSpec& spec, const std::string& name) {
   };
   if (name == "fw" && spec.kind != "usb2") refuse("a usb2 board");
   if (name == "flash" && spec.led) refuse("a sound board");
-  if (name == "ledcode" && !spec.led) refuse("an LED driver");
+  if ((name == "ledcode" || name == "eeprom") && !spec.led) refuse("an LED driver");
 }
 
 }  // namespace

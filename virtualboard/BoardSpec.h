@@ -27,6 +27,11 @@ struct BoardSpec {
   std::string flashFile;         // flash=FILE, empty for none (sound boards only)
   int eraseMs = 200;             // erase-ms=N, 0 to 600000
   int ledCode = 1;               // ledcode=N, 0 to 65535 (LED drivers only)
+  // eeprom=FILE (LED drivers only): what the driver keeps when it is off, its
+  // LED code, voltage, overdrive, LED parameters and both pulses. Loaded at
+  // start when the file exists (its LED code then wins over ledcode=N),
+  // written back at the latest on Reset, Bye and exit.
+  std::string eepromFile;
   // Fault switches; N counts command reports written to the board, from 1.
   int drop = 0;  // drop=N: no answer to the N-th command
   // bad-echo=N: a wrong echo when the N-th command (counted among all

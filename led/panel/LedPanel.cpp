@@ -81,7 +81,9 @@ bool LedPanel::SelectLED(const std::string& LEDName, double Voltage, int32_t Ove
     // 10000 / MaxDC: the overdrive that takes the highest duty cycle to 100 %.
     const auto maximum = int32_t(text::RoundHalfEven(10000.0 / highestMaxDC));
     view_.SetOverdriveMaximum(maximum);
-    OverDrive = std::min(OverDrive, maximum);
+    // Held to the slider's range, below as above, so that the slider, its
+    // label and the LED type agree.
+    OverDrive = std::clamp(OverDrive, kOverdriveMin, maximum);
     CurrentLED.OverDrive = OverDrive;
     view_.SetOverdriveValue(OverDrive);
     view_.SetOverdriveLabel(std::to_string(OverDrive) + "%");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <fstream>
 #include <map>
 
 #include "app/Main.h"
@@ -168,6 +170,31 @@ TEST(DownloadWindow, SuccessFrameHidesWithItsTimer) {
   EXPECT_FALSE(timer->isActive()) << "it ticks once";
 }
 
+// A download started right after a success keeps its frame: the earlier
+// success's timer does not hide it.
+TEST(DownloadWindow, NextDownloadStopsTheHideTimer) {
+  Window w("sound,erase-ms=0");
+  w.Fill();
+  auto* frame = w.Child<QGroupBox>("DownloadFrame");
+  auto* timer = w.Child<QTimer>("HideFrameTimer");
+  w.Child<QToolButton>("SendBtn")->click();
+  ASSERT_TRUE(timer->isActive());
+  timer->start(1);  // its tick is due at once
+
+  bool tickingDuring = true, shownDuring = false;
+  w.DuringDownload([&] {
+    tickingDuring = timer->isActive();
+    QApplication::processEvents();
+    shownDuring = frame->isVisibleTo(w.main.get());
+  });
+  w.Child<QToolButton>("SendBtn")->click();
+  EXPECT_FALSE(tickingDuring);
+  EXPECT_TRUE(shownDuring);
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  EXPECT_TRUE(frame->isVisibleTo(w.main.get()));
+  EXPECT_EQ(timer->interval(), 2000) << "started again by this success";
+}
+
 TEST(DownloadWindow, FailureAndCancelLeaveCloseWhichHidesTheFrame) {
   Window failing("sound,erase-ms=0,refuse-erase");
   failing.Fill();
@@ -191,6 +218,34 @@ TEST(DownloadWindow, FailureAndCancelLeaveCloseWhichHidesTheFrame) {
   EXPECT_EQ(w.Child<QPushButton>("FrameButton")->text(), "Close");
   const auto codes = w.Codes();
   EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdWrite1k), 0);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdSetAccParam), 1)
+      << "the erase ended meanwhile: the motion values went back";
+}
+
+// A cancel while the board erases for ever: one more poll, and the window
+// is free again with "Canceled" shown and the lost motion values named.
+TEST(DownloadWindow, CancelDuringAnEndlessEraseReturnsAtOnce) {
+  Window w("sound,erase-never");
+  w.Fill();
+  std::map<std::string, bool> before;
+  for (const char* name : kLocked) before[name] = w.Enabled(name);
+  w.dialogs.answers = {seams::DialogResult::Cancel};
+  w.DuringDownload([&] { w.Child<QPushButton>("FrameButton")->click(); });
+  w.Child<QToolButton>("SendBtn")->click();
+
+  EXPECT_EQ(w.Text("InfoLabel"), "Canceled");
+  EXPECT_EQ(w.Child<QPushButton>("FrameButton")->text(), "Close");
+  for (const char* name : kLocked) EXPECT_EQ(w.Enabled(name), before[name]) << name;
+  ASSERT_EQ(w.dialogs.messages.size(), 2u);
+  EXPECT_EQ(w.dialogs.messages[1].text,
+            std::string(sound::kMotionNotRestored) +
+                "MotionTh=180 MotionDeb=2 ImpactTh=10 ImpactDeb=50 ImpactTm=125 FOCTime=13");
+  const auto codes = w.Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdSetAccParam), 0);
+  std::ifstream log(w.log);
+  int unanswered = 0;
+  for (std::string line; std::getline(log, line);) unanswered += line == "R timeout";
+  EXPECT_EQ(unanswered, 1) << "one completion poll after the cancel";
 }
 
 TEST(DownloadWindow, MotionPanelShowsTheBoardsValues) {

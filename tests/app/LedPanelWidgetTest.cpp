@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
+#include <cmath>
 #include <fstream>
 
 #include "app/LedPanel.h"
@@ -21,6 +22,7 @@
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
+#include "virtualboard/BoardFirmware.h"
 
 namespace {
 
@@ -151,6 +153,62 @@ TEST(LedPanelWidget, LoadAndSaveHandleLedSettingsFiles) {
   ASSERT_TRUE(sound.started);
   sound.Get<QToolButton>("LoadBtn")->click();
   EXPECT_NE(sound.dialogs.fileRequests.at(0).filter, led::kLedSettingsFilter);
+}
+
+// The contrast ratio of the darkest and the lightest pixel of a widget as
+// drawn (1 for a single colour, 21 for black on white).
+double Contrast(QWidget* w) {
+  const QImage image = w->grab().toImage();
+  double darkest = 1, lightest = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      auto linear = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+      };
+      const double l =
+          0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+      darkest = std::min(darkest, l);
+      lightest = std::max(lightest, l);
+    }
+  return (lightest + 0.05) / (darkest + 0.05);
+}
+
+// Every channel label can be read, also that of a channel the LED type does
+// not have (black, as an unlit LED).
+TEST(LedPanelWidget, ChannelLabelsCanBeRead) {
+  LedWindow w("led");  // one red channel
+  ASSERT_TRUE(w.started);
+  w.main->show();
+  for (int i = 1; i <= 4; ++i) {
+    const QString name = QString("labelLED(%1)").arg(i);
+    EXPECT_GE(Contrast(w.Get<QLabel>(name)), 3.0) << name.toStdString();
+  }
+  EXPECT_EQ(w.TextColor("labelLED(2)"), QColor(0, 0, 0));
+}
+
+// A board whose overdrive is below the slider's minimum of 50: the LED
+// type, the slider and its label all say 50, and 50 is what goes out.
+TEST(LedPanelWidget, OverdriveBelowTheSliderIsHeldToItsMinimum) {
+  const std::string eeprom = testing_support::UniqueTempPath("eeprom") + ".bin";
+  {
+    virtualboard::BoardFirmware board(virtualboard::ParseBoardSpec("led,eeprom=" + eeprom));
+    std::vector<uint8_t> setConfig(virtualboard::kCommandSize, 0);
+    setConfig[0] = devlink::cmdSetLEDConfig;
+    setConfig[2] = 1;   // Cree XP-E2 Red
+    setConfig[4] = 60;  // 6.0 V
+    setConfig[6] = 30;  // overdrive 30 %
+    board.Receive(setConfig);
+  }  // stored when the board goes
+  LedWindow w("led,eeprom=" + eeprom);
+  ASSERT_TRUE(w.started);
+  EXPECT_EQ(w.Get<QSlider>("OverdriveSlider")->value(), 50);
+  EXPECT_EQ(w.Get<QLabel>("OverdriveLabel")->text(), "50%");
+  EXPECT_EQ(w.main->LedPanel().Logic().CurrentLED.OverDrive, 50);
+  w.dialogs.answers = {seams::DialogResult::Ok};
+  w.Get<QToolButton>("btnUpdateLED")->click();
+  EXPECT_EQ(w.Writes("3d").at(0).substr(0, 14), Hex("3d 0001 003c 0032"));
+  std::remove(eeprom.c_str());
 }
 
 TEST(LedPanelWidget, Hints) {

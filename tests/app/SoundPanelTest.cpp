@@ -7,10 +7,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
@@ -24,7 +27,10 @@ namespace {
 namespace fs = std::filesystem;
 
 struct SoundWindow {
-  SoundWindow() {
+  // lsuFiles: LSU files made in the application folder before the window
+  // starts, so that its file browser lists them.
+  explicit SoundWindow(const std::vector<std::string>& lsuFiles = {}) {
+    for (const std::string& name : lsuFiles) Lsu(name);
     frontend::FrontEndOptions o;
     o.virtualBoard = "sound";
     app::MainOptions m;
@@ -131,6 +137,94 @@ TEST(SoundPanel, SingleLabelsShowOrHideTheSlider) {
   EXPECT_EQ(w.main->Configuration().IdleFile().NrOfSamples, 0);
 }
 
+// A double-click as the window system delivers it: a click, then the
+// second press as a double-click.
+void DoubleClick(QWidget* w, QPoint at) {
+  QTest::mouseClick(w, Qt::LeftButton, {}, at);
+  QTest::mouseDClick(w, Qt::LeftButton, {}, at);
+}
+
+// A real click on a row of a category list.
+void ClickRow(QListWidget* list, int row) {
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(row)).center());
+  QApplication::processEvents();
+}
+
+// Window activation reaches every control of the window, the category
+// lists included. It must leave the chosen category (and the file the
+// slider belongs to) as the user chose them: at start, after a message box
+// and after another window was in front.
+TEST(SoundPanel, WindowActivationKeepsTheChosenCategory) {
+  SoundWindow w({"boot.lsu", "m1.lsu", "m2.lsu", "k1.lsu", "new.lsu"});
+  w.Add(w.dir.Path("boot.lsu"), "BootOption");
+  for (const char* n : {"m1.lsu", "m2.lsu"}) w.Add(w.dir.Path(n), "MtOption");
+  w.Add(w.dir.Path("k1.lsu"), "LkOption");
+  auto& config = w.main->Configuration();
+  config.SetVolume(sound::kMotion, 2, 40);
+  config.SetVolume(sound::kLockup, 1, 70);
+  auto* motion = w.Child<QListWidget>("MtFileList");
+  auto* lockup = w.Child<QListWidget>("LkfileList");
+  auto* files = w.Child<QListWidget>("FileList");
+  auto* slider = w.Child<QSlider>("VolSlider");
+  lockup->setCurrentRow(0);  // a row is marked in the lists
+  motion->setCurrentRow(0);
+  w.Child<QRadioButton>("BootOption")->setChecked(true);
+
+  w.main->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+  QApplication::processEvents();
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kBoot) << "at start";
+
+  ClickRow(motion, 1);
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kMotion);
+  EXPECT_TRUE(slider->isVisibleTo(w.main.get()));
+  EXPECT_EQ(slider->value(), 40);
+  // Into the browser, then the boot label, which takes no focus.
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                    files->visualItemRect(files->item(0)).center());
+  QTest::mouseClick(w.Child<QLabel>("BootFileList"), Qt::LeftButton);
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kBoot);
+
+  // A message box comes and goes; then another window comes to the front.
+  QTimer::singleShot(0, [] {
+    if (auto* box = QApplication::activeModalWidget()) box->close();
+  });
+  QMessageBox box(QMessageBox::Information, "", "A dialog", QMessageBox::Ok, w.main.get());
+  box.exec();
+  QApplication::processEvents();
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kBoot) << "after a dialog";
+  QWidget other;
+  other.show();
+  QApplication::setActiveWindow(&other);
+  QApplication::setActiveWindow(w.main.get());
+  QApplication::processEvents();
+  EXPECT_EQ(w.main->Sounds().SelectedCategory(), sound::kBoot) << "after another window";
+
+  // The next file from the browser goes to Boot, not to a list.
+  const auto found = files->findItems("new.lsu", Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  DoubleClick(files->viewport(), files->visualItemRect(found[0]).center());
+  EXPECT_EQ(w.Child<QLabel>("BootFileList")->text(), "new.lsu");
+  EXPECT_EQ(motion->count(), 2);
+  EXPECT_EQ(lockup->count(), 1);
+  EXPECT_TRUE(w.Messages().empty());
+
+  // The slider belongs to the row the user picks, and only to it.
+  ClickRow(motion, 1);
+  ASSERT_TRUE(slider->isVisibleTo(w.main.get()));
+  EXPECT_EQ(slider->value(), 40);
+  slider->setValue(55);  // the user moves it
+  EXPECT_EQ(config.GetVolume(sound::kMotion, 2), 55);
+  ClickRow(motion, 0);
+  EXPECT_EQ(slider->value(), 100) << "another row of the list in use";
+  QTest::mouseClick(w.Child<QRadioButton>("LkOption"), Qt::LeftButton);
+  EXPECT_EQ(slider->value(), 70) << "the option button selects its list's marked file";
+  slider->setValue(20);
+  EXPECT_EQ(config.GetVolume(sound::kLockup, 1), 20);
+  EXPECT_EQ(config.GetVolume(sound::kMotion, 1), 100);
+}
+
 TEST(SoundPanel, CtrlClickPlaysLsuFilesThroughTempWav) {
   SoundWindow w;
   const std::string path = w.Lsu("swing.lsu", 100);
@@ -175,6 +269,29 @@ TEST(SoundPanel, LoadAndSaveThroughTheButtons) {
   EXPECT_NE(other.dialogs.messages[0].text.find(w.dir.Path("ImpOption.lsu")), std::string::npos);
 }
 
+// A list entry whose file is missing is dropped with its volume: the entry
+// before it keeps its own volume, the one after it moves up with its own.
+TEST(SoundPanel, MissingListEntryDropsItsVolume) {
+  SoundWindow w({"m1.lsu", "m3.lsu"});
+  const std::string gone = w.dir.Path("gone.lsu");
+  std::string text;
+  for (const char* single : {"BOOT", "PWRON", "PWROFF", "IDLE"})
+    text += std::string(single) + "\r\n\r\n 100 \r\n";
+  text += "MOTION-3\r\n" + w.dir.Path("m1.lsu") + "\r\n 30 \r\n" + gone + "\r\n 60 \r\n" +
+          w.dir.Path("m3.lsu") + "\r\n 90 \r\nIMPACT-0\r\nLOCKUP-0\r\n";
+  sound_test::WriteBytes(w.dir.Path("font.lscfg"), text);
+  w.dialogs.openPaths.push_back(w.dir.Path("font.lscfg"));
+  w.Child<QToolButton>("LoadBtn")->click();
+
+  auto* list = w.Child<QListWidget>("MtFileList");
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(1)->text(), "m3.lsu");
+  EXPECT_EQ(w.main->Configuration().GetVolume(sound::kMotion, 1), 30) << "not the missing one's";
+  EXPECT_EQ(w.main->Configuration().GetVolume(sound::kMotion, 2), 90);
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_NE(w.dialogs.messages[0].text.find(gone), std::string::npos);
+}
+
 TEST(SoundPanel, MemoryGaugeTurnsRedPastTheCapacity) {
   SoundWindow w;
   w.main->SetMemorySize(300);
@@ -187,6 +304,38 @@ TEST(SoundPanel, MemoryGaugeTurnsRedPastTheCapacity) {
   EXPECT_TRUE(gauge->property("overflow").toBool());
   EXPECT_EQ(gauge->value(), 300);
   EXPECT_FALSE(w.Child<QToolButton>("SendBtn")->isEnabled());
+}
+
+// The horizontal middle of the gauge's text as drawn: the columns that
+// change when the text is hidden. -1 when no text was drawn.
+int TextMiddle(QProgressBar* gauge) {
+  const QImage with = gauge->grab().toImage();
+  gauge->setTextVisible(false);
+  const QImage without = gauge->grab().toImage();
+  gauge->setTextVisible(true);
+  int left = with.width(), right = -1;
+  for (int y = 0; y < with.height(); ++y)
+    for (int x = 0; x < with.width(); ++x)
+      if (with.pixel(x, y) != without.pixel(x, y)) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+  return right < 0 ? -1 : (left + right) / 2;
+}
+
+TEST(SoundPanel, MemoryGaugeTextStaysCentredWhenRed) {
+  SoundWindow w;
+  w.main->resize(1200, 700);
+  w.main->show();
+  w.main->SetMemorySize(300);
+  auto* gauge = w.Child<QProgressBar>("MemoryStatus");
+  w.Add(w.Lsu("a.lsu", 200), "BootOption");
+  const int middle = gauge->width() / 2;
+  ASSERT_FALSE(gauge->property("overflow").toBool());
+  EXPECT_NEAR(TextMiddle(gauge), middle, gauge->width() / 8);
+  w.Add(w.Lsu("b.lsu", 200), "PwrOnOption");
+  ASSERT_TRUE(gauge->property("overflow").toBool());
+  EXPECT_NEAR(TextMiddle(gauge), middle, gauge->width() / 8) << "red and still centred";
 }
 
 }  // namespace

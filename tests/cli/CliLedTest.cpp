@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -115,6 +116,96 @@ TEST(CliLed, SaveAndApply) {
   r = RunCli("--virtual-board led led apply 256");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "A level must be 0 to 255, not 256.\n");
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A virtual LED driver that keeps its settings between runs, and the
+// command line before the led command.
+struct StoredDriver {
+  explicit StoredDriver(int ledCode = 10)
+      : cli("--virtual-board led,ledcode=" + std::to_string(ledCode) + ",eeprom=" + eeprom + " ") {}
+  std::string eeprom = testing_support::UniqueTempPath("eeprom") + ".bin";
+  std::string cli;
+  ~StoredDriver() { std::remove(eeprom.c_str()); }
+  // Sends the file to the driver, then saves what the driver holds.
+  std::string SendThenSave(const std::string& text) {
+    auto r = RunCli(cli + "led send " + File("sent", text));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string saved = testing_support::UniqueTempPath("saved") + ".ldset";
+    r = RunCli(cli + "led save " + saved);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string back = Contents(saved);
+    std::remove(saved.c_str());
+    return back;
+  }
+};
+
+// What is sent to the driver and saved back from it is the same file, byte
+// for byte: every time differs from the others (a rise and fall time, or an
+// on and off time, swapped on the way shows), and the largest values the
+// board and the file take come back as they went.
+TEST(CliLed, SentSettingsSaveBackUnchanged) {
+  StoredDriver driver;
+  for (const std::string text :
+       {"KestraneLEDSettings#1\r\nPULSE+Low=10_20_30_40+High=200_210_220_230+"
+        "Times=1500_700_300_900\r\nFOC=250_240_230_220+Times=100_250_4\r\n",
+        "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=255_255_255_255+"
+        "Times=65535_65535_65535_65535\r\nFOC=255_0_0_0+Times=65535_0_32767\r\n"})
+    EXPECT_EQ(driver.SendThenSave(text), text);
+}
+
+// A repeat count the board holds above what a settings file takes is saved
+// as the largest the file takes, so the file loads again.
+TEST(CliLed, LargeBoardRepeatCountSavesAFileThatLoads) {
+  StoredDriver driver;
+  driver.SendThenSave(
+      "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=9_0_0_0+Times=100_100_0_0\r\n"
+      "FOC=9_0_0_0+Times=100_100_1\r\n");
+  for (const uint16_t count : {32768, 65535}) {
+    {
+      // The flash on clash's repeat count: the last two bytes of the image.
+      std::fstream image(driver.eeprom, std::ios::binary | std::ios::in | std::ios::out);
+      image.seekp(-2, std::ios::end);
+      image.put(char(count >> 8)).put(char(count & 255));
+    }
+    const std::string saved = testing_support::UniqueTempPath("large") + ".ldset";
+    auto r = RunCli(driver.cli + "led save " + saved);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(Contents(saved).find("FOC=9_0_0_0+Times=100_100_32767\r\n"), std::string::npos)
+        << count << ": " << Contents(saved);
+    r = RunCli(driver.cli + "led send " + saved);
+    EXPECT_EQ(r.status, 0) << count << ": " << r.err;
+    std::remove(saved.c_str());
+  }
+}
+
+// A catalogue may give an LED type a negative code. It goes to the driver
+// as the same 16 bits (-5 as FFFB) and the driver's code is read back the
+// same way, so the type is found again at the next start.
+TEST(CliLed, NegativeLedCodeIsFoundAgain) {
+  const std::string app = testing_support::UniqueTempPath("led_app");
+  std::filesystem::create_directories(app);
+  const std::string channel = "+Col=redML1400MDC60VL3.0Coef0_0_28_0;0_0_0.03_0;";
+  std::ofstream(app + "/KestraneLEDS.ldcfg", std::ios::binary)
+      << "KestraneLEDConfigurator#2\r\nPlain@1#1#1000" << channel << "\r\nMinus five@-5#1#1000"
+      << channel << "\r\n";
+  const std::string cli = cli_test::CopyOfCli(app);
+  const std::string log = app + "/hid.log";
+  StoredDriver driver(1);
+
+  auto r = cli_test::RunProgram(
+      cli, driver.cli + "--hid-log " + log + " led set-type 'Minus five' --yes");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "type: Minus five\ncode: -5\nvoltage: 6.0\noverdrive: 100\n");
+  EXPECT_EQ(HidWrites(log, "3d").at(0).substr(0, 14), Hex("3d fffb 003c 0064"));
+  r = cli_test::RunProgram(cli, driver.cli + "led info");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find("voltage")), "type: Minus five\ncode: -5\n");
+  std::filesystem::remove_all(app);
 }
 
 TEST(CliLed, UsageErrors) {

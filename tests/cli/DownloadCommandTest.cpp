@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
+#include "sound/FlashDownload.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/HidLog.h"
@@ -170,6 +172,53 @@ TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
   const auto codes = Codes(log);
   for (int code : {20, 21, 30, 0}) EXPECT_FALSE(Has(codes, code)) << code;
   EXPECT_EQ(codes.back(), 7) << "the session still ends with Bye";
+}
+
+// How many completion polls got no answer after the erase was started.
+long UnansweredPolls(const std::string& log) {
+  std::ifstream in(log);
+  bool erasing = false;
+  long polls = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("W 0a", 0) == 0) erasing = true;
+    if (erasing && line == "R timeout") ++polls;
+  }
+  return polls;
+}
+
+// Ctrl+C while the board erases: the program does not wait the erase out.
+// It gives the motion values back when the erase ended meanwhile, and
+// otherwise says which values the board lost.
+TEST_F(DownloadCommand, CtrlCDuringAnEraseReturnsPromptly) {
+  std::string before(4096, '\x5A');
+  before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
+  // Ctrl+C as soon as the erase is under way; the download says "Canceled".
+  const auto interrupted = [&](const std::string& erase) {
+    sound_test::WriteBytes(flash, before);
+    const auto r =
+        cli_test::RunCliInterrupted("--virtual-board sound," + erase + ",flash=" + flash +
+                                        " --hid-log " + log + " download " + Configuration(),
+                                    "Erasing flash memory ...");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Canceled\n")) << r.err;
+    return r.err;
+  };
+  const std::string never = interrupted("erase-never");
+  EXPECT_TRUE(Contains(never, std::string(sound::kMotionNotRestored) +
+                                  "MotionTh=7 MotionDeb=9 ImpactTh=21 ImpactDeb=33 "
+                                  "ImpactTm=44 FOCTime=55\n"))
+      << never;
+  EXPECT_LE(UnansweredPolls(log), 2) << "one poll after the interrupt, not the rounds left";
+  EXPECT_FALSE(Has(Codes(log), 0x2a)) << "nothing restored";
+  EXPECT_EQ(Codes(log).back(), 7);
+
+  // An erase shorter than one poll's wait (3 s) has ended by the last poll,
+  // however early the interrupt came (or, when it came during the first
+  // poll, the erase ended in that poll and the cancel stops what follows).
+  const std::string ended = interrupted("erase-ms=2000");
+  EXPECT_FALSE(Contains(ended, sound::kMotionNotRestored)) << ended;
+  EXPECT_EQ(ReadBytes(flash).substr(0, 6), before.substr(0, 6)) << "motion values restored";
+  EXPECT_NE(ReadBytes(flash).substr(6, 506), before.substr(6, 506)) << "erased";
 }
 
 TEST_F(DownloadCommand, MotionGetSetAndDefault) {

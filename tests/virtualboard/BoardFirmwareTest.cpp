@@ -435,6 +435,37 @@ TEST(BoardFirmware, LedSettingsRoundTrip) {
   EXPECT_EQ(Exchange(board, Command(54, {1})), Responses{kAckResponse});
 }
 
+// What an LED driver keeps when it is off: eeprom=FILE holds it from one
+// run of the board to the next, and a file it cannot hold is refused.
+TEST(BoardFirmware, LedDriverKeepsItsSettingsInItsEeprom) {
+  const std::string file =
+      (fs::temp_directory_path() / ("eeprom_" + std::to_string(getpid()) + ".bin")).string();
+  fs::remove(file);
+  const BoardSpec spec = ParseBoardSpec("led,ledcode=7,eeprom=" + file);
+  const Bytes set = PulseReport(1, 40);
+  {
+    BoardFirmware board(spec);
+    EXPECT_EQ(Exchange(board, Command(60)), (Responses{Word(7), Word(60), Word(100)}));
+    Exchange(board, Command(61, {0xFF, 0xFB, 0, 36, 0, 30}));
+    Exchange(board, set);
+    board.Receive(Command(7));
+    EXPECT_EQ(fs::file_size(file), kEepromSize);
+  }
+  BoardFirmware reloaded(spec);
+  EXPECT_EQ(Exchange(reloaded, Command(60)), (Responses{Word(0xFFFB), Word(36), Word(30)}));
+  const Responses pulse = Exchange(reloaded, Command(52, {1}));
+  ASSERT_EQ(pulse.size(), 9u);
+  EXPECT_EQ(pulse[0], (Response{set[3], set[2]}));
+  EXPECT_EQ(pulse[8], (Response{set[50], set[51]}));
+  EXPECT_EQ(Exchange(reloaded, Command(52, {0}))[5], Word(1000)) << "pulse 0 as it was";
+
+  std::ofstream(file, std::ios::binary | std::ios::app) << 'x';
+  EXPECT_THROW(BoardFirmware{spec}, std::runtime_error);
+  fs::resize_file(file, kEepromSize - 1);
+  EXPECT_THROW(BoardFirmware{spec}, std::runtime_error);
+  fs::remove(file);
+}
+
 TEST(BoardFirmware, BadPulseIdGetsNoAnswer) {
   BoardFirmware board(ParseBoardSpec("led"));
   EXPECT_EQ(Exchange(board, Command(52, {2})), Responses{});

@@ -135,6 +135,8 @@ TEST(BoardSpec, RefusesOptionsThatDoNotFitTheKind) {
   ExpectRefused("led,flash=/tmp/f.bin", "\"flash\" applies only to a sound board");
   ExpectRefused("id=300,flash=/tmp/f.bin", "\"flash\"");
   ExpectRefused("sound,ledcode=3", "\"ledcode\" applies only to an LED driver");
+  ExpectRefused("sound,eeprom=/tmp/e.bin", "\"eeprom\" applies only to an LED driver");
+  ExpectRefused("led,eeprom=", "\"eeprom\" needs a file name");
 }
 
 }  // namespace
