@@ -6,8 +6,8 @@
 #include <istream>
 #include <limits>
 
-#include "sound/AtomicFile.h"
-#include "sound/Utf8Path.h"
+#include "fileio/AtomicFile.h"
+#include "fileio/Utf8Path.h"
 #include "text/NumberReading.h"
 
 namespace sound {
@@ -61,7 +61,7 @@ class Loader {
   // Adds the file at path, or lists it as not found.
   bool Add(const std::string& path, FileType category) {
     std::error_code error;
-    if (std::filesystem::is_regular_file(PathFromUtf8(path), error) &&
+    if (std::filesystem::is_regular_file(fileio::PathFromUtf8(path), error) &&
         config_.AddFile(path, category))
       return true;
     notFound.push_back(path);
@@ -77,7 +77,7 @@ class Loader {
     const auto path = NextLine();
     if (!path) return false;
     if (!path->empty() && Add(*path, category.code)) {
-      displays_.SetFileLabel(category.code, FileNameOf(*path));
+      displays_.SetFileLabel(category.code, fileio::FileNameOf(*path));
       displays_.UpdateMemoryStatus();
     }
     const auto volume = NextLine();
@@ -105,7 +105,7 @@ class Loader {
       if (!path) return false;
       const bool added = Add(*path, category.code);
       if (added) {
-        displays_.AddToList(category.code, FileNameOf(*path));
+        displays_.AddToList(category.code, fileio::FileNameOf(*path));
         displays_.UpdateMemoryStatus();
       }
       const auto volume = NextLine();
@@ -147,7 +147,7 @@ std::optional<std::string> ConfigurationText(const LSU_Configuration& config) {
 
 bool SaveConfiguration(const LSU_Configuration& config, const std::string& path) {
   const auto text = ConfigurationText(config);
-  return text && WriteFileAtomically(path, *text);
+  return text && fileio::WriteFileAtomically(path, *text);
 }
 
 LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
@@ -166,7 +166,7 @@ LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
 
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
                               CategoryDisplays& displays, seams::UserDialogs& dialogs) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
+  std::ifstream in(fileio::PathFromUtf8(path), std::ios::binary);
   return LoadConfiguration(in, config, displays, dialogs);
 }
 

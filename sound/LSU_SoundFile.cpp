@@ -8,7 +8,7 @@
 
 #include "seams/WindowHooks.h"
 #include "sound/LsuSamples.h"
-#include "sound/Utf8Path.h"
+#include "fileio/Utf8Path.h"
 #include "text/NumberReading.h"
 
 namespace sound {
@@ -133,7 +133,7 @@ uint32_t LSU_SoundFile::GetFileCRC() const {
 }
 
 bool LSU_SoundFile::WriteWav(const std::string& WAVFileName) const {
-  const auto target = PathFromUtf8(WAVFileName);
+  const auto target = fileio::PathFromUtf8(WAVFileName);
   std::error_code ignored;
   std::filesystem::remove(target, ignored);
   LsuSamples samples(FileName);

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "sound/Utf8Path.h"
+#include "fileio/Utf8Path.h"
 #include "text/NumberReading.h"
 #include "update/UpdateUtils.h"
 
@@ -226,7 +226,7 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
     return;
   }
 
-  const std::filesystem::path temp = sound::PathFromUtf8(folder + "/" + kDownloadName);
+  const std::filesystem::path temp = fileio::PathFromUtf8(folder + "/" + kDownloadName);
   std::ofstream out(temp, std::ios::binary | std::ios::trunc);
   if (!out) {
     requestState_ = kRequestFailure;
@@ -257,7 +257,7 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
   if (requestState_ == kRequestOk && received != *length) requestState_ = kConnectionClosed;
   std::error_code error;
   if (requestState_ == kRequestOk)
-    std::filesystem::rename(temp, sound::PathFromUtf8(folder + "/" + fileName), error);
+    std::filesystem::rename(temp, fileio::PathFromUtf8(folder + "/" + fileName), error);
   if (error) requestState_ = kRequestFailure;
   if (requestState_ != kRequestOk) std::filesystem::remove(temp, error);
 }

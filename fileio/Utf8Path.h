@@ -1,12 +1,12 @@
 #pragma once
-// Paths cross the sound side as UTF-8 text (configuration files, the
-// command line, the window); the file system gets them as native paths.
+// Paths cross the program as UTF-8 text (configuration files, the command
+// line, the window); the file system gets them as native paths.
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 
-namespace sound {
+namespace fileio {
 
 inline std::filesystem::path PathFromUtf8(std::string_view utf8) {
   return std::filesystem::path(
@@ -19,4 +19,4 @@ inline std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace sound
+}  // namespace fileio
