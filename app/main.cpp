@@ -5,9 +5,11 @@
 
 #include "app/Main.h"
 #include "cli/FrontEndOptions.h"
+#include "fileio/AtomicFile.h"
 #include "virtualboard/BoardSpec.h"
 
 int main(int argc, char** argv) {
+  fileio::FailWritesPastSizeLimit();
   QApplication qapp(argc, argv);
   QApplication::setApplicationName("morvane");
   frontend::FrontEndOptions options;

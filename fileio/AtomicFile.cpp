@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <random>
 
@@ -115,6 +116,10 @@ void AtomicWriter::Discard() {
   if (!temp_.empty()) unlink(temp_.c_str());
   temp_.clear();
   failed_ = true;
+}
+
+void FailWritesPastSizeLimit() {
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes, std::string* error) {

@@ -48,6 +48,11 @@ class AtomicWriter {
   std::string error_;
 };
 
+// Makes a write past the process's file-size limit (ulimit -f) fail with
+// "File too large", which the writers report, instead of ending the program
+// with SIGXFSZ in the middle of a save. Every program calls it at start.
+void FailWritesPastSizeLimit();
+
 // The whole file at once. error, when given, receives AtomicWriter::Error.
 bool WriteFileAtomically(const std::string& utf8Path, std::string_view bytes,
                          std::string* error = nullptr);

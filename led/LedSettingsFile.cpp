@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fileio/AtomicFile.h"
 #include "led/LedCatalogue.h"
 #include "led/Split.h"
 #include "text/NumberReading.h"
@@ -150,11 +151,9 @@ SettingsRead ReadLedSettingsFile(const std::string& path, LED_Pulse& idle, LED_P
   return ReadLedSettings(in, idle, foc);
 }
 
-bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << LedSettingsText(idle, foc);
-  out.close();
-  return !out.fail();
+bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc,
+                          std::string* error) {
+  return fileio::WriteFileAtomically(path, LedSettingsText(idle, foc), error);
 }
 
 }  // namespace led

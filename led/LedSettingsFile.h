@@ -51,7 +51,9 @@ struct SettingsRead {
 // line that is not what it should be; what was taken over before stays.
 SettingsRead ReadLedSettings(std::istream& in, LED_Pulse& idle, LED_Pulse& foc);
 SettingsRead ReadLedSettingsFile(const std::string& path, LED_Pulse& idle, LED_Pulse& foc);
-// False when the file could not be written completely.
-bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc);
+// Replaces the file as a whole; false (an existing file left as it was, and
+// error, when given, telling why) when it could not be written completely.
+bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc,
+                          std::string* error = nullptr);
 
 }  // namespace led

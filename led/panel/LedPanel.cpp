@@ -252,8 +252,10 @@ bool LedPanel::SaveLedSettings() {
   if (!path) return false;
   ReadIdlePulse();
   ReadFocPulse();
-  if (WriteLedSettingsFile(*path, IdlePulse, FocPulse)) return true;
-  dialogs_.Message(kLedSettingsNotWritten + *path, seams::DialogIcon::Critical);
+  std::string error;
+  if (WriteLedSettingsFile(*path, IdlePulse, FocPulse, &error)) return true;
+  dialogs_.Message(kLedSettingsNotWritten + *path + (error.empty() ? "" : ": " + error),
+                   seams::DialogIcon::Critical);
   return false;
 }
 

@@ -7,6 +7,7 @@
 
 #include "tests/cli/RunCli.h"
 #include "tests/support/HidLog.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/TempFiles.h"
 
 namespace {
@@ -115,6 +116,22 @@ TEST(CliLed, SaveAndApply) {
   r = RunCli("--virtual-board led led apply 256");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "A level must be 0 to 255, not 256.\n");
+}
+
+// A save cut short (here by a file-size limit, as a full disk would) keeps
+// the file that was there and says why.
+TEST(CliLed, AFailedSaveKeepsTheOldFile) {
+  const std::string old =
+      "KestraneLEDSettings#1\r\nPULSE+Low=1_2_3_4+High=5_6_7_8+Times=1_2_3_4\r\n"
+      "FOC=9_9_9_9+Times=5_6_7\r\n";
+  const std::string path = File("kept", old);
+  const auto r = testing_support::RunProgram(
+      {MORVANE_CLI, "--virtual-board", "led", "led", "save", path}, {.fileSizeLimit = 64});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err,
+            "Could not write the LED settings file " + path + ": cannot write: File too large\n");
+  EXPECT_EQ(testing_support::ReadWhole(path), old);
+  std::remove(path.c_str());
 }
 
 TEST(CliLed, UsageErrors) {

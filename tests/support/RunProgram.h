@@ -4,23 +4,19 @@
 // a generous time-out after which the program is killed, so a program that
 // would wait for ever fails the test instead of hanging it.
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
-
-#include "tests/support/TempFiles.h"
 
 namespace testing_support {
 
@@ -30,6 +26,9 @@ struct ProgramOptions {
   // RLIMIT_FSIZE in bytes, as `ulimit -f` sets it; none when negative.
   long long fileSizeLimit = -1;
   int timeoutSeconds = 120;
+  // For a server that runs until stopped: stop it (SIGTERM) as soon as its
+  // stdout holds this text.
+  std::string stopOnOutput;
 };
 
 struct ProgramRun {
@@ -44,13 +43,16 @@ inline std::string ReadWhole(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// Output goes through pipes, which no file-size limit cuts short.
 inline ProgramRun RunProgram(const std::vector<std::string>& argv,
                              const ProgramOptions& options = {}) {
-  const std::string outFile = UniqueTempPath("run_out"), errFile = UniqueTempPath("run_err");
+  int out[2], err[2];
+  if (pipe(out) != 0 || pipe(err) != 0) return {};
   const pid_t pid = fork();
   if (pid == 0) {
-    if (!freopen(outFile.c_str(), "w", stdout) || !freopen(errFile.c_str(), "w", stderr))
-      _exit(126);
+    dup2(out[1], STDOUT_FILENO);
+    dup2(err[1], STDERR_FILENO);
+    for (int fd : {out[0], out[1], err[0], err[1]}) close(fd);
     for (const auto& [name, value] : options.env) {
       if (value)
         setenv(name.c_str(), value->c_str(), 1);
@@ -67,25 +69,43 @@ inline ProgramRun RunProgram(const std::vector<std::string>& argv,
     execv(args[0], args.data());
     _exit(127);
   }
+  close(out[1]);
+  close(err[1]);
   ProgramRun run;
-  int st = 0;
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds);
-  while (waitpid(pid, &st, WNOHANG) == 0) {
+  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+  std::string* texts[2] = {&run.out, &run.err};
+  int open = 2;
+  while (open > 0) {
     if (std::chrono::steady_clock::now() > deadline) {
       run.timedOut = true;
       kill(pid, SIGKILL);
-      waitpid(pid, &st, 0);
       break;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (poll(fds, 2, 100) <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      char buf[4096];
+      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        texts[i]->append(buf, size_t(n));
+        if (!options.stopOnOutput.empty() &&
+            run.out.find(options.stopOnOutput) != std::string::npos)
+          kill(pid, SIGTERM);
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
   }
+  for (const pollfd& p : fds)
+    if (p.fd >= 0) close(p.fd);
+  int st = 0;
+  waitpid(pid, &st, 0);
   if (WIFEXITED(st)) run.status = WEXITSTATUS(st);
   if (WIFSIGNALED(st)) run.signal = WTERMSIG(st);
-  run.out = ReadWhole(outFile);
-  run.err = ReadWhole(errFile);
-  std::remove(outFile.c_str());
-  std::remove(errFile.c_str());
   return run;
 }
 
