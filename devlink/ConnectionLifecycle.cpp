@@ -85,7 +85,8 @@ void ConnectionLifecycle::GoOnline() {
   view_.EnableLedPanel(true);
   view_.ShowLedPanel(true);
   if (!view_.InitLedDrivers()) {
-    dialogs_.Message(kInvalidLedCatalogue, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+    dialogs_.Message(InvalidLedCatalogueMessage(view_.LedCatalogueProblem()),
+                     seams::DialogIcon::Critical, seams::DialogButtons::Ok);
     GoOffline();
     return;
   }

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <istream>
 #include <limits>
 
 #include "fileio/AtomicFile.h"
+#include "fileio/LineReader.h"
 #include "fileio/Utf8Path.h"
 #include "text/NumberReading.h"
 
@@ -37,7 +37,7 @@ void AppendFile(std::string& out, const LSU_SoundFile& file) {
 
 class Loader {
  public:
-  Loader(std::istream& in, LSU_Configuration& config, CategoryDisplays& displays)
+  Loader(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays)
       : in_(in), config_(config), displays_(displays) {}
 
   // False as soon as the file shows it is not a configuration file.
@@ -50,11 +50,11 @@ class Loader {
   std::vector<std::string> notFound;
 
  private:
-  // The next line without its CR LF or LF; nothing at the end of the file.
+  // The next line without its CR LF or LF; nothing at the end of the file
+  // or when it cannot be read.
   std::optional<std::string> NextLine() {
     std::string line;
-    if (!std::getline(in_, line)) return std::nullopt;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!in_.Next(line)) return std::nullopt;
     return line;
   }
 
@@ -117,7 +117,7 @@ class Loader {
     return true;
   }
 
-  std::istream& in_;
+  fileio::LineReader& in_;
   LSU_Configuration& config_;
   CategoryDisplays& displays_;
 };
@@ -150,11 +150,16 @@ bool SaveConfiguration(const LSU_Configuration& config, const std::string& path)
   return text && fileio::WriteFileAtomically(path, *text);
 }
 
-LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+namespace {
+
+LoadOutcome Load(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
+                 seams::UserDialogs& dialogs) {
   Loader loader(in, config, displays);
   if (!loader.Run()) {
-    dialogs.Message(kNotValidConfiguration, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+    // A file that could not be read says why below the usual text.
+    const std::string why = in.Failed() ? kLineEnd + in.Error() : "";
+    dialogs.Message(kNotValidConfiguration + why, seams::DialogIcon::Critical,
+                    seams::DialogButtons::Ok);
     return {LoadResult::NotValid, std::move(loader.notFound)};
   }
   if (loader.notFound.empty()) return {LoadResult::Loaded, {}};
@@ -164,10 +169,18 @@ LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
   return {LoadResult::FilesNotFound, std::move(loader.notFound)};
 }
 
+}  // namespace
+
+LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
+                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+  fileio::LineReader reader(in, "The configuration");
+  return Load(reader, config, displays, dialogs);
+}
+
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
                               CategoryDisplays& displays, seams::UserDialogs& dialogs) {
-  std::ifstream in(fileio::PathFromUtf8(path), std::ios::binary);
-  return LoadConfiguration(in, config, displays, dialogs);
+  fileio::LineReader reader(path);
+  return Load(reader, config, displays, dialogs);
 }
 
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,

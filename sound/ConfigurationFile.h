@@ -53,7 +53,9 @@ bool SaveConfiguration(const LSU_Configuration& config, const std::string& path)
 // list of files not found (no icon) through dialogs.
 LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
                               CategoryDisplays& displays, seams::UserDialogs& dialogs);
-// The same from a file; a file that cannot be read is not valid.
+// The same from a file, read through the bounded line reader: a file that
+// cannot be read (missing, not a regular file, a line longer than 4096
+// bytes) is not valid, and the message says why on a second line.
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
                               CategoryDisplays& displays, seams::UserDialogs& dialogs);
 

@@ -2,11 +2,13 @@
 // byte by byte, and the refusals that must leave the output untouched.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/RunProgram.h"
 
 namespace {
 
@@ -125,6 +127,27 @@ TEST_F(ImageCommand, RefusesWhatTheWindowWouldNotDownload) {
                 "The image could not be written to " + dir.Path("no/such/dir/flash.bin") + "\n");
   EXPECT_EQ(RunCli(Configuration() + " --capacity " + std::to_string(total)).status, 0)
       << "a configuration that just fits";
+}
+
+// What never ends or never comes (a device, a FIFO nobody writes to, one
+// endless line) is refused at once, with the reason under the usual text.
+TEST_F(ImageCommand, RefusesInputsThatAreNotBoundedTextFiles) {
+  sound_test::WriteBytes(output, "previous");
+  const std::string fifo = dir.Path("fifo.lscfg"), huge = dir.Path("huge.lscfg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  sound_test::WriteBytes(huge, "BOOT\r\n" + std::string(8 << 20, 'x'));
+  const std::pair<std::string, std::string> cases[] = {
+      {"/dev/zero", "/dev/zero is not a regular file"},
+      {fifo, fifo + " is not a regular file"},
+      {huge, huge + " has a line longer than 4096 bytes"}};
+  for (const auto& [file, why] : cases) {
+    const auto r = testing_support::RunProgram({MORVANE_CLI, "image", file, "-o", output},
+                                               {.timeoutSeconds = 60});
+    EXPECT_FALSE(r.timedOut) << file;
+    EXPECT_EQ(r.status, 1) << file;
+    EXPECT_EQ(r.err, "Not a valid configuration file\n" + why + "\n");
+    EXPECT_EQ(ReadBytes(output), "previous") << file;
+  }
 }
 
 TEST_F(ImageCommand, UsageErrorsExitWith2) {

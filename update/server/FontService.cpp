@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include "fileio/LineReader.h"
 #include "fileio/Utf8Path.h"
 #include "update/UpdateUtils.h"
 
@@ -83,13 +83,12 @@ std::optional<std::vector<std::string>> FontService::Configuration(
     const std::string& fontId) const {
   const auto file = ConfigurationFile(fontId);
   if (!file) return std::nullopt;
-  std::ifstream in(*file, std::ios::binary);
-  if (!in) return std::nullopt;
+  fileio::LineReader in(*file);
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (std::string line; in.Next(line);) {
     lines.push_back(update::NamesSoundFile(line) ? fileio::FileNameOf(line) : line);
   }
+  if (in.Failed()) return std::nullopt;
   while (!lines.empty() && lines.back().empty()) lines.pop_back();
   return lines;
 }
