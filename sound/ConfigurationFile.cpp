@@ -58,13 +58,15 @@ class Loader {
     return line;
   }
 
-  // Adds the file at path, or lists it as not found.
-  bool Add(const std::string& path, FileType category) {
+  // Adds the file at path, or lists it as not found. A path written with
+  // "\" between folders is found too, and kept with "/".
+  bool Add(const std::string& written, FileType category) {
+    const std::string path = fileio::AcceptingBothSeparators(written);
     std::error_code error;
     if (std::filesystem::is_regular_file(fileio::PathFromUtf8(path), error) &&
         config_.AddFile(path, category))
       return true;
-    notFound.push_back(path);
+    notFound.push_back(written);
     return false;
   }
 
@@ -154,6 +156,8 @@ namespace {
 
 LoadOutcome Load(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
                  seams::UserDialogs& dialogs) {
+  // Editors elsewhere may start the file with a UTF-8 byte-order mark.
+  in.SkipByteOrderMark();
   Loader loader(in, config, displays);
   if (!loader.Run()) {
     // A file that could not be read says why below the usual text.

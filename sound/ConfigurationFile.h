@@ -5,7 +5,9 @@
 //   BOOT / path / volume, PWRON ..., PWROFF ..., IDLE ...,
 //   MOTION-N then N pairs of path / volume, IMPACT-N ..., LOCKUP-N ...
 // An empty path line stands for an empty single category; a volume is
-// written " 100 ". Paths are UTF-8.
+// written " 100 ". Paths are UTF-8. Files written on other systems are read
+// too: a UTF-8 byte-order mark at the start is skipped, and a path whose
+// folders are separated by "\" is found as well.
 //
 // Loading is not a transaction: each section replaces its category as it is
 // read, so when the file turns out not valid the sections before keep their

@@ -129,6 +129,26 @@ TEST_F(ImageCommand, RefusesWhatTheWindowWouldNotDownload) {
       << "a configuration that just fits";
 }
 
+// A configuration written on another system: a byte-order mark first, or
+// "\" between folders. It gives the same image as the plain one.
+TEST_F(ImageCommand, ReadsConfigurationsWrittenElsewhere) {
+  ASSERT_EQ(RunCli(Configuration()).status, 0);
+  const std::string plain = ReadBytes(output), text = ReadBytes(dir.Path("sounds.lscfg"));
+  const std::string folder = dir.dir().string();
+  std::string backslashed = text;
+  for (size_t at = 0; (at = backslashed.find(folder + "/", at)) != std::string::npos;
+       at += folder.size())
+    backslashed[at + folder.size()] = '\\';
+  ASSERT_NE(backslashed.find(folder + "\\boot.lsu"), std::string::npos);
+  for (const std::string& variant : {"\xEF\xBB\xBF" + text, backslashed}) {
+    sound_test::WriteBytes(dir.Path("elsewhere.lscfg"), variant);
+    std::filesystem::remove(output);
+    const auto r = RunCli("image " + dir.Path("elsewhere.lscfg") + " -o " + output);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(ReadBytes(output) == plain) << "not the same image";
+  }
+}
+
 // What never ends or never comes (a device, a FIFO nobody writes to, one
 // endless line) is refused at once, with the reason under the usual text.
 TEST_F(ImageCommand, RefusesInputsThatAreNotBoundedTextFiles) {
