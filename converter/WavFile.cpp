@@ -10,6 +10,7 @@
 #include <fstream>
 #include <vector>
 
+#include "fileio/AtomicFile.h"
 #include "seams/WindowHooks.h"
 
 namespace converter {
@@ -136,29 +137,21 @@ WavFile::Result WavFile::ConvertToLSU(const std::string& outputName, seams::Even
   if (!in) return Result::CannotRead;
   in.seekg(DataStart);
 
-  const std::string temp = outputName + ".part";
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) return Result::CannotWrite;
-  auto fail = [&](Result r) {
-    out.close();
-    fs::remove(temp, ec);
-    return r;
-  };
-  out.write(kLsuLeadingField, 4);
+  // A new file of its own beside the output, renamed over it at the end: it
+  // can be neither the input nor anybody's file, and a failure half-way
+  // leaves an older output as it was. The writer removes it on failure.
+  fileio::AtomicWriter out(outputName);
+  if (!out.Write(std::string_view(kLsuLeadingField, 4))) return Result::CannotWrite;
   std::vector<char> block(kCopyBlock);
   int64_t left = int64_t(DataSize / 2) * 2;
   while (left > 0) {
     const auto n = std::streamsize(std::min<int64_t>(left, int64_t(block.size())));
-    if (!in.read(block.data(), n)) return fail(Result::CannotRead);
-    if (!out.write(block.data(), n)) return fail(Result::CannotWrite);
+    if (!in.read(block.data(), n)) return Result::CannotRead;
+    if (!out.Write(std::string_view(block.data(), size_t(n)))) return Result::CannotWrite;
     left -= n;
     if (pump) pump->Tick();
   }
-  out.close();
-  if (!out) return fail(Result::CannotWrite);
-  fs::rename(temp, outputName, ec);
-  if (ec) return fail(Result::CannotWrite);
-  return Result::Done;
+  return out.Commit() ? Result::Done : Result::CannotWrite;
 }
 
 }  // namespace converter

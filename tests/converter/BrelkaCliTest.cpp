@@ -59,4 +59,35 @@ TEST(BrelkaCommandLine, ConvertsRefusesAndExplains) {
   fs::remove_all(dir);
 }
 
+// The converter writes into a file of its own and renames it: an input
+// named like the output plus ".part", somebody's "out.lsu.part" and a link
+// at such a name all stay as they were.
+TEST(BrelkaCommandLine, WritesThroughAFileOfItsOwn) {
+  const std::string dir = UniqueTempPath("brelka_part");
+  fs::create_directories(dir);
+  const auto wav = MakeWav(1, 48000, 16, std::vector<uint8_t>(100, 5));
+  WriteFile(dir + "/victim.lsu.part", wav);
+  auto r = Brelka("-i " + dir + "/victim.lsu.part -o " + dir + "/victim.lsu -u");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir + "/victim.lsu.part"), wav) << "the input is untouched";
+  EXPECT_EQ(ReadFile(dir + "/victim.lsu").size(), 104u);
+
+  WriteFile(dir + "/in.wav", wav);
+  WriteFile(dir + "/out.lsu.part", {'m', 'i', 'n', 'e'});
+  WriteFile(dir + "/kept", {'k', 'e', 'p', 't'});
+  fs::create_symlink(dir + "/kept", dir + "/linked.lsu.part");
+  for (const char* out : {"/out.lsu", "/linked.lsu"}) {
+    r = Brelka("-i " + dir + "/in.wav -o " + dir + out + " -u");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir + out).size(), 104u) << out;
+  }
+  EXPECT_EQ(ReadFile(dir + "/out.lsu.part"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+  EXPECT_EQ(ReadFile(dir + "/kept"), (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
+  EXPECT_TRUE(fs::is_symlink(dir + "/linked.lsu.part"));
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++files;
+  EXPECT_EQ(files, 8u) << "nothing left behind";
+  fs::remove_all(dir);
+}
+
 }  // namespace
