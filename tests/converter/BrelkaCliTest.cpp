@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "tests/converter/WavFixtures.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/TempFiles.h"
 
 using namespace testing_support;
@@ -56,6 +57,29 @@ TEST(BrelkaCommandLine, ConvertsRefusesAndExplains) {
   EXPECT_NE(r.err.find("brelka -i <input_file_name> -o <output_file_name> -u\n"),
             std::string::npos);
   EXPECT_EQ(Brelka("-i '' in.wav -o x -u").status, 2);  // an empty argument shifts the rest
+  fs::remove_all(dir);
+}
+
+// A display that is configured but cannot be reached (a stale DISPLAY over
+// ssh or in cron): the command line still converts and prints its message.
+TEST(BrelkaCommandLine, NeedsNoWindowSystem) {
+  if (fs::exists("/tmp/.X11-unix/X93")) GTEST_SKIP() << "display :93 exists here";
+  const std::string dir = UniqueTempPath("brelka_display");
+  fs::create_directories(dir);
+  WriteFile(dir + "/in.wav", MakeWav(1, 48000, 16, std::vector<uint8_t>(100, 5)));
+  WriteFile(dir + "/st.wav", MakeWav(2, 48000, 16, std::vector<uint8_t>(100, 5)));
+  for (const std::optional<std::string>& platform : {std::optional<std::string>(), {"xcb"}}) {
+    const ProgramOptions stale{
+        .env = {{"DISPLAY", ":93"}, {"WAYLAND_DISPLAY", {}}, {"QT_QPA_PLATFORM", platform}}};
+    auto r = RunProgram({BRELKA, "-i", dir + "/in.wav", "-o", dir + "/out.lsu", "-u"}, stale);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Conversion done !\n");
+    EXPECT_EQ(ReadFile(dir + "/out.lsu").size(), 104u);
+    fs::remove(dir + "/out.lsu");
+    r = RunProgram({BRELKA, "-i", dir + "/st.wav", "-o", dir + "/st.lsu", "-u"}, stale);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Only mono files coded 16bit @ 48kHz can be converted\n");
+  }
   fs::remove_all(dir);
 }
 
