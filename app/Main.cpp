@@ -451,6 +451,10 @@ bool Main::InitLedDrivers() {
   return ledPanel_->Logic().InitLedDrivers();
 }
 
+std::string Main::LedCatalogueProblem() const {
+  return ledPanel_->Logic().CatalogueProblem();
+}
+
 void Main::LoadBtnClick() {
   if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
     ledPanel_->Logic().LoadLedSettings();

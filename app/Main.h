@@ -75,6 +75,7 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   void SetMemorySize(int samples) override;
   void EnableLedPanel(bool enabled) override;
   bool InitLedDrivers() override;
+  std::string LedCatalogueProblem() const override;
 
   LedPanelWidget& LedPanel() { return *ledPanel_; }
   void ReadAccData() override;

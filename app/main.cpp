@@ -5,9 +5,11 @@
 #include "app/Application.h"
 #include "app/Main.h"
 #include "cli/FrontEndOptions.h"
+#include "fileio/AtomicFile.h"
 #include "virtualboard/BoardSpec.h"
 
 int main(int argc, char** argv) {
+  fileio::FailWritesPastSizeLimit();
   // Errors that escape an event handler are shown, not fatal.
   app::Application qapp(argc, argv);
   QApplication::setApplicationName("morvane");

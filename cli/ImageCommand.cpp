@@ -7,7 +7,7 @@
 
 #include "cli/ConsoleSeams.h"
 #include "devlink/BoardKind.h"
-#include "sound/AtomicFile.h"
+#include "fileio/AtomicFile.h"
 #include "sound/ConfigurationFile.h"
 #include "sound/FlashImage.h"
 #include "sound/LSU_Configuration.h"
@@ -80,7 +80,7 @@ int Image(const FrontEndOptions&, const std::vector<std::string>& args) {
     return 1;
   }
   const std::vector<uint8_t> image = sound::FlashImage(config);
-  if (!sound::WriteFileAtomically(
+  if (!fileio::WriteFileAtomically(
           parsed.output,
           std::string_view(reinterpret_cast<const char*>(image.data()), image.size()))) {
     std::cerr << "The image could not be written to " << parsed.output << '\n';

@@ -61,7 +61,7 @@ int WithPanel(const FrontEndOptions& options, const std::string& path,
   CliDialogs dialogs(path);
   led::LedPanel logic(view, dialogs, AppFolder());
   if (!logic.InitLedDrivers()) {
-    std::cerr << devlink::kInvalidLedCatalogue << '\n';
+    std::cerr << ForTerminal(devlink::InvalidLedCatalogueMessage(logic.CatalogueProblem())) << '\n';
     return 1;
   }
   Panel panel{link, view, logic};

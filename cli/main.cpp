@@ -11,6 +11,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/LedCommand.h"
 #include "cli/UpdateCommand.h"
+#include "fileio/AtomicFile.h"
 #include "virtualboard/BoardSpec.h"
 
 namespace {
@@ -38,6 +39,7 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  fileio::FailWritesPastSizeLimit();
   frontend::FrontEndOptions options;
   try {
     options = frontend::ParseFrontEndOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -101,14 +101,27 @@ ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* d
   browser_ = new widgets::FileBrowser(drives, dirs, files);
   browser_->FillDrives();
   browser_->OpenFolder(appFolder);
-  connect(files, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+  // One action at a time: a conversion and a playback both run the event
+  // loop, and a second click on Convert, or a double-click on the list,
+  // would start another one on the same WavFile. The controls wait.
+  auto busy = [convert, files](bool working) {
+    convert->setEnabled(!working);
+    files->setEnabled(!working);
+  };
+  connect(files, &QListWidget::itemDoubleClicked, this, [this, busy](QListWidgetItem* item) {
+    busy(true);
     actions_->ShowInformation(browser_->PathOf(item->text()).toStdString());
+    busy(false);
   });
-  connect(convert, &QPushButton::clicked, this, [this] {
+  connect(convert, &QPushButton::clicked, this, [this, busy] {
     std::vector<std::string> selected;
     for (const QString& name : browser_->SelectedNames()) selected.push_back(name.toStdString());
+    busy(true);
     actions_->Convert(browser_->Folder().toStdString(), selected,
                       browser_->CurrentName().toStdString());
+    busy(false);
+    // The new LSU files show in the list.
+    browser_->RefreshFiles();
   });
 }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <vector>
 
+#include "fileio/AtomicFile.h"
 #include "seams/WindowHooks.h"
 
 namespace converter {
@@ -27,17 +28,67 @@ uint16_t U16(const uint8_t* p) {
 
 constexpr size_t kHeaderBytes = 36;
 constexpr size_t kCopyBlock = 1 << 20;
+constexpr size_t kWalkBlock = 64 * 1024;
 
-// Walks the chunks from "fmt " on; the offset of the "data" chunk, or -1
-// when the list runs out or breaks before it.
+// Reads a stream forward through a buffer: a run of small chunks costs one
+// read per buffer, not a seek and a read per chunk, and only a jump past
+// the buffer (over a large chunk) seeks.
+class ForwardReader {
+ public:
+  ForwardReader(std::istream& in, int64_t size) : in_(in), size_(size), buffer_(kWalkBlock) {}
+
+  // The n bytes at pos, from a position at or after the last one asked
+  // for; false when the file ends before them.
+  bool Peek(int64_t pos, uint8_t* out, size_t n) {
+    if (pos < 0 || pos + int64_t(n) > size_) return false;
+    if (pos < start_ || pos + int64_t(n) > start_ + int64_t(length_)) {
+      in_.clear();
+      in_.seekg(pos);
+      in_.read(reinterpret_cast<char*>(buffer_.data()), std::streamsize(buffer_.size()));
+      start_ = pos;
+      length_ = size_t(in_.gcount());
+      if (length_ < n) return false;
+    }
+    std::memcpy(out, buffer_.data() + (pos - start_), n);
+    return true;
+  }
+
+ private:
+  std::istream& in_;
+  const int64_t size_;
+  std::vector<uint8_t> buffer_;
+  int64_t start_ = 0;
+  size_t length_ = 0;
+};
+
+// Four printable characters, as every chunk id is.
+bool IsChunkId(const uint8_t* p) {
+  return std::all_of(p, p + 4, [](uint8_t c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+// A chunk of odd size is followed by a pad byte, which some writers leave
+// out. The next chunk then starts right after the data: taken when the
+// padded place holds no chunk (no zero pad byte before a chunk id) and the
+// unpadded place starts with a chunk id.
+bool PadByteMissing(ForwardReader& file, int64_t unpadded) {
+  uint8_t b[5];
+  if (!file.Peek(unpadded, b, 5)) return false;
+  const bool paddedChunk = b[0] == 0 && IsChunkId(b + 1);
+  return !paddedChunk && IsChunkId(b);
+}
+
+// Walks the chunks from "fmt " on, reading forward; the offset of the
+// "data" chunk, or -1 when the list runs out or breaks before it.
 int64_t WalkToData(std::istream& in, int64_t fileSize) {
+  ForwardReader file(in, fileSize);
   int64_t at = 12;
   uint8_t head[8];
   while (at + 8 <= fileSize) {
-    in.seekg(at);
-    if (!in.read(reinterpret_cast<char*>(head), 8)) return -1;
+    if (!file.Peek(at, head, 8)) return -1;
     if (std::memcmp(head, "data", 4) == 0) return at;
-    const int64_t next = at + 8 + U32(head + 4) + (U32(head + 4) & 1);
+    const uint32_t size = U32(head + 4);
+    int64_t next = at + 8 + size;
+    if (size & 1 && !PadByteMissing(file, next)) ++next;
     if (next <= at || next > fileSize) return -1;
     at = next;
   }
@@ -136,29 +187,21 @@ WavFile::Result WavFile::ConvertToLSU(const std::string& outputName, seams::Even
   if (!in) return Result::CannotRead;
   in.seekg(DataStart);
 
-  const std::string temp = outputName + ".part";
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) return Result::CannotWrite;
-  auto fail = [&](Result r) {
-    out.close();
-    fs::remove(temp, ec);
-    return r;
-  };
-  out.write(kLsuLeadingField, 4);
+  // A new file of its own beside the output, renamed over it at the end: it
+  // can be neither the input nor anybody's file, and a failure half-way
+  // leaves an older output as it was. The writer removes it on failure.
+  fileio::AtomicWriter out(outputName);
+  if (!out.Write(std::string_view(kLsuLeadingField, 4))) return Result::CannotWrite;
   std::vector<char> block(kCopyBlock);
   int64_t left = int64_t(DataSize / 2) * 2;
   while (left > 0) {
     const auto n = std::streamsize(std::min<int64_t>(left, int64_t(block.size())));
-    if (!in.read(block.data(), n)) return fail(Result::CannotRead);
-    if (!out.write(block.data(), n)) return fail(Result::CannotWrite);
+    if (!in.read(block.data(), n)) return Result::CannotRead;
+    if (!out.Write(std::string_view(block.data(), size_t(n)))) return Result::CannotWrite;
     left -= n;
     if (pump) pump->Tick();
   }
-  out.close();
-  if (!out) return fail(Result::CannotWrite);
-  fs::rename(temp, outputName, ec);
-  if (ec) return fail(Result::CannotWrite);
-  return Result::Done;
+  return out.Commit() ? Result::Done : Result::CannotWrite;
 }
 
 }  // namespace converter

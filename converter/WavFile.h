@@ -27,7 +27,8 @@ class WavFile {
 
   // Reads the header: "RIFF", "WAVE", "fmt " and PCM at their fixed places,
   // the format fields, then the "data" chunk found by walking the chunk list
-  // (or, when the list is broken, at the first "data" bytes of the file).
+  // forward (a chunk of odd size may lack its pad byte), or, when the list
+  // is broken, at the first "data" bytes of the file.
   // An announced data size that runs past the end of the file is cut to the
   // bytes that are there. Does not check channels, rate or bit depth.
   bool OpenFile(const std::string& fileName);

@@ -1,6 +1,8 @@
 // brelka: converts WAV recordings (mono, 16 bit, 48 kHz) into LSU files,
 // in its window or from the command line: brelka -i IN -o OUT -u
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +10,7 @@
 
 #include "converter/CommandLine.h"
 #include "converter/ConverterWindow.h"
+#include "fileio/AtomicFile.h"
 #include "widgets/QtDialogs.h"
 
 namespace {
@@ -26,9 +29,48 @@ std::string ForConsole(std::string text) {
   return text;
 }
 
+// A result on stdout, a refusal or failure on stderr.
+void Print(const converter::Outcome& outcome) {
+  (outcome.status == 0 ? std::cout : std::cerr) << ForConsole(outcome.message) << std::endl;
+}
+
+// The outcome waiting for its message box while the window system starts.
+const converter::Outcome* pending = nullptr;
+
+// While the window system starts, Qt's own complaints are kept quiet; when
+// it cannot start at all (a display that is configured but unreachable: a
+// stale DISPLAY over ssh or in cron), Qt ends the program after a fatal
+// message, and the outcome is printed instead of shown.
+void WhileStartingWindowSystem(QtMsgType type, const QMessageLogContext&, const QString&) {
+  if (type != QtFatalMsg || !pending) return;
+  Print(*pending);
+  _exit(pending->status);
+}
+
+// The one message box of a command-line run, or the console when no window
+// system is there to show it.
+void Report(const converter::Outcome& outcome, int argc, char** argv) {
+  if (!HasDisplay()) {
+    Print(outcome);
+    return;
+  }
+  pending = &outcome;
+  const QtMessageHandler previous = qInstallMessageHandler(WhileStartingWindowSystem);
+  QApplication app(argc, argv);
+  qInstallMessageHandler(previous);
+  pending = nullptr;
+  const QString platform = QGuiApplication::platformName();
+  if (platform == "offscreen" || platform == "minimal") {
+    Print(outcome);
+    return;
+  }
+  widgets::QtDialogs(nullptr).Message(outcome.message, outcome.icon, seams::DialogButtons::Ok);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  fileio::FailWritesPastSizeLimit();
   const converter::CommandLine line =
       converter::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (line.kind == converter::CommandLine::Window) {
@@ -37,16 +79,13 @@ int main(int argc, char** argv) {
     window.show();
     return QApplication::exec();
   }
-  if (!HasDisplay()) {
-    QCoreApplication app(argc, argv);
-    const auto outcome =
-        converter::RunCommandLine(line, QCoreApplication::applicationDirPath().toStdString());
-    (outcome.status == 0 ? std::cout : std::cerr) << ForConsole(outcome.message) << '\n';
-    return outcome.status;
+  // The command line never needs a window system: the conversion runs
+  // without one, and only its message may then go to a box.
+  converter::Outcome outcome;
+  {
+    QCoreApplication core(argc, argv);
+    outcome = converter::RunCommandLine(line, QCoreApplication::applicationDirPath().toStdString());
   }
-  QApplication app(argc, argv);
-  const auto outcome =
-      converter::RunCommandLine(line, QApplication::applicationDirPath().toStdString());
-  widgets::QtDialogs(nullptr).Message(outcome.message, outcome.icon, seams::DialogButtons::Ok);
+  Report(outcome, argc, argv);
   return outcome.status;
 }

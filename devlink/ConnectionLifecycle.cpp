@@ -88,7 +88,8 @@ void ConnectionLifecycle::GoOnline() {
     // Trying the same board again would only bring the same message back
     // at every retry: it waits until it is unplugged.
     refused_.insert(link->ClassDebugID);
-    dialogs_.Message(kInvalidLedCatalogue, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+    dialogs_.Message(InvalidLedCatalogueMessage(view_.LedCatalogueProblem()),
+                     seams::DialogIcon::Critical, seams::DialogButtons::Ok);
     GoOffline();
     return;
   }

@@ -36,6 +36,9 @@ class ConnectionView {
   virtual void ReadAccData() {}
   virtual void EnableLedPanel(bool) {}
   virtual bool InitLedDrivers() { return true; }
+  // After InitLedDrivers failed: why the catalogue could not be read, or
+  // empty when it was read (and found wrong) or was not the cause.
+  virtual std::string LedCatalogueProblem() const { return {}; }
 };
 
 inline constexpr int kGoOnlineIntervalMs = 1000;
@@ -44,6 +47,11 @@ inline constexpr const char* kNoConnectionQuestion =
     "to exit the application";
 inline constexpr const char* kInvalidLedCatalogue =
     "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !";
+// The message, with the reason the file could not be read on a line of its
+// own when there is one.
+inline std::string InvalidLedCatalogueMessage(const std::string& problem) {
+  return kInvalidLedCatalogue + (problem.empty() ? "" : "\r\n" + problem);
+}
 
 class ConnectionLifecycle {
  public:

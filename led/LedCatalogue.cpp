@@ -1,7 +1,6 @@
 #include "led/LedCatalogue.h"
 
-#include <fstream>
-
+#include "fileio/LineReader.h"
 #include "led/Split.h"
 #include "text/NumberReading.h"
 
@@ -11,11 +10,16 @@ std::string CataloguePath(const std::string& appFolder) {
   return appFolder + "/" + kCatalogueFileName;
 }
 
-bool ReadTextLine(std::istream& in, std::string& line) {
-  if (!std::getline(in, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return true;
+namespace {
+
+// True when the reading ended without a fault; otherwise readProblem
+// receives the reader's reason.
+bool ReadWell(const fileio::LineReader& in, std::string* readProblem) {
+  if (in.Failed() && readProblem) *readProblem = in.Error();
+  return !in.Failed();
 }
+
+}  // namespace
 
 bool IsCatalogueHeader(std::string_view line) {
   const auto fields = Split(line, "#");
@@ -23,31 +27,35 @@ bool IsCatalogueHeader(std::string_view line) {
          text::ReadNumber(fields[1]) == 2;
 }
 
-std::optional<std::vector<CatalogueEntry>> EnumerateCatalogue(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+std::optional<std::vector<CatalogueEntry>> EnumerateCatalogue(const std::string& path,
+                                                              std::string* readProblem) {
+  fileio::LineReader in(path);
   std::string line;
-  if (!ReadTextLine(in, line) || !IsCatalogueHeader(line)) return std::nullopt;
+  if (!in.Next(line)) {
+    ReadWell(in, readProblem);
+    return std::nullopt;
+  }
+  if (!IsCatalogueHeader(line)) return std::nullopt;
   std::vector<CatalogueEntry> entries;
   LED_Driver scratch;
-  while (ReadTextLine(in, line)) {
+  while (in.Next(line)) {
     if (line.empty()) continue;
     if (!scratch.Init(line)) return std::nullopt;
     entries.push_back({scratch.LEDName, scratch.LedCode});
   }
-  if (in.bad()) return std::nullopt;
+  if (!ReadWell(in, readProblem)) return std::nullopt;
   return entries;
 }
 
 bool SelectFromCatalogue(const std::string& path, std::string_view name, LED_Driver& driver,
-                         const std::function<void()>& onMatch) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  for (std::string line; ReadTextLine(in, line);) {
+                         const std::function<void()>& onMatch, std::string* readProblem) {
+  fileio::LineReader in(path);
+  for (std::string line; in.Next(line);) {
     if (line.empty() || Split(line, "@")[0] != name) continue;
     if (!driver.Init(line)) return false;
     onMatch();
   }
-  return !in.bad();
+  return ReadWell(in, readProblem);
 }
 
 }  // namespace led

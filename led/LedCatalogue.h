@@ -2,10 +2,10 @@
 // Reading the LED catalogue "KestraneLEDS.ldcfg" of the application folder:
 // a header line "KestraneLEDConfigurator#2", then one LED type per
 // non-empty line (see LED_Driver::Init). Lines end with CR LF; a line that
-// ends with LF only is read the same.
+// ends with LF only is read the same. Read through fileio's bounded line
+// reader.
 
 #include <functional>
-#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,9 +20,6 @@ inline constexpr const char* kCatalogueFileName = "KestraneLEDS.ldcfg";
 // The catalogue's path in the application folder.
 std::string CataloguePath(const std::string& appFolder);
 
-// One line of 8-bit text without its line end; false at the end of input.
-bool ReadTextLine(std::istream& in, std::string& line);
-
 // Two fields separated by "#": exactly "KestraneLEDConfigurator" and a
 // number equal to 2.
 bool IsCatalogueHeader(std::string_view line);
@@ -33,15 +30,18 @@ struct CatalogueEntry {
 };
 
 // Every entry, in file order; nothing when the file cannot be read, its
-// header is wrong or one of its lines is not a valid LED type.
-std::optional<std::vector<CatalogueEntry>> EnumerateCatalogue(const std::string& path);
+// header is wrong or one of its lines is not a valid LED type. When the
+// file could not be read (missing, not a regular file, a line longer than
+// 4096 bytes), readProblem receives why.
+std::optional<std::vector<CatalogueEntry>> EnumerateCatalogue(const std::string& path,
+                                                              std::string* readProblem = nullptr);
 
 // Runs driver.Init on every line whose part before "@" is exactly name (the
 // header is not checked on this pass) and calls onMatch after each
 // successful one, so the last matching line wins. False when the file
 // cannot be read or a matching line is invalid; true otherwise, also when
-// nothing matched.
+// nothing matched. readProblem as for EnumerateCatalogue.
 bool SelectFromCatalogue(const std::string& path, std::string_view name, LED_Driver& driver,
-                         const std::function<void()>& onMatch);
+                         const std::function<void()>& onMatch, std::string* readProblem = nullptr);
 
 }  // namespace led

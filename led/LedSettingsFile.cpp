@@ -1,12 +1,12 @@
 #include "led/LedSettingsFile.h"
 
 #include <charconv>
-#include <fstream>
 #include <optional>
 #include <tuple>
 #include <vector>
 
-#include "led/LedCatalogue.h"
+#include "fileio/AtomicFile.h"
+#include "fileio/LineReader.h"
 #include "led/Split.h"
 #include "text/NumberReading.h"
 
@@ -128,33 +128,44 @@ std::string LedSettingsText(const LED_Pulse& idle, const LED_Pulse& foc) {
          FocPulseLine(foc) + "\r\n";
 }
 
-SettingsRead ReadLedSettings(std::istream& in, LED_Pulse& idle, LED_Pulse& foc) {
+namespace {
+
+SettingsRead ReadSettings(fileio::LineReader& in, LED_Pulse& idle, LED_Pulse& foc) {
   SettingsRead read;
   std::string line;
   // A line that cannot be read reads as empty.
   auto next = [&] {
-    if (!ReadTextLine(in, line)) line.clear();
+    if (!in.Next(line)) line.clear();
     return std::string_view(line);
   };
-  if (next() != kLedSettingsHeader) return read;
-  read.status = ReadIdleLine(next(), idle);
-  if (read.status != SettingsStatus::Ok) return read;
-  read.idleRead = true;
-  read.status = ReadFocLine(next(), foc);
-  read.focRead = read.status == SettingsStatus::Ok;
+  const bool headerRead = next() == kLedSettingsHeader;
+  if (headerRead) {
+    read.status = ReadIdleLine(next(), idle);
+    read.idleRead = read.status == SettingsStatus::Ok;
+  }
+  if (read.idleRead) {
+    read.status = ReadFocLine(next(), foc);
+    read.focRead = read.status == SettingsStatus::Ok;
+  }
+  read.problem = in.Error();
   return read;
 }
 
-SettingsRead ReadLedSettingsFile(const std::string& path, LED_Pulse& idle, LED_Pulse& foc) {
-  std::ifstream in(path, std::ios::binary);
-  return ReadLedSettings(in, idle, foc);
+}  // namespace
+
+SettingsRead ReadLedSettings(std::istream& in, LED_Pulse& idle, LED_Pulse& foc) {
+  fileio::LineReader reader(in, "The LED settings");
+  return ReadSettings(reader, idle, foc);
 }
 
-bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << LedSettingsText(idle, foc);
-  out.close();
-  return !out.fail();
+SettingsRead ReadLedSettingsFile(const std::string& path, LED_Pulse& idle, LED_Pulse& foc) {
+  fileio::LineReader reader(path);
+  return ReadSettings(reader, idle, foc);
+}
+
+bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc,
+                          std::string* error) {
+  return fileio::WriteFileAtomically(path, LedSettingsText(idle, foc), error);
 }
 
 }  // namespace led

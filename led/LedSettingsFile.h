@@ -45,13 +45,19 @@ struct SettingsRead {
   // may be partly taken over too.
   bool idleRead = false;
   bool focRead = false;
+  // Why the file could not be read (missing, not a regular file, a line
+  // longer than 4096 bytes); empty when it could.
+  std::string problem;
 };
 
 // Reads the file's lines into the pulses, in order, and stops at the first
 // line that is not what it should be; what was taken over before stays.
+// Files are read through fileio's bounded line reader.
 SettingsRead ReadLedSettings(std::istream& in, LED_Pulse& idle, LED_Pulse& foc);
 SettingsRead ReadLedSettingsFile(const std::string& path, LED_Pulse& idle, LED_Pulse& foc);
-// False when the file could not be written completely.
-bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc);
+// Replaces the file as a whole; false (an existing file left as it was, and
+// error, when given, telling why) when it could not be written completely.
+bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc,
+                          std::string* error = nullptr);
 
 }  // namespace led

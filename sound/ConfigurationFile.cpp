@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <istream>
 #include <limits>
 
-#include "sound/AtomicFile.h"
-#include "sound/Utf8Path.h"
+#include "fileio/AtomicFile.h"
+#include "fileio/LineReader.h"
+#include "fileio/Utf8Path.h"
 #include "text/NumberReading.h"
 
 namespace sound {
@@ -37,7 +37,7 @@ void AppendFile(std::string& out, const LSU_SoundFile& file) {
 
 class Loader {
  public:
-  Loader(std::istream& in, LSU_Configuration& config, CategoryDisplays& displays)
+  Loader(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays)
       : in_(in), config_(config), displays_(displays) {}
 
   // False as soon as the file shows it is not a configuration file.
@@ -50,21 +50,23 @@ class Loader {
   std::vector<std::string> notFound;
 
  private:
-  // The next line without its CR LF or LF; nothing at the end of the file.
+  // The next line without its CR LF or LF; nothing at the end of the file
+  // or when it cannot be read.
   std::optional<std::string> NextLine() {
     std::string line;
-    if (!std::getline(in_, line)) return std::nullopt;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!in_.Next(line)) return std::nullopt;
     return line;
   }
 
-  // Adds the file at path, or lists it as not found.
-  bool Add(const std::string& path, FileType category) {
+  // Adds the file at path, or lists it as not found. A path written with
+  // "\" between folders is found too, and kept with "/".
+  bool Add(const std::string& written, FileType category) {
+    const std::string path = fileio::AcceptingBothSeparators(written);
     std::error_code error;
-    if (std::filesystem::is_regular_file(PathFromUtf8(path), error) &&
+    if (std::filesystem::is_regular_file(fileio::PathFromUtf8(path), error) &&
         config_.AddFile(path, category))
       return true;
-    notFound.push_back(path);
+    notFound.push_back(written);
     return false;
   }
 
@@ -77,7 +79,7 @@ class Loader {
     const auto path = NextLine();
     if (!path) return false;
     if (!path->empty() && Add(*path, category.code)) {
-      displays_.SetFileLabel(category.code, FileNameOf(*path));
+      displays_.SetFileLabel(category.code, fileio::FileNameOf(*path));
       displays_.UpdateMemoryStatus();
     }
     const auto volume = NextLine();
@@ -105,7 +107,7 @@ class Loader {
       if (!path) return false;
       const bool added = Add(*path, category.code);
       if (added) {
-        displays_.AddToList(category.code, FileNameOf(*path));
+        displays_.AddToList(category.code, fileio::FileNameOf(*path));
         displays_.UpdateMemoryStatus();
       }
       const auto volume = NextLine();
@@ -117,7 +119,7 @@ class Loader {
     return true;
   }
 
-  std::istream& in_;
+  fileio::LineReader& in_;
   LSU_Configuration& config_;
   CategoryDisplays& displays_;
 };
@@ -147,14 +149,21 @@ std::optional<std::string> ConfigurationText(const LSU_Configuration& config) {
 
 bool SaveConfiguration(const LSU_Configuration& config, const std::string& path) {
   const auto text = ConfigurationText(config);
-  return text && WriteFileAtomically(path, *text);
+  return text && fileio::WriteFileAtomically(path, *text);
 }
 
-LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+namespace {
+
+LoadOutcome Load(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
+                 seams::UserDialogs& dialogs) {
+  // Editors elsewhere may start the file with a UTF-8 byte-order mark.
+  in.SkipByteOrderMark();
   Loader loader(in, config, displays);
   if (!loader.Run()) {
-    dialogs.Message(kNotValidConfiguration, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+    // A file that could not be read says why below the usual text.
+    const std::string why = in.Failed() ? kLineEnd + in.Error() : "";
+    dialogs.Message(kNotValidConfiguration + why, seams::DialogIcon::Critical,
+                    seams::DialogButtons::Ok);
     return {LoadResult::NotValid, std::move(loader.notFound)};
   }
   if (loader.notFound.empty()) return {LoadResult::Loaded, {}};
@@ -164,10 +173,18 @@ LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
   return {LoadResult::FilesNotFound, std::move(loader.notFound)};
 }
 
+}  // namespace
+
+LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
+                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+  fileio::LineReader reader(in, "The configuration");
+  return Load(reader, config, displays, dialogs);
+}
+
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
                               CategoryDisplays& displays, seams::UserDialogs& dialogs) {
-  std::ifstream in(PathFromUtf8(path), std::ios::binary);
-  return LoadConfiguration(in, config, displays, dialogs);
+  fileio::LineReader reader(path);
+  return Load(reader, config, displays, dialogs);
 }
 
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,

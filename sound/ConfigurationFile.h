@@ -5,7 +5,9 @@
 //   BOOT / path / volume, PWRON ..., PWROFF ..., IDLE ...,
 //   MOTION-N then N pairs of path / volume, IMPACT-N ..., LOCKUP-N ...
 // An empty path line stands for an empty single category; a volume is
-// written " 100 ". Paths are UTF-8.
+// written " 100 ". Paths are UTF-8. Files written on other systems are read
+// too: a UTF-8 byte-order mark at the start is skipped, and a path whose
+// folders are separated by "\" is found as well.
 //
 // Loading is not a transaction: each section replaces its category as it is
 // read, so when the file turns out not valid the sections before keep their
@@ -53,7 +55,9 @@ bool SaveConfiguration(const LSU_Configuration& config, const std::string& path)
 // list of files not found (no icon) through dialogs.
 LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
                               CategoryDisplays& displays, seams::UserDialogs& dialogs);
-// The same from a file; a file that cannot be read is not valid.
+// The same from a file, read through the bounded line reader: a file that
+// cannot be read (missing, not a regular file, a line longer than 4096
+// bytes) is not valid, and the message says why on a second line.
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
                               CategoryDisplays& displays, seams::UserDialogs& dialogs);
 

@@ -110,10 +110,13 @@ FlashDownload::Outcome FlashDownload::Run() {
     for (const auto& check : fileChecks)
       if (!check.matches) return Fail(kMemoryCheckError, Outcome::MemoryCheckError);
   }
+  // The restart ends the download. A board that does not take it cannot be
+  // trusted to hold what was sent: it was unplugged at the last moment, or
+  // (the virtual board) its flash image could not be saved.
+  if (!link_.Reset()) return Fail(kConnectionLost, Outcome::ConnectionLost);
   view_.SetInfoLabel(kSuccess);
   view_.SetPercentLabel("");
   view_.StartHideFrameTimer(kHideFrameMs);
-  link_.Reset();
   return Outcome::Success;
 }
 

@@ -4,11 +4,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
+#include "fileio/AtomicFile.h"
+#include "fileio/Utf8Path.h"
 #include "seams/WindowHooks.h"
 #include "sound/LsuSamples.h"
-#include "sound/Utf8Path.h"
 #include "text/NumberReading.h"
 
 namespace sound {
@@ -133,27 +133,23 @@ uint32_t LSU_SoundFile::GetFileCRC() const {
 }
 
 bool LSU_SoundFile::WriteWav(const std::string& WAVFileName) const {
-  const auto target = PathFromUtf8(WAVFileName);
+  // No older file is left to be taken for this one if the writing fails.
   std::error_code ignored;
-  std::filesystem::remove(target, ignored);
+  std::filesystem::remove(fileio::PathFromUtf8(WAVFileName), ignored);
   LsuSamples samples(FileName);
-  std::ofstream out(target, std::ios::binary);
-  if (!samples.IsOpen() || !out) return false;
-  const std::string header = WavHeader(static_cast<uint32_t>(NrOfSamples));
-  out.write(header.data(), static_cast<std::streamsize>(header.size()));
+  if (!samples.IsOpen()) return false;
+  fileio::AtomicWriter out(WAVFileName);
+  bool written = out.Write(WavHeader(static_cast<uint32_t>(NrOfSamples)));
   int64_t left = NrOfSamples;
   std::string bytes;
-  for (auto chunk = samples.Next(); left > 0 && !chunk.empty(); chunk = samples.Next()) {
+  for (auto chunk = samples.Next(); written && left > 0 && !chunk.empty(); chunk = samples.Next()) {
     const auto n = std::min<int64_t>(left, static_cast<int64_t>(chunk.size()));
     bytes.clear();
     for (int64_t i = 0; i < n; ++i) PutLE(bytes, static_cast<uint16_t>(chunk[i]), 2);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    written = out.Write(bytes);
     left -= n;
   }
-  out.close();
-  if (left == 0 && !samples.Failed() && out) return true;
-  std::filesystem::remove(target, ignored);
-  return false;
+  return written && left == 0 && !samples.Failed() && out.Commit();
 }
 
 }  // namespace sound

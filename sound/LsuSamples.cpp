@@ -1,6 +1,6 @@
 #include "sound/LsuSamples.h"
 
-#include "sound/Utf8Path.h"
+#include "fileio/Utf8Path.h"
 
 namespace sound {
 
@@ -9,7 +9,7 @@ constexpr std::streamsize kLeadingField = 4;
 }
 
 LsuSamples::LsuSamples(const std::string& utf8Path)
-    : in_(PathFromUtf8(utf8Path), std::ios::binary),
+    : in_(fileio::PathFromUtf8(utf8Path), std::ios::binary),
       bytes_(2 * kChunkSamples),
       samples_(kChunkSamples) {
   open_ = in_.is_open();

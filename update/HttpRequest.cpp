@@ -8,10 +8,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <charconv>
-#include <filesystem>
-#include <fstream>
 
-#include "sound/Utf8Path.h"
+#include "fileio/AtomicFile.h"
 #include "text/NumberReading.h"
 #include "update/UpdateUtils.h"
 
@@ -226,9 +224,10 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
     return;
   }
 
-  const std::filesystem::path temp = sound::PathFromUtf8(folder + "/" + kDownloadName);
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) {
+  // The item arrives in a file of its own beside its place (never an
+  // existing file nor a link planted there), renamed once it is whole.
+  fileio::AtomicWriter out(folder + "/" + fileName);
+  if (!out.IsOpen()) {
     requestState_ = kRequestFailure;
     transfer.Cancel();
     return;
@@ -245,21 +244,16 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
       transfer.Cancel();
       break;
     }
-    if (!out.write(chunk.constData(), chunk.size())) {
+    if (!out.Write(std::string_view(chunk.constData(), size_t(chunk.size())))) {
       requestState_ = kRequestFailure;
       transfer.Cancel();
       break;
     }
   }
-  out.close();
-  if (requestState_ == kRequestOk && out.fail()) requestState_ = kRequestFailure;
   // A body that ended before its announced length was cut off.
   if (requestState_ == kRequestOk && received != *length) requestState_ = kConnectionClosed;
-  std::error_code error;
-  if (requestState_ == kRequestOk)
-    std::filesystem::rename(temp, sound::PathFromUtf8(folder + "/" + fileName), error);
-  if (error) requestState_ = kRequestFailure;
-  if (requestState_ != kRequestOk) std::filesystem::remove(temp, error);
+  if (requestState_ == kRequestOk && !out.Commit()) requestState_ = kRequestFailure;
+  if (requestState_ != kRequestOk) out.Discard();
 }
 
 }  // namespace update

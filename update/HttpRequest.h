@@ -1,9 +1,10 @@
 #pragma once
 // The one part of the program that talks to the network: form-encoded POST
 // requests to the update service over Qt Network. requestText returns the
-// answer as text; requestData streams it, chunk by chunk, into the file
-// folder + "/tmp" and gives it its name only once it is complete. After
-// every request requestState tells how it went.
+// answer as text; requestData streams it, chunk by chunk, into a temporary
+// file of its own in the folder (fileio's writer) and gives it its name
+// only once it is complete. After every request requestState tells how it
+// went.
 //
 // The routines wait inside a local event loop, so window events (paints,
 // the dialog's progress bars) keep running during a transfer. A server that

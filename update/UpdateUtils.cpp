@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "sound/AtomicFile.h"
-#include "sound/Utf8Path.h"
+#include "fileio/AtomicFile.h"
+#include "fileio/Utf8Path.h"
 
 namespace update {
 
@@ -18,17 +18,17 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 bool IsDirectory(const std::string& path) {
   std::error_code error;
-  return fs::is_directory(sound::PathFromUtf8(path), error);
+  return fs::is_directory(fileio::PathFromUtf8(path), error);
 }
 
 bool IsFile(const std::string& path) {
   std::error_code error;
-  return fs::is_regular_file(sound::PathFromUtf8(path), error);
+  return fs::is_regular_file(fileio::PathFromUtf8(path), error);
 }
 
 bool MakeDirectory(const std::string& path) {
   std::error_code error;
-  fs::create_directories(sound::PathFromUtf8(path), error);
+  fs::create_directories(fileio::PathFromUtf8(path), error);
   return IsDirectory(path);
 }
 
@@ -126,7 +126,7 @@ bool UpdateUtils::CreateFont(std::string_view fontId) const {
 bool UpdateUtils::CompleteFont(std::string_view fontId) const {
   if (FontExistsAndCompleted(fontId)) return true;
   const auto marker = ItemPath(fontId, kCompleteMarkerName);
-  return marker && FontExists(fontId) && sound::WriteFileAtomically(*marker, "");
+  return marker && FontExists(fontId) && fileio::WriteFileAtomically(*marker, "");
 }
 
 bool UpdateUtils::WriteDescriptor(std::string_view fontId,
@@ -144,8 +144,8 @@ bool UpdateUtils::WriteDescriptor(std::string_view fontId,
     if (NamesSoundFile(lines[i])) configuration.append(soundPrefix);
     configuration.append(lines[i]).append(kLineEnd);
   }
-  return sound::WriteFileAtomically(*folder + "/" + kDescriptorName, descriptor) &&
-         sound::WriteFileAtomically(*folder + "/" + std::string(fontId) + kConfigurationExtension,
+  return fileio::WriteFileAtomically(*folder + "/" + kDescriptorName, descriptor) &&
+         fileio::WriteFileAtomically(*folder + "/" + std::string(fontId) + kConfigurationExtension,
                                     configuration);
 }
 
@@ -153,7 +153,7 @@ bool UpdateUtils::DeleteFontItem(std::string_view fontId, std::string_view itemN
   const auto path = ItemPath(fontId, itemName);
   if (!path) return false;
   std::error_code error;
-  fs::remove(sound::PathFromUtf8(*path), error);
+  fs::remove(fileio::PathFromUtf8(*path), error);
   return !error;
 }
 

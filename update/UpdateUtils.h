@@ -1,8 +1,9 @@
 #pragma once
 // The local font store: application folder + "/fonts", one folder per font
 // id holding the font's "descriptor", its ready-to-load ".lscfg" file, its
-// LSU files, "tmp" while a download runs and the empty marker "fnt" once the
-// font is complete. Also takes the service's text answers apart.
+// LSU files and the empty marker "fnt" once the font is complete ("tmp" is
+// the name earlier versions downloaded into; one left behind is removed).
+// Also takes the service's text answers apart.
 //
 // Font ids and item names come from the network: every operation that
 // builds a path from them refuses anything that is not a plain file name,

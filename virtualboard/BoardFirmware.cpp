@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <thread>
 
+#include "fileio/AtomicFile.h"
+
 namespace virtualboard {
 namespace {
 
@@ -83,7 +85,7 @@ BoardFirmware::BoardFirmware(BoardSpec spec)
 }
 
 BoardFirmware::~BoardFirmware() {
-  PersistOrComplain();
+  SaveFlash();
 }
 
 namespace {
@@ -114,27 +116,6 @@ std::optional<std::vector<uint8_t>> ReadImage(const std::string& file, const std
   if (!in || uintmax_t(in.gcount()) != size)
     throw std::runtime_error("cannot read " + what + " " + Quoted(file));
   return bytes;
-}
-
-// Writes aside, then renames over the file.
-void WriteImage(const std::string& file, const std::string& what,
-                const std::vector<uint8_t>& bytes) {
-  const fs::path path(file);
-  const fs::path aside(file + ".tmp");
-  {
-    std::ofstream out(aside, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ignored;
-      fs::remove(aside, ignored);
-      throw std::runtime_error("cannot write " + what + " " + Quoted(aside.string()));
-    }
-  }
-  std::error_code ec;
-  fs::rename(aside, path, ec);
-  if (ec)
-    throw std::runtime_error("cannot replace " + what + " " + Quoted(file) + ": " + ec.message());
 }
 
 }  // namespace
@@ -189,25 +170,38 @@ void BoardFirmware::LoadEeprom() {
 }
 
 void BoardFirmware::Persist() {
-  if (spec_.led) {
-    if (!spec_.eepromFile.empty()) WriteImage(spec_.eepromFile, "eeprom image", EepromImage());
-    return;
-  }
-  if (!spec_.flashFile.empty()) WriteImage(spec_.flashFile, "flash image", flash_);
+  const bool led = spec_.led;
+  const std::string& file = led ? spec_.eepromFile : spec_.flashFile;
+  if (file.empty()) return;
+  const std::vector<uint8_t> eeprom = led ? EepromImage() : std::vector<uint8_t>{};
+  const std::vector<uint8_t>& image = led ? eeprom : flash_;
+  const char* what = led ? "eeprom image" : "flash image";
+  std::string error;
+  if (!fileio::WriteFileAtomically(
+          file, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()),
+          &error))
+    throw std::runtime_error(std::string("cannot save ") + what + " " + Quoted(file) + ": " + error);
 }
 
-// Reset, Bye and the destructor cannot hand an error to the host, so a failed
-// save is reported on stderr instead of passing silently.
-void BoardFirmware::PersistOrComplain() noexcept {
+// Reset, Bye and the end of the program save the image when it changed
+// since the last save was tried. A failed save is said once on stderr (the
+// board's only way to tell why) and fails the command that asked for it,
+// and every such command after it until the image changes again.
+bool BoardFirmware::SaveFlash() noexcept {
+  if (!unsaved_) return saved_;
+  unsaved_ = false;
   try {
     Persist();
+    saved_ = true;
   } catch (const std::exception& e) {
     std::cerr << "virtual board: " << e.what() << '\n';
+    saved_ = false;
   }
+  return saved_;
 }
 
-void BoardFirmware::Receive(const std::vector<uint8_t>& report) {
-  if (!present_) return;
+bool BoardFirmware::Receive(const std::vector<uint8_t>& report) {
+  if (!present_) return false;
   ++commands_;
   FinishEraseIfDue();
 
@@ -219,7 +213,7 @@ void BoardFirmware::Receive(const std::vector<uint8_t>& report) {
   }
   const Command cmd(bytes, kCommandSize);
   const size_t before = answers_.size();
-  Handle(cmd);
+  const bool done = Handle(cmd);
 
   const bool answered = answers_.size() > before;
   if (commands_ == spec_.badEcho && answered && (cmd[0] == kWrite1k || cmd[0] == kWriteLess)) {
@@ -230,6 +224,7 @@ void BoardFirmware::Receive(const std::vector<uint8_t>& report) {
   if (commands_ == spec_.drop) answers_.resize(std::min(before, answers_.size()));
   if (commands_ == spec_.unplug) Unplug();
   if (spec_.silent) answers_.clear();
+  return done;
 }
 
 AnswerResult BoardFirmware::Answer(std::array<uint8_t, 2>& out, int timeoutMs) {
@@ -255,29 +250,32 @@ AnswerResult BoardFirmware::Answer(std::array<uint8_t, 2>& out, int timeoutMs) {
   return AnswerResult::Ok;
 }
 
-void BoardFirmware::Handle(Command cmd) {
+bool BoardFirmware::Handle(Command cmd) {
   switch (cmd[0]) {
     case kReset:
       // A restart loses the responses the board had not sent yet.
       answers_.clear();
-      PersistOrComplain();
-      return;
+      return SaveFlash();
     case kGetSN:
-      if (++snAsked_ <= spec_.noSn) return;
+      if (++snAsked_ <= spec_.noSn) return true;
       Queue16(spec_.serial >> 16);
       Queue16(spec_.serial & 0xFFFF);
-      return;
+      return true;
     case kGetID:
       Queue16(spec_.id);
-      return;
+      return true;
     case kBye:
-      PersistOrComplain();
-      return;
+      return SaveFlash();
     default:
-      if (spec_.led)
+      if (spec_.led) {
+        // What a driver stores may change with any LED command: saved with
+        // the next Reset or Bye.
+        unsaved_ = true;
         HandleLed(cmd);
-      else
+      } else {
         HandleSound(cmd);
+      }
+      return true;
   }
 }
 
@@ -308,6 +306,7 @@ void BoardFirmware::HandleSound(Command cmd) {
       return;
     case kSetAccParam:
       std::copy_n(args, kMotionBytes, flash_.begin());
+      unsaved_ = true;
       Queue(kAck, kAck);
       return;
     default:
@@ -362,6 +361,7 @@ void BoardFirmware::HandleLed(Command cmd) {
 void BoardFirmware::StoreBlock(uint32_t address, uint32_t length, const uint8_t* data) {
   if (!InFlash(address, length)) return;
   std::memcpy(flash_.data() + address, data, length);
+  unsaved_ = true;
   Queue16(ByteSum(data, length));
 }
 
@@ -388,6 +388,7 @@ void BoardFirmware::FinishEraseIfDue() {
   if (!erasing_ || spec_.eraseNever || Clock::now() < eraseEnd_) return;
   erasing_ = false;
   std::fill(flash_.begin(), flash_.end(), 0xFF);
+  unsaved_ = true;
   Queue(kAck, kAck);
 }
 

@@ -51,8 +51,11 @@ class BoardFirmware {
 
   // One command report (byte 0 = command code), as the host wrote it. Shorter
   // reports read as if padded with zeros, bytes past 1027 are ignored.
-  // Ignored while unplugged.
-  void Receive(const std::vector<uint8_t>& report);
+  // Ignored while unplugged. False when the board could not carry the
+  // command out: Reset or Bye whose save of the flash image failed (the
+  // host's write of that report fails, as it would on a board that did not
+  // take it).
+  bool Receive(const std::vector<uint8_t>& report);
   // The next response. Returns at once when something is queued or nothing
   // is pending; only a running erase, or a silent board, makes it wait, at
   // most timeoutMs. Gone while unplugged.
@@ -68,11 +71,17 @@ class BoardFirmware {
 
   const BoardSpec& Spec() const { return spec_; }
   const std::vector<uint8_t>& Flash() const { return flash_; }
-  std::vector<uint8_t>& Flash() { return flash_; }
+  // For changes from outside: the image counts as changed.
+  std::vector<uint8_t>& Flash() {
+    unsaved_ = true;
+    return flash_;
+  }
   int CommandsReceived() const { return commands_; }
   // Writes the flash image to spec.flashFile, or an LED driver's eeprom
-  // image to spec.eepromFile (write aside, then rename). Does nothing
-  // without a file; throws std::runtime_error when it fails.
+  // image to spec.eepromFile, through fileio (a unique temporary file beside
+  // it, then rename), so two programs on one image never share a temporary
+  // file and a failed save keeps the old image. Does nothing without a
+  // file; throws std::runtime_error when it fails.
   void Persist();
 
  private:
@@ -81,8 +90,8 @@ class BoardFirmware {
   void LoadFlash();
   void LoadEeprom();
   std::vector<uint8_t> EepromImage() const;
-  void PersistOrComplain() noexcept;
-  void Handle(Command cmd);
+  bool SaveFlash() noexcept;
+  bool Handle(Command cmd);
   void HandleSound(Command cmd);
   void HandleLed(Command cmd);
   void StoreBlock(uint32_t address, uint32_t length, const uint8_t* data);
@@ -94,6 +103,9 @@ class BoardFirmware {
 
   BoardSpec spec_;
   std::vector<uint8_t> flash_;
+  // The image changed since the last save was tried; that save's result.
+  bool unsaved_ = true;
+  bool saved_ = false;
   std::deque<std::array<uint8_t, 2>> answers_;
   std::array<uint8_t, kCommandSize> padded_{};  // a short report, zero-padded
   bool present_ = true;

@@ -40,8 +40,7 @@ class VirtualBoardPort : public devlink::HidPort {
 
   bool WriteOutput(uint8_t reportId, const std::vector<uint8_t>& data) override {
     if (!fw_->Present() || reportId != 0 || part_ == Part::Response) return false;
-    fw_->Receive(data);
-    return true;
+    return fw_->Receive(data);
   }
 
   devlink::ReadResult ReadInput(std::vector<uint8_t>& report, size_t, int timeoutMs) override {

@@ -105,6 +105,17 @@ void FileBrowser::ListFiles() {
       dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase));
 }
 
+void FileBrowser::RefreshFiles() {
+  const QString current = CurrentName();
+  const QStringList selected = SelectedNames();
+  ListFiles();
+  for (int row = 0; row < files_->count(); ++row) {
+    QListWidgetItem* item = files_->item(row);
+    if (item->text() == current) files_->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+    item->setSelected(selected.contains(item->text()));
+  }
+}
+
 QString FileBrowser::CurrentName() const {
   const QListWidgetItem* item = files_->currentItem();
   return item ? item->text() : QString();

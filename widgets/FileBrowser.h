@@ -32,6 +32,9 @@ class FileBrowser : public QObject {
   QString CurrentName() const;
   QStringList SelectedNames() const;
   QString PathOf(const QString& name) const { return folder_ + "/" + name; }
+  // Lists the current folder's files again (after files were written into
+  // it), keeping the current and the selected entries that are still there.
+  void RefreshFiles();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

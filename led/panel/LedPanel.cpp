@@ -50,7 +50,8 @@ bool LedPanel::InitLedDrivers() {
   int overdrive = 0;
   if (!link || !link->GetLEDConfig(code, voltage, overdrive)) return false;
 
-  const auto entries = EnumerateCatalogue(catalogue_);
+  catalogueProblem_.clear();
+  const auto entries = EnumerateCatalogue(catalogue_, &catalogueProblem_);
   view_.ClearLedTypes();
   if (!entries) return false;
   int selected = -1;
@@ -71,24 +72,29 @@ bool LedPanel::InitLedDrivers() {
 
 bool LedPanel::SelectLED(const std::string& LEDName, double Voltage, int32_t OverDrive) {
   for (int i = 1; i <= kChannels; ++i) view_.SetChannelLabelColor(i, 0);
-  const bool read = SelectFromCatalogue(catalogue_, LEDName, CurrentLED, [&] {
-    int32_t highestMaxDC = 1;
-    for (int16_t i = 1; i <= CurrentLED.NrOfChannels; ++i) {
-      view_.SetChannelLabelColor(i, CurrentLED.GetChannelColor(i));
-      highestMaxDC = std::max(highestMaxDC, CurrentLED.GetMaxDC(i));
-    }
-    CurrentLED.Voltage = Voltage;
-    // 10000 / MaxDC: the overdrive that takes the highest duty cycle to 100 %.
-    const auto maximum = int32_t(text::RoundHalfEven(10000.0 / highestMaxDC));
-    view_.SetOverdriveMaximum(maximum);
-    // Held to the slider's range, below as above, so that the slider, its
-    // label and the LED type agree.
-    OverDrive = std::clamp(OverDrive, kOverdriveMin, maximum);
-    CurrentLED.OverDrive = OverDrive;
-    view_.SetOverdriveValue(OverDrive);
-    view_.SetOverdriveLabel(std::to_string(OverDrive) + "%");
-  });
-  if (!read) dialogs_.Message(devlink::kInvalidLedCatalogue, seams::DialogIcon::Critical);
+  const bool read = SelectFromCatalogue(
+      catalogue_, LEDName, CurrentLED,
+      [&] {
+        int32_t highestMaxDC = 1;
+        for (int16_t i = 1; i <= CurrentLED.NrOfChannels; ++i) {
+          view_.SetChannelLabelColor(i, CurrentLED.GetChannelColor(i));
+          highestMaxDC = std::max(highestMaxDC, CurrentLED.GetMaxDC(i));
+        }
+        CurrentLED.Voltage = Voltage;
+        // 10000 / MaxDC: the overdrive that takes the highest duty cycle to 100 %.
+        const auto maximum = int32_t(text::RoundHalfEven(10000.0 / highestMaxDC));
+        view_.SetOverdriveMaximum(maximum);
+        // Held to the slider's range, below as above, so that the slider, its
+        // label and the LED type agree.
+        OverDrive = std::clamp(OverDrive, kOverdriveMin, maximum);
+        CurrentLED.OverDrive = OverDrive;
+        view_.SetOverdriveValue(OverDrive);
+        view_.SetOverdriveLabel(std::to_string(OverDrive) + "%");
+      },
+      &catalogueProblem_);
+  if (!read)
+    dialogs_.Message(devlink::InvalidLedCatalogueMessage(catalogueProblem_),
+                     seams::DialogIcon::Critical);
   return read;
 }
 
@@ -254,8 +260,10 @@ bool LedPanel::SaveLedSettings() {
   if (!path) return false;
   ReadIdlePulse();
   ReadFocPulse();
-  if (WriteLedSettingsFile(*path, IdlePulse, FocPulse)) return true;
-  dialogs_.Message(kLedSettingsNotWritten + *path, seams::DialogIcon::Critical);
+  std::string error;
+  if (WriteLedSettingsFile(*path, IdlePulse, FocPulse, &error)) return true;
+  dialogs_.Message(kLedSettingsNotWritten + *path + (error.empty() ? "" : ": " + error),
+                   seams::DialogIcon::Critical);
   return false;
 }
 
@@ -267,8 +275,10 @@ bool LedPanel::LoadLedSettings() {
   if (read.idleRead) ShowIdlePulse();
   if (read.focRead) ShowFocPulse();
   if (read.status == SettingsStatus::Ok) return true;
+  const std::string why = read.problem.empty() ? "" : "\r\n" + read.problem;
   dialogs_.Message(
-      read.status == SettingsStatus::OutOfRange ? kLedSettingsOutOfRange : kLedSettingsCorrupted,
+      (read.status == SettingsStatus::OutOfRange ? kLedSettingsOutOfRange : kLedSettingsCorrupted) +
+          why,
       seams::DialogIcon::Information);
   return false;
 }

@@ -44,6 +44,8 @@ class LedPanel {
   // Reads the board's configuration, lists the catalogue, selects the
   // board's LED type and reads both pulses. False on any failure.
   bool InitLedDrivers();
+  // Why the catalogue could not be read the last time it was, or empty.
+  const std::string& CatalogueProblem() const { return catalogueProblem_; }
   bool SelectLED(const std::string& LEDName, double Voltage, int32_t OverDrive);
 
   void ShowIdlePulse();
@@ -92,6 +94,7 @@ class LedPanel {
   seams::UserDialogs& dialogs_;
   std::string appFolder_;
   std::string catalogue_;
+  std::string catalogueProblem_;
 };
 
 }  // namespace led

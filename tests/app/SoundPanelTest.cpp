@@ -292,6 +292,20 @@ TEST(SoundPanel, MissingListEntryDropsItsVolume) {
   EXPECT_NE(w.dialogs.messages[0].text.find(gone), std::string::npos);
 }
 
+// A file that cannot be read as a configuration says why in the window's
+// message box, below the usual text.
+TEST(SoundPanel, LoadTellsWhyAFileCannotBeRead) {
+  SoundWindow w;
+  const std::string endless = w.dir.Path("endless.lscfg");
+  sound_test::WriteBytes(endless, "BOOT\r\n" + std::string(1 << 20, 'x'));
+  w.dialogs.openPaths.push_back(endless);
+  QTest::mouseClick(w.Child<QToolButton>("LoadBtn"), Qt::LeftButton);
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_EQ(w.dialogs.messages[0].text,
+            "Not a valid configuration file\r\n" + endless + " has a line longer than 4096 bytes");
+  EXPECT_EQ(w.dialogs.messages[0].icon, seams::DialogIcon::Critical);
+}
+
 TEST(SoundPanel, MemoryGaugeTurnsRedPastTheCapacity) {
   SoundWindow w;
   w.main->SetMemorySize(300);

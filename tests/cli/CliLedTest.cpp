@@ -1,6 +1,7 @@
 // morvane-cli led against the virtual LED driver and the shipped catalogue.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 
 #include "tests/cli/RunCli.h"
 #include "tests/support/HidLog.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/TempFiles.h"
 
 namespace {
@@ -206,6 +208,61 @@ TEST(CliLed, NegativeLedCodeIsFoundAgain) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find("voltage")), "type: Minus five\ncode: -5\n");
   std::filesystem::remove_all(app);
+}
+
+// A settings file or a catalogue that is a FIFO nobody writes to, or holds
+// an endless line, is refused at once with the reason; nothing is sent.
+TEST(CliLed, RefusesFilesThatAreNotBoundedText) {
+  using testing_support::RunProgram;
+  const std::string fifo = testing_support::UniqueTempPath("fifo") + ".ldset";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string huge = File("huge", "KestraneLEDSettings#1\r\n" + std::string(1 << 20, '7'));
+  const std::pair<std::string, std::string> cases[] = {
+      {fifo, fifo + " is not a regular file"}, {huge, huge + " has a line longer than 4096 bytes"}};
+  for (const auto& [file, why] : cases) {
+    const auto r = RunProgram({MORVANE_CLI, "--virtual-board", "led", "led", "send", file},
+                              {.timeoutSeconds = 60});
+    EXPECT_FALSE(r.timedOut) << file;
+    EXPECT_EQ(r.status, 1) << file;
+    EXPECT_EQ(r.err, "File is corrupted, could not read !\n" + why + "\n");
+  }
+
+  // A copy of the program is a working application folder; here its
+  // catalogue is a FIFO.
+  namespace fs = std::filesystem;
+  const fs::path folder = testing_support::UniqueTempPath("cli_app");
+  fs::create_directories(folder);
+  fs::copy_file(MORVANE_CLI, folder / "morvane-cli");
+  const fs::path catalogue = fs::canonical(folder) / "KestraneLEDS.ldcfg";
+  ASSERT_EQ(mkfifo(catalogue.c_str(), 0600), 0);
+  const auto r =
+      RunProgram({(folder / "morvane-cli").string(), "--virtual-board", "led", "led", "info"},
+                 {.timeoutSeconds = 60});
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(
+      r.err,
+      "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !\n" +
+          catalogue.string() + " is not a regular file\n");
+  fs::remove_all(folder);
+  fs::remove(fifo);
+  fs::remove(huge);
+}
+
+// A save cut short (here by a file-size limit, as a full disk would) keeps
+// the file that was there and says why.
+TEST(CliLed, AFailedSaveKeepsTheOldFile) {
+  const std::string old =
+      "KestraneLEDSettings#1\r\nPULSE+Low=1_2_3_4+High=5_6_7_8+Times=1_2_3_4\r\n"
+      "FOC=9_9_9_9+Times=5_6_7\r\n";
+  const std::string path = File("kept", old);
+  const auto r = testing_support::RunProgram(
+      {MORVANE_CLI, "--virtual-board", "led", "led", "save", path}, {.fileSizeLimit = 64});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_EQ(r.err,
+            "Could not write the LED settings file " + path + ": cannot write: File too large\n");
+  EXPECT_EQ(testing_support::ReadWhole(path), old);
+  std::remove(path.c_str());
 }
 
 TEST(CliLed, UsageErrors) {

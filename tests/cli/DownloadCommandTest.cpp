@@ -142,6 +142,30 @@ TEST_F(DownloadCommand, FailuresExitWith1AndTellWhy) {
                "LED driver");
 }
 
+// Saving the virtual board's flash image is part of the download: a folder
+// that cannot hold it (its parent is a plain file, so that running as root
+// does not help) fails the download. The save goes through a temporary
+// file of its own: a link planted at the name it once used is not followed.
+TEST_F(DownloadCommand, AFlashImageThatCannotBeSavedFailsTheDownload) {
+  sound_test::WriteBytes(dir.Path("plain"), "a file, not a folder");
+  const std::string unsaved = dir.Path("plain") + "/flash.bin";
+  const auto r = RunCli("--virtual-board sound,erase-ms=0,flash=" + unsaved + " --hid-log " + log +
+                        " download " + Configuration());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "virtual board: cannot save flash image \"" + unsaved +
+                                  "\": cannot create a file beside it: Not a directory\n"))
+      << r.err;
+  EXPECT_TRUE(Contains(r.err, "Connection lost")) << r.err;
+  EXPECT_EQ(Codes(log).back(), 7) << "Bye still ends the session";
+
+  sound_test::WriteBytes(dir.Path("victim"), "victim");
+  std::filesystem::create_symlink(dir.Path("victim"), flash + ".tmp");
+  ASSERT_EQ(Cli("sound,erase-ms=0", "download " + Configuration()).status, 0);
+  EXPECT_TRUE(ReadBytes(dir.Path("victim")) == "victim") << "the link was followed";
+  EXPECT_EQ(std::filesystem::file_size(flash), 4u << 20);
+}
+
 TEST_F(DownloadCommand, VerifyChecksEveryFile) {
   const auto r = Cli("sound,erase-ms=0", "download " + Configuration() + " --verify");
   ASSERT_EQ(r.status, 0) << r.err;

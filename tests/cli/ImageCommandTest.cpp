@@ -2,11 +2,13 @@
 // byte by byte, and the refusals that must leave the output untouched.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/RunProgram.h"
 
 namespace {
 
@@ -125,6 +127,47 @@ TEST_F(ImageCommand, RefusesWhatTheWindowWouldNotDownload) {
                 "The image could not be written to " + dir.Path("no/such/dir/flash.bin") + "\n");
   EXPECT_EQ(RunCli(Configuration() + " --capacity " + std::to_string(total)).status, 0)
       << "a configuration that just fits";
+}
+
+// A configuration written on another system: a byte-order mark first, or
+// "\" between folders. It gives the same image as the plain one.
+TEST_F(ImageCommand, ReadsConfigurationsWrittenElsewhere) {
+  ASSERT_EQ(RunCli(Configuration()).status, 0);
+  const std::string plain = ReadBytes(output), text = ReadBytes(dir.Path("sounds.lscfg"));
+  const std::string folder = dir.dir().string();
+  std::string backslashed = text;
+  for (size_t at = 0; (at = backslashed.find(folder + "/", at)) != std::string::npos;
+       at += folder.size())
+    backslashed[at + folder.size()] = '\\';
+  ASSERT_NE(backslashed.find(folder + "\\boot.lsu"), std::string::npos);
+  for (const std::string& variant : {"\xEF\xBB\xBF" + text, backslashed}) {
+    sound_test::WriteBytes(dir.Path("elsewhere.lscfg"), variant);
+    std::filesystem::remove(output);
+    const auto r = RunCli("image " + dir.Path("elsewhere.lscfg") + " -o " + output);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(ReadBytes(output) == plain) << "not the same image";
+  }
+}
+
+// What never ends or never comes (a device, a FIFO nobody writes to, one
+// endless line) is refused at once, with the reason under the usual text.
+TEST_F(ImageCommand, RefusesInputsThatAreNotBoundedTextFiles) {
+  sound_test::WriteBytes(output, "previous");
+  const std::string fifo = dir.Path("fifo.lscfg"), huge = dir.Path("huge.lscfg");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  sound_test::WriteBytes(huge, "BOOT\r\n" + std::string(8 << 20, 'x'));
+  const std::pair<std::string, std::string> cases[] = {
+      {"/dev/zero", "/dev/zero is not a regular file"},
+      {fifo, fifo + " is not a regular file"},
+      {huge, huge + " has a line longer than 4096 bytes"}};
+  for (const auto& [file, why] : cases) {
+    const auto r = testing_support::RunProgram({MORVANE_CLI, "image", file, "-o", output},
+                                               {.timeoutSeconds = 60});
+    EXPECT_FALSE(r.timedOut) << file;
+    EXPECT_EQ(r.status, 1) << file;
+    EXPECT_EQ(r.err, "Not a valid configuration file\n" + why + "\n");
+    EXPECT_EQ(ReadBytes(output), "previous") << file;
+  }
 }
 
 TEST_F(ImageCommand, UsageErrorsExitWith2) {

@@ -6,6 +6,7 @@
 
 #include "converter/WavFile.h"
 #include "tests/converter/WavFixtures.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/TempFiles.h"
 
 using converter::WavFile;
@@ -62,6 +63,51 @@ TEST(WavFile, DataChunkIsFoundByWalkingTheChunks) {
   WriteFile(d / "broken.wav", broken);
   ASSERT_TRUE(w.OpenFile(d / "broken.wav"));
   EXPECT_EQ(w.DataSize, 64);
+}
+
+// A LIST chunk of odd size written without its pad byte, holding the text
+// "data": the walk goes on at the unpadded place and finds the real data.
+TEST(WavFile, ChunkOfOddSizeWithoutItsPadByte) {
+  Dir d;
+  const auto data = Ramp(64);
+  auto wav = MakeWav(1, 48000, 16, data, {{"LIST", "INFOdata!"}});
+  const size_t pad = 36 + 8 + 9;
+  ASSERT_EQ(wav[pad], 0);
+  wav.erase(wav.begin() + std::ptrdiff_t(pad));
+  WriteFile(d / "unpadded.wav", wav);
+  WavFile w;
+  ASSERT_TRUE(w.OpenFile(d / "unpadded.wav"));
+  EXPECT_EQ(w.DataSize, 64);
+  ASSERT_EQ(w.ConvertToLSU(d / "unpadded.lsu"), WavFile::Result::Done);
+  const auto lsu = ReadFile(d / "unpadded.lsu");
+  ASSERT_EQ(lsu.size(), 68u);
+  EXPECT_TRUE(std::equal(data.begin(), data.end(), lsu.begin() + 4));
+
+  // Padded as it should be, the same file reads the same.
+  WriteFile(d / "padded.wav", MakeWav(1, 48000, 16, data, {{"LIST", "INFOdata!"}}));
+  ASSERT_TRUE(w.OpenFile(d / "padded.wav"));
+  EXPECT_EQ(w.DataSize, 64);
+}
+
+// 50 MB of empty 8-byte chunks before the data: the walk reads its way
+// through them (its speed is measured by the converter benchmark) and
+// brelka converts the right bytes.
+TEST(WavFile, LongRunOfChunksBeforeTheData) {
+  Dir d;
+  const auto data = Ramp(100);
+  auto wav = MakeWav(1, 48000, 16, {}, {{"JUNK", ""}});
+  wav.resize(wav.size() - 8);  // without its data chunk
+  wav.resize(wav.size() + (50u << 20), 0);
+  const auto tail = MakeWav(1, 48000, 16, data);
+  wav.insert(wav.end(), tail.begin() + 36, tail.end());
+  WriteFile(d / "long.wav", wav);
+  const auto r =
+      RunProgram({BRELKA, "-i", d / "long.wav", "-o", d / "long.lsu", "-u"},
+                 {.env = {{"DISPLAY", {}}, {"WAYLAND_DISPLAY", {}}}, .timeoutSeconds = 600});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const auto lsu = ReadFile(d / "long.lsu");
+  ASSERT_EQ(lsu.size(), 104u);
+  EXPECT_TRUE(std::equal(data.begin(), data.end(), lsu.begin() + 4));
 }
 
 TEST(WavFile, AnnouncedSizePastTheEndIsCut) {

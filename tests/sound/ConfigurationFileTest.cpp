@@ -11,7 +11,7 @@
 #include <map>
 #include <sstream>
 
-#include "sound/Utf8Path.h"
+#include "fileio/Utf8Path.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/Recorders.h"
 
@@ -82,7 +82,7 @@ class ConfigurationFile : public ::testing::Test {
     Lines names;
     const bool list = FindCategory(type)->isList;
     for (int k = list ? 1 : 0; k <= (list ? config.Count(type) : 0); ++k)
-      names.push_back(FileNameOf(config.GetFile(type, k).FileName));
+      names.push_back(fileio::FileNameOf(config.GetFile(type, k).FileName));
     return names;
   }
   void ExpectMessage(const std::string& text, seams::DialogIcon icon) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "tests/support/TempFiles.h"
@@ -89,6 +90,37 @@ TEST_F(CliUpdate, WarningsAndRefusalsExitWithOne) {
 
   r = RunCli("--virtual-board sound update extra");
   EXPECT_EQ(r.status, 2);
+}
+
+// Sets an environment variable (or removes it) for the programs a test
+// starts, and restores it afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// A display that is configured but cannot be reached (a stale DISPLAY over
+// ssh or in cron) with the X11 platform asked for: morvane-cli and
+// font-server work as ever, as neither starts a window system.
+TEST_F(CliUpdate, NeedsNoWindowSystem) {
+  if (fs::exists("/tmp/.X11-unix/X93")) GTEST_SKIP() << "display :93 exists here";
+  const ScopedEnv display("DISPLAY", ":93"), platform("QT_QPA_PLATFORM", "xcb"),
+      wayland("WAYLAND_DISPLAY", nullptr);
+  testing_support::MakeServedFont(root, "Alpha", {"A1.lsu"});
+  testing_support::FontServer server(root);
+  auto r = RunCli("--virtual-board sound,sn=0A1B2C3D update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Exists(app + "/fonts/Alpha/A1.lsu"));
+  r = RunCli("--virtual-board sound info");
+  EXPECT_EQ(r.status, 0) << r.err;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <QNetworkAccessManager>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <thread>
 
@@ -87,6 +88,25 @@ TEST_F(Http, DownloadStreamsIntoTheFolderAndReportsProgress) {
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
   EXPECT_EQ(server.Downloads(),
             std::vector<std::string>{"svc=dld&did=1&fid=F1&ffd=Big.lsu -> 200"});
+}
+
+// The download goes into a file of its own: a link planted at the name
+// "tmp" (where it once went) and a file of that name stay as they were.
+TEST_F(Http, DownloadNeverWritesThroughAPlantedName) {
+  const std::string root = folder + "/root";
+  testing_support::MakeServedFont(root, "F1", {"A.lsu"}, 5000);
+  const std::string target = folder + "/got", victim = folder + "/victim";
+  std::filesystem::create_directories(target);
+  std::ofstream(victim) << "victim";
+  std::filesystem::create_symlink(victim, target + "/tmp");
+  testing_support::FontServer server(root);
+  auto client = Client(server.Host());
+  client->requestData("svc=dld&did=1&fid=F1&ffd=A.lsu", target, "A.lsu");
+  EXPECT_EQ(client->requestState(), update::kRequestOk);
+  EXPECT_EQ(ReadFile(target + "/A.lsu"), std::string(5000, 'a'));
+  EXPECT_FALSE(std::filesystem::is_symlink(target + "/A.lsu"));
+  EXPECT_EQ(ReadFile(victim), "victim");
+  EXPECT_TRUE(std::filesystem::is_symlink(target + "/tmp"));
 }
 
 TEST_F(Http, DownloadReadsOnlyABoundedWayAheadOfTheFile) {

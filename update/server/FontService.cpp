@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
-#include "sound/Utf8Path.h"
+#include "fileio/LineReader.h"
+#include "fileio/Utf8Path.h"
 #include "update/UpdateUtils.h"
 
 namespace fontserver {
@@ -55,7 +55,7 @@ std::map<std::string, std::string> ParseForm(std::string_view body) {
 std::vector<std::string> FontService::Catalogue() const {
   std::vector<std::string> fonts;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(sound::PathFromUtf8(root_), error)) {
+  for (const auto& entry : fs::directory_iterator(fileio::PathFromUtf8(root_), error)) {
     const std::string name = entry.path().filename().string();
     if (entry.is_directory(error) && IsServableName(name) && ConfigurationFile(name))
       fonts.push_back(name);
@@ -67,8 +67,8 @@ std::vector<std::string> FontService::Catalogue() const {
 // The font folder's font id + ".lscfg", else its only ".lscfg" file.
 std::optional<std::string> FontService::ConfigurationFile(const std::string& fontId) const {
   if (!IsServableName(fontId)) return std::nullopt;
-  const fs::path folder = sound::PathFromUtf8(root_ + "/" + fontId);
-  const fs::path named = folder / sound::PathFromUtf8(fontId + update::kConfigurationExtension);
+  const fs::path folder = fileio::PathFromUtf8(root_ + "/" + fontId);
+  const fs::path named = folder / fileio::PathFromUtf8(fontId + update::kConfigurationExtension);
   if (IsFile(named)) return named.string();
   std::vector<fs::path> found;
   std::error_code error;
@@ -83,13 +83,12 @@ std::optional<std::vector<std::string>> FontService::Configuration(
     const std::string& fontId) const {
   const auto file = ConfigurationFile(fontId);
   if (!file) return std::nullopt;
-  std::ifstream in(*file, std::ios::binary);
-  if (!in) return std::nullopt;
+  fileio::LineReader in(*file);
   std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(update::NamesSoundFile(line) ? sound::FileNameOf(line) : line);
+  for (std::string line; in.Next(line);) {
+    lines.push_back(update::NamesSoundFile(line) ? fileio::FileNameOf(line) : line);
   }
+  if (in.Failed()) return std::nullopt;
   while (!lines.empty() && lines.back().empty()) lines.pop_back();
   return lines;
 }
@@ -112,7 +111,7 @@ ServiceAnswer FontService::Answer(std::string_view path, std::string_view body) 
     if (!ConfigurationFile(font) || !IsServableName(item) || !update::NamesSoundFile(item))
       return {404, "no such file", {}};
     const std::string file = root_ + "/" + font + "/" + item;
-    if (!IsFile(sound::PathFromUtf8(file))) return {404, "no such file", {}};
+    if (!IsFile(fileio::PathFromUtf8(file))) return {404, "no such file", {}};
     return {200, {}, file};
   }
   return {404, "unknown service", {}};
