@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <cmath>
 #include <filesystem>
@@ -263,6 +266,26 @@ TEST_F(AudioConversion, OutputProblemsLeaveInputsAndLinkedFilesAlone) {
   EXPECT_EQ(sound_test::ReadBytes(Path("victim")), "victim");
   EXPECT_FALSE(std::filesystem::is_symlink(Path("link.lsu")));
   EXPECT_EQ(ReadLsuSamples(Path("link.lsu")).size(), 24000u);
+}
+
+// A write that fails half-way (here the file size limit, as a full disk
+// would) takes the temporary file with it and keeps the older output.
+TEST_F(AudioConversion, AWriteThatFailsHalfWayLeavesTheOlderOutput) {
+  ASSERT_TRUE(Sox("-n -r 44100 -c 2 -b 16 " + Path("in.wav") + " synth 5 sine 1000"));
+  sound_test::WriteBytes(Path("out.lsu"), "previous");
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 100000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const auto r = ConvertToLsu(Path("in.wav"), Path("out.lsu"));
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(r.status, ConversionStatus::Failed);
+  EXPECT_EQ(r.message, "Could not write " + Path("out.lsu") + ": File too large");
+  EXPECT_EQ(sound_test::ReadBytes(Path("out.lsu")), "previous");
+  EXPECT_EQ(FolderNames(dir.dir().string()), (std::vector<std::string>{"in.wav", "out.lsu"}));
 }
 
 TEST_F(AudioConversion, InformationOfAnyReadableFile) {
