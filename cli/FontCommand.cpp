@@ -91,7 +91,7 @@ int Font(const FrontEndOptions&, const std::vector<std::string>& args) {
 const CliCommand kFontCommand = {
     "font", kUsage,
     "convert a folder of recordings (WAV, FLAC, OGG, MP3, ...) into a font: LSU files and its "
-    "configuration file",
+    "configuration file (Ctrl+C cancels)",
     Font};
 
 }  // namespace frontend
