@@ -22,14 +22,6 @@ struct ImageArgs {
   int32_t capacity = devlink::kDefaultCapacity;
 };
 
-int32_t ParseCapacity(const std::string& text) {
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < 1)
-    throw UsageError("--capacity needs a whole number of samples, not \"" + text + "\"");
-  return value;
-}
-
 ImageArgs ParseImageArgs(const std::vector<std::string>& args) {
   ImageArgs parsed;
   std::optional<std::string> output;
@@ -93,6 +85,14 @@ int Image(const FrontEndOptions&, const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+int32_t ParseCapacity(const std::string& text) {
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1)
+    throw UsageError("--capacity needs a whole number of samples, not \"" + text + "\"");
+  return value;
+}
 
 bool LoadWholeConfiguration(const std::string& path, sound::LSU_Configuration& config) {
   sound::NoCategoryDisplays displays;

@@ -12,6 +12,10 @@ namespace frontend {
 // leaves on a board whose flash was erased.
 extern const CliCommand kImageCommand;
 
+// The value of --capacity: a whole number of samples, at least 1; a
+// UsageError otherwise.
+int32_t ParseCapacity(const std::string& text);
+
 // Loads a configuration file with every file it lists; the loader's
 // messages go to stderr. False when the file is not valid or a file is
 // missing.

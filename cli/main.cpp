@@ -7,6 +7,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/DownloadCommand.h"
+#include "cli/FontCommand.h"
 #include "cli/ImageCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LedCommand.h"
@@ -18,7 +19,8 @@ namespace {
 
 const frontend::CliCommand* const kCommands[] = {
     &frontend::kInfoCommand,   &frontend::kImageCommand, &frontend::kDownloadCommand,
-    &frontend::kMotionCommand, &frontend::kLedCommand,   &frontend::kUpdateCommand};
+    &frontend::kMotionCommand, &frontend::kLedCommand,   &frontend::kUpdateCommand,
+    &frontend::kFontCommand};
 
 void PrintUsage(std::ostream& out) {
   out << "usage: morvane-cli [--virtual-board SPEC] [--hid-log FILE] COMMAND [ARGS]\n\ncommands:\n";

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+
+namespace frontend {
+
+// font import DIR -o FONTDIR [--name NAME] [--capacity SAMPLES]: converts
+// the recordings of a folder into the LSU files of a font and writes its
+// configuration file.
+extern const CliCommand kFontCommand;
+
+}  // namespace frontend

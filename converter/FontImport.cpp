@@ -1,0 +1,225 @@
+#include "converter/FontImport.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+#include <thread>
+
+#include "sound/ConfigurationFile.h"
+#include "sound/LSU_Configuration.h"
+#include "fileio/Utf8Path.h"
+
+namespace converter {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kRecordingExtensions[] = {"wav",  "wave", "bwf", "flac", "ogg",
+                                                     "oga",  "opus", "mp3", "aif",  "aiff",
+                                                     "aifc", "au",   "snd", "caf",  "w64"};
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return text;
+}
+
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
+}
+
+bool IsRecordingName(const std::string& name) {
+  const size_t dot = name.find_last_of('.');
+  if (name.empty() || name[0] == '.' || dot == std::string::npos) return false;
+  const std::string extension = Lower(name.substr(dot + 1));
+  return std::find(std::begin(kRecordingExtensions), std::end(kRecordingExtensions), extension) !=
+         std::end(kRecordingExtensions);
+}
+
+// The LSU file name for a recording: its own name without the extension,
+// behind the name of its folder when that is what names its category
+// ("clsh/01.wav" gives "clsh-01.lsu"), control characters (which no
+// configuration file line can hold) replaced, made unique without regard
+// to case among the names given so far.
+std::string OutputName(const std::string& relativePath, std::set<std::string>& taken) {
+  const std::string fileName = fileio::FileNameOf(relativePath);
+  std::string stem = fileName.substr(0, fileName.find_last_of('.'));
+  const size_t slash = relativePath.find_last_of('/');
+  if (slash != std::string::npos && !sound::RuleForPath(fileName))
+    stem = fileio::FileNameOf(relativePath.substr(0, slash)) + "-" + stem;
+  for (char& c : stem)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+  std::string name = stem;
+  for (int n = 2; !taken.insert(Lower(name)).second; ++n) name = stem + "-" + std::to_string(n);
+  return name + ".lsu";
+}
+
+std::string OneDecimal(double value) {
+  char buf[32];
+  const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 1);
+  return ec == std::errc() ? std::string(buf, end) : std::string();
+}
+
+// Converts the used files, `workers` at a time, and hands each file to
+// `done` on this thread in plan order. Each worker writes only the entries
+// it took; this thread reads an entry once it is marked finished.
+void ConvertAll(std::vector<FontImportFile>& files, const FontImportRequest& request,
+                const std::function<void(FontImportFile&)>& done, bool& cancelled) {
+  std::vector<size_t> tasks;
+  for (size_t i = 0; i < files.size(); ++i)
+    if (files[i].plan.fate == sound::FontFate::Used) tasks.push_back(i);
+  std::atomic<size_t> next{0};
+  std::atomic<bool> stop{false};
+  std::mutex lock;
+  std::condition_variable changed;
+  std::vector<bool> finished(files.size());
+  const ConversionControl control{[&stop] { return stop.load(); }, {}};
+  auto work = [&] {
+    for (size_t t; (t = next++) < tasks.size();) {
+      FontImportFile& file = files[tasks[t]];
+      const std::string input =
+          Utf8(fileio::PathFromUtf8(request.folder) / fileio::PathFromUtf8(file.plan.path));
+      file.result = stop ? ConversionResult{ConversionStatus::Cancelled, {}, 0, 0, "cancelled"}
+                         : ConvertToLsu(input, file.output, control);
+      {
+        std::lock_guard<std::mutex> guard(lock);
+        finished[tasks[t]] = true;
+      }
+      changed.notify_all();
+    }
+  };
+  std::vector<std::thread> pool;
+  const size_t count = std::min(tasks.size(), size_t(std::max(1, request.workers)));
+  for (size_t i = 0; i < count; ++i) pool.emplace_back(work);
+
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (files[i].plan.fate == sound::FontFate::Used) {
+      std::unique_lock<std::mutex> guard(lock);
+      while (!finished[i]) {
+        changed.wait_for(guard, std::chrono::milliseconds(15));
+        if (!stop && request.cancelled && request.cancelled()) stop = true;
+      }
+    }
+    done(files[i]);
+  }
+  for (auto& thread : pool) thread.join();
+  cancelled = stop;
+}
+
+}  // namespace
+
+std::vector<std::string> FindRecordings(const std::string& folder) {
+  std::vector<std::string> found;
+  const fs::path root = fileio::PathFromUtf8(folder);
+  for (auto it =
+           fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied);
+       it != fs::recursive_directory_iterator(); ++it) {
+    const std::string name = Utf8(it->path().filename());
+    std::error_code error;
+    if (!name.empty() && name[0] == '.' && it->is_directory(error)) {
+      it.disable_recursion_pending();
+      continue;
+    }
+    if (!IsRecordingName(name) || !it->is_regular_file(error)) continue;
+    found.push_back(Utf8(it->path().lexically_relative(root)));
+  }
+  return found;
+}
+
+std::string FolderName(const std::string& folder) {
+  fs::path path = fs::absolute(fileio::PathFromUtf8(folder)).lexically_normal();
+  if (path.filename().empty()) path = path.parent_path();
+  return Utf8(path.filename());
+}
+
+std::string FontImportFile::Line() const {
+  switch (plan.fate) {
+    case sound::FontFate::NotMapped:
+      return plan.path + ": " + plan.why;
+    case sound::FontFate::LeftOut:
+      return plan.path + ": left out, " + plan.why;
+    case sound::FontFate::Used:
+      break;
+  }
+  if (!result.Ok()) return plan.path + ": not converted: " + result.message;
+  if (!problem.empty()) return plan.path + ": not used: " + problem;
+  return plan.path + " \u2192 " + sound::FindCategory(plan.category)->caption + " as " +
+         fileio::FileNameOf(output) + " (" + result.message + ")";
+}
+
+int FontImportReport::Failures() const {
+  return int(std::count_if(files.begin(), files.end(),
+                           [](const FontImportFile& f) { return f.Failed(); }));
+}
+
+bool FontImportReport::Complete() const {
+  return error.empty() && !cancelled && !configuration.empty() && missing.empty() &&
+         Failures() == 0;
+}
+
+std::string FontImportReport::MemoryLine() const {
+  std::string line = "Memory: " + std::to_string(totalSamples) + " of " + std::to_string(capacity) +
+                     " samples (" +
+                     OneDecimal(capacity > 0 ? 100.0 * double(totalSamples) / capacity : 0) + " %)";
+  if (totalSamples > capacity)
+    line += "; the sounds do not fit into the board, " + std::to_string(totalSamples - capacity) +
+            " samples too many";
+  return line;
+}
+
+FontImportReport ImportFont(const FontImportRequest& request) {
+  FontImportReport report;
+  report.capacity = request.capacity;
+  std::vector<std::string> recordings;
+  try {
+    if (!fs::is_directory(fileio::PathFromUtf8(request.folder)))
+      throw std::runtime_error(request.folder + " is not a folder");
+    recordings = FindRecordings(request.folder);
+    fs::create_directories(fileio::PathFromUtf8(request.fontFolder));
+  } catch (const std::exception& e) {
+    report.error = e.what();
+    return report;
+  }
+
+  const fs::path fontFolder =
+      fs::absolute(fileio::PathFromUtf8(request.fontFolder)).lexically_normal();
+  std::set<std::string> taken;
+  for (auto& plan : sound::PlanFontImport(std::move(recordings))) {
+    FontImportFile file{std::move(plan), {}, {}, {}};
+    if (file.plan.fate == sound::FontFate::Used)
+      file.output = Utf8(fontFolder / fileio::PathFromUtf8(OutputName(file.plan.path, taken)));
+    report.files.push_back(std::move(file));
+  }
+
+  sound::LSU_Configuration config;
+  config.MaxNrOfSamples = request.capacity;
+  auto done = [&](FontImportFile& file) {
+    if (file.plan.fate == sound::FontFate::Used && file.result.Ok() &&
+        !config.AddFile(file.output, file.plan.category))
+      file.problem = "the converted sound is silent or shorter than " +
+                     std::to_string(sound::LSU_SoundFile::kMinSamples) + " samples";
+    if (request.fileDone) request.fileDone(file);
+  };
+  ConvertAll(report.files, request, done, report.cancelled);
+  report.totalSamples = config.TotalNrOfSamples();
+  if (report.cancelled) return report;
+
+  for (const auto& category : sound::kCategoriesInFlashOrder)
+    if (config.Count(category.code) == 0) report.missing.push_back(category.code);
+  const std::string configuration = Utf8(fontFolder / fileio::PathFromUtf8(request.name + ".lscfg"));
+  if (sound::SaveConfiguration(config, configuration))
+    report.configuration = configuration;
+  else
+    report.error = "Could not write " + configuration;
+  return report;
+}
+
+}  // namespace converter
