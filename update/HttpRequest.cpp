@@ -70,6 +70,8 @@ class HttpRequest::Transfer {
       activity();
     });
     QObject::connect(reply_, &QNetworkReply::readyRead, &loop_, activity);
+    QObject::connect(reply_, &QNetworkReply::downloadProgress, &loop_,
+                     [this](qint64 received, qint64) { received_ = received; });
     QObject::connect(reply_, &QNetworkReply::uploadProgress, &loop_, activity);
     QObject::connect(reply_, &QNetworkReply::finished, &loop_, [this] {
       timer_.stop();
@@ -100,9 +102,13 @@ class HttpRequest::Transfer {
   // and once the exchange failed.
   QByteArray NextChunk() {
     for (;;) {
+      if (state_ != kRequestOk) return {};
       if (reply_->bytesAvailable() > 0) return reply_->read(kChunkSize);
-      if (state_ != kRequestOk || reply_->isFinished()) return {};
+      if (reply_->isFinished()) return {};
+      const auto start = std::chrono::steady_clock::now();
       loop_.exec();
+      waited_ += std::chrono::steady_clock::now() - start;
+      CheckRate();
     }
   }
 
@@ -115,6 +121,20 @@ class HttpRequest::Transfer {
 
  private:
   void LimitReadAhead() { reply_->setReadBufferSize(kReadAhead); }
+
+  // Only time spent waiting for the body counts against the server: while
+  // the program is busy elsewhere, the server's bytes wait in the buffers
+  // and it cannot send more.
+  void CheckRate() {
+    if (waited_ < timeouts_.rateWindow || state_ != kRequestOk || reply_->isFinished()) return;
+    if (received_ - receivedAtWindow_ < timeouts_.rateMinBytes) {
+      state_ = kTransportError;
+      Cancel();
+      return;
+    }
+    waited_ = {};
+    receivedAtWindow_ = received_;
+  }
 
   void OnError(QNetworkReply::NetworkError code) {
     // Our own abort (cancel or time-out) has set the state already.
@@ -129,6 +149,11 @@ class HttpRequest::Transfer {
   QEventLoop loop_;
   QTimer timer_;
   bool headersIn_ = false;
+  // Body bytes received, and at the start of the current rate window; time
+  // spent waiting for the body since then.
+  qint64 received_ = 0;
+  qint64 receivedAtWindow_ = 0;
+  std::chrono::steady_clock::duration waited_{};
 };
 
 HttpRequest::HttpRequest(std::string host) : host_(std::move(host)) {

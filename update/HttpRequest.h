@@ -7,8 +7,9 @@
 //
 // The routines wait inside a local event loop, so window events (paints,
 // the dialog's progress bars) keep running during a transfer. A server that
-// does not answer within the connect time-out, or stops sending for longer
-// than the idle time-out, counts as a transport error.
+// does not answer within the connect time-out, stops sending for longer
+// than the idle time-out, or sends its answer slower than the minimum rate,
+// counts as a transport error: every request ends.
 
 #include <QByteArray>
 #include <chrono>
@@ -36,6 +37,11 @@ enum RequestState : int16_t {
 struct HttpTimeouts {
   std::chrono::milliseconds connect{15000};  // until the answer's headers arrive
   std::chrono::milliseconds idle{30000};     // between two pieces of the body
+  // The minimum rate: in every rateWindow spent waiting for the body, at
+  // least rateMinBytes of it must arrive. A server that trickles a byte now
+  // and then keeps the idle time-out from firing, but not this.
+  std::chrono::milliseconds rateWindow{30000};
+  int64_t rateMinBytes = 1024;
 };
 
 class HttpRequest {

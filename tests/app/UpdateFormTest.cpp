@@ -15,6 +15,7 @@
 #include "app/UpdateForm.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
+#include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/UpdateManager.h"
 
@@ -133,7 +134,8 @@ TEST(UpdateForm, RunsOnActivationAndOnlyOkClosesIt) {
 }
 
 struct UpdateWindow {
-  explicit UpdateWindow(const std::string& spec, const std::string& host) {
+  UpdateWindow(const std::string& spec, const std::string& host,
+               update::HttpTimeouts timeouts = {}) {
     std::filesystem::create_directories(app);
     for (const auto& entry : std::filesystem::directory_iterator(APP_FOLDER))
       if (entry.path().extension() == ".bmp")
@@ -147,6 +149,7 @@ struct UpdateWindow {
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};
     m.updateHost = host;
+    m.updateTimeouts = timeouts;
     main = std::make_unique<app::Main>(std::move(m));
   }
   ~UpdateWindow() {
@@ -206,6 +209,29 @@ TEST(UpdateButton, RunsTheUpdateInTheDialog) {
   EXPECT_EQ(w.title, "Success");
   EXPECT_EQ(w.element, update::kNoUpdates);
   std::filesystem::remove_all(root);
+}
+
+TEST(UpdateButton, TricklingServiceStillEndsTheDialog) {
+  // The catalogue comes a byte every 20 ms for as long as the client
+  // listens: never silent long enough for the idle time-out. Should the
+  // dialog not end by itself, the server is stopped after a minute so the
+  // test fails instead of hanging.
+  testing_support::ScriptedHttpServer server(
+      {testing_support::ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")
+           .Then("y", 100000, std::chrono::milliseconds(20))});
+  UpdateWindow w("usb2,sn=0A1B2C3D", server.Host(),
+                 {std::chrono::seconds(5), std::chrono::seconds(5), std::chrono::seconds(1), 1024});
+  ASSERT_TRUE(w.main->Startup());
+  bool gaveUp = false;
+  QTimer::singleShot(std::chrono::minutes(1), [&] {
+    gaveUp = true;
+    server.Stop();
+  });
+  w.ClickUpdate();
+  EXPECT_FALSE(gaveUp);
+  EXPECT_EQ(w.dialogs_seen, 1);
+  EXPECT_EQ(w.title, "Warning!");
+  EXPECT_EQ(w.element, update::kCatalogueFailed);
 }
 
 TEST(UpdateButton, BoardWithoutSerialNumberStartsNothing) {
