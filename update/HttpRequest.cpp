@@ -207,8 +207,19 @@ std::string HttpRequest::FetchText(const std::string& body) {
     transfer.Cancel();
     return {};
   }
+  const std::optional<int64_t> announced = ContentLength(transfer.Reply());
+  if (announced && *announced > kMaxTextAnswer) {
+    requestState_ = kTransportError;
+    transfer.Cancel();
+    return {};
+  }
   for (;;) {
     const QByteArray chunk = transfer.NextChunk();
+    if (static_cast<int64_t>(result.size() + static_cast<size_t>(chunk.size())) > kMaxTextAnswer) {
+      requestState_ = kTransportError;
+      transfer.Cancel();
+      return result;
+    }
     result.append(chunk.constData(), static_cast<size_t>(chunk.size()));
     PumpEvents();
     if (requestState_ != kRequestOk) {

@@ -25,6 +25,10 @@ namespace update {
 inline constexpr const char* kUserAgent = "QornUpdateModule";
 inline constexpr const char* kDownloadPath = "/tst/gct/";
 inline constexpr int kChunkSize = 8192;
+// A text answer (a catalogue, a font's configuration) longer than this is
+// a transport error: no real answer comes near it, and an endless one
+// would fill the memory.
+inline constexpr int64_t kMaxTextAnswer = 1 << 20;
 
 // Values of requestState.
 enum RequestState : int16_t {
@@ -55,7 +59,7 @@ class HttpRequest {
   void SetTimeouts(HttpTimeouts timeouts) { timeouts_ = timeouts; }
 
   // POST body to the server root; the answer, or what came of it before a
-  // failure.
+  // failure. An answer longer than kMaxTextAnswer is a transport error.
   std::string requestText(const std::string& body);
   // POST body to the download path; the answer becomes folder + "/" +
   // fileName. Always returns empty text.

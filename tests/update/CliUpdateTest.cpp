@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/TempFiles.h"
+#include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/UpdateManager.h"
 
@@ -89,6 +90,21 @@ TEST_F(CliUpdate, WarningsAndRefusalsExitWithOne) {
 
   r = RunCli("--virtual-board sound update extra");
   EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(CliUpdate, EndlessCatalogueEndsWithAWarningSoon) {
+  // The service streams its catalogue without end: the update gives up a
+  // little after the first megabyte instead of taking it all in.
+  const std::string chunk = "10000\r\n" + std::string(1 << 16, 'F') + "\r\n";
+  testing_support::ScriptedHttpServer server(
+      {testing_support::ScriptedReply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                      "19\r\nstatus:OK\r\nclientv:1\r\nF\r\n\r\n")
+           .Then(chunk, 256u << 20)});
+  const cli_test::Run r = RunCli("--virtual-board sound update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(std::string("Warning! ") + update::kCatalogueFailed), std::string::npos)
+      << r.err;
+  EXPECT_LT(server.BytesSent(), 32u << 20);
 }
 
 }  // namespace

@@ -213,6 +213,33 @@ TEST_F(Http, TricklingServerIsATransportError) {
   EXPECT_EQ(ReadFile(folder + "/b.lsu"), std::string(12000, 'b'));
 }
 
+TEST_F(Http, TextAnswersAreCappedAtOneMegabyte) {
+  constexpr size_t kCap = 1u << 20;
+  ScriptedHttpServer justFits({HttpAnswer(std::string(kCap, 'a'))});
+  auto client = Client(justFits.Host());
+  EXPECT_EQ(client->requestText("svc=gct").size(), kCap);
+  EXPECT_EQ(client->requestState(), update::kRequestOk);
+
+  // Announced too long: refused before the body is read.
+  ScriptedHttpServer announced(
+      {ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 300000000\r\n\r\n")
+           .Then(std::string(1 << 16, 'b'), 300000000)});
+  client = Client(announced.Host());
+  client->requestText("svc=gct");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+
+  // An endless chunked answer: the client stops taking it in soon after
+  // the cap, long before the server runs out.
+  std::string chunk = std::string(1 << 16, 'c');
+  chunk = "10000\r\n" + chunk + "\r\n";
+  ScriptedHttpServer endless({ScriptedReply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n")
+                                  .Then(chunk, 128u << 20)});
+  client = Client(endless.Host());
+  client->requestText("svc=gct");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+  EXPECT_LT(endless.BytesSent(), 32u << 20);
+}
+
 TEST_F(Http, FileThatCannotBeWrittenIsAFailureInsideTheRoutine) {
   ScriptedHttpServer server({HttpAnswer("0123456789")});
   auto client = Client(server.Host());

@@ -150,6 +150,32 @@ TEST_F(Procedure, EmptyLinesNameNoFontAndOneFontIsACatalogue) {
   EXPECT_FALSE(Exists(app + "/fonts/fnt"));
 }
 
+TEST_F(Procedure, HugeCatalogueIsCutAtTenThousandFonts) {
+  // 10000 fonts complete on disk, then 30000 more and repeats of the
+  // first: only the first 10000 distinct ids are looked at, none of the
+  // rest is asked for or gets a folder, and the update says so.
+  constexpr int kCap = 10000;
+  const auto id = [](int i) { return "F" + std::to_string(100000 + i); };
+  std::string catalogue = kHeader;
+  for (int i = 0; i < kCap; ++i) {
+    catalogue += id(i) + "\r\n";
+    std::filesystem::create_directories(Font(id(i)));
+    std::ofstream(Font(id(i)) + "fnt");
+  }
+  for (int i = 0; i < 100; ++i) catalogue += id(i) + "\r\n";
+  for (int i = kCap; i < 4 * kCap; ++i) catalogue += id(i) + "\r\n";
+  ScriptedHttpServer server({HttpAnswer(catalogue), HttpAnswer("nothing here", 500)});
+
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kFontsCapped});
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(std::count_if(view.elements.begin(), view.elements.end(),
+                          [](const std::string& e) { return e.starts_with("Checking item: F"); }),
+            kCap);
+  EXPECT_FALSE(Exists(Font(id(kCap))));
+  EXPECT_FALSE(Exists(Font(id(4 * kCap - 1))));
+}
+
 TEST_F(Procedure, HostileNamesAreRefusedBeforeAnythingIsWritten) {
   ScriptedHttpServer badFont({HttpAnswer(kHeader + "Good\r\n../x")});
   EXPECT_EQ(Run(badFont.Host()), UpdateOutcome::Warning);
