@@ -25,7 +25,8 @@ constexpr std::chrono::milliseconds kPumpEvery{15};
 constexpr qint64 kReadAhead = 32 * kChunkSize;
 
 // Content-Length as a number: 0 when the header is missing, nothing when it
-// is there but not a whole number.
+// is there but not one whole number (Qt joins repeated headers with
+// commas, so a repeated one is refused too).
 std::optional<int64_t> ContentLength(const QNetworkReply& reply) {
   if (!reply.hasRawHeader("Content-Length")) return 0;
   const QByteArray text = reply.rawHeader("Content-Length").trimmed();
@@ -189,6 +190,7 @@ void HttpRequest::PumpEvents() {
 }
 
 std::string HttpRequest::requestText(const std::string& body) {
+  answerUnusable_ = false;
   try {
     return FetchText(body);
   } catch (...) {
@@ -232,6 +234,7 @@ std::string HttpRequest::FetchText(const std::string& body) {
 
 std::string HttpRequest::requestData(const std::string& body, const std::string& folder,
                                      const std::string& fileName) {
+  answerUnusable_ = false;
   try {
     FetchData(body, folder, fileName);
   } catch (...) {
@@ -253,6 +256,7 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
   const std::optional<int64_t> length = ContentLength(transfer.Reply());
   if (!length) {
     requestState_ = kRequestFailure;
+    answerUnusable_ = true;
     transfer.Cancel();
     return;
   }

@@ -66,6 +66,10 @@ class HttpRequest {
   std::string requestData(const std::string& body, const std::string& folder,
                           const std::string& fileName);
   int16_t requestState() const { return requestState_; }
+  // Whether a failure inside the routine (kRequestFailure) lay with the
+  // server's answer, a Content-Length that is not one whole number, rather
+  // than with this computer (a file that could not be written).
+  bool AnswerUnusable() const { return answerUnusable_; }
 
   const std::string& Host() const { return host_; }
   // "Host:...", "User-Agent:...", "Connection:keep-alive",
@@ -88,6 +92,7 @@ class HttpRequest {
   HttpTimeouts timeouts_;
   QNetworkAccessManager* inetConnector_ = nullptr;
   int16_t requestState_ = kRequestOk;
+  bool answerUnusable_ = false;
   std::chrono::steady_clock::time_point lastPump_{};
 };
 

@@ -118,7 +118,7 @@ UpdateManager::Catalogue UpdateManager::validateCatalogue(const std::vector<std:
   }
   for (size_t j = 0; j < items.size(); ++j) {
     const std::string item(items[j]);
-    if (!IsPlainFileName(item)) {
+    if (!IsFontId(item)) {
       Warn(RefusedNameWarning(item));
       return Catalogue::Refused;
     }
@@ -207,7 +207,8 @@ bool UpdateManager::DownloadItem(const std::string& fontId, const std::string& f
     case kRequestOk:
       return true;
     case kRequestFailure:
-      Warn(FontStoreWarning(fontStore.FontsFolder()));
+      Warn(requestManager.AnswerUnusable() ? kBadDownload
+                                           : FontStoreWarning(fontStore.FontsFolder()));
       return false;
     default:
       Warn(kDownloadFailed);

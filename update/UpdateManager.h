@@ -33,6 +33,8 @@ inline constexpr const char* kFontQueryFailed =
     "Failed! Connection error 0003.  Please try again later.";
 inline constexpr const char* kDownloadFailed =
     "Failed! Connection error 0004.  Please try again later.";
+inline constexpr const char* kBadDownload =
+    "Update failed! The update service sent a file with a bad length. Please try again later.";
 inline constexpr const char* kNoUpdates =
     "Update process finished. No updates available or required.";
 inline constexpr const char* kUpdated = "Update finished. New fonts installed successfully.";

@@ -32,9 +32,18 @@ std::vector<std::string> SliceText(std::string_view text);
 // after it; a line without ":" or starting with it gives both empty.
 Association ExtractPair(std::string_view line);
 
+// The longest file name the file systems in use take, in bytes.
+inline constexpr size_t kMaxFileNameBytes = 255;
+// The longest font id: the font's configuration file is named after it
+// (id + ".lscfg"), and is written beside a temporary file of a longer name.
+inline constexpr size_t kMaxFontIdBytes = 200;
+
 // A name that can only name an entry directly inside a folder: not empty,
-// not "." or "..", no "/" or "\", no control characters.
+// not "." or "..", no "/" or "\", no control characters, no longer than
+// kMaxFileNameBytes.
 bool IsPlainFileName(std::string_view name);
+// A plain file name of at most kMaxFontIdBytes.
+bool IsFontId(std::string_view name);
 
 // True when the line names a sound file: it contains ".lsu" in any case.
 bool NamesSoundFile(std::string_view line);
@@ -60,7 +69,7 @@ class UpdateUtils {
   void Initialize() {}
 
   const std::string& FontsFolder() const { return fontsFolder_; }
-  // fonts folder + "/" + font id; nothing when the id is not a plain name.
+  // fonts folder + "/" + font id; nothing when the id is not a font id.
   std::optional<std::string> FontFolder(std::string_view fontId) const;
 
   // A sound file name of the font: a plain file name that is none of the

@@ -107,4 +107,18 @@ TEST_F(CliUpdate, EndlessCatalogueEndsWithAWarningSoon) {
   EXPECT_LT(server.BytesSent(), 32u << 20);
 }
 
+TEST_F(CliUpdate, RepeatedContentLengthIsTheServicesFault) {
+  const std::string header = "status:OK\r\nclientv:1\r\n";
+  testing_support::ScriptedHttpServer server(
+      {testing_support::HttpAnswer(header + "F"),
+       testing_support::HttpAnswer(header + "BOOT\r\na.lsu\r\n 100 "),
+       {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\nContent-Length: 4\r\n\r\nabcd", false}});
+  const cli_test::Run r = RunCli("--virtual-board sound update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(std::string("Warning! ") + update::kBadDownload), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("could not be saved"), std::string::npos) << r.err;
+  EXPECT_FALSE(Exists(app + "/fonts/F/a.lsu"));
+}
+
 }  // namespace

@@ -249,6 +249,7 @@ TEST_F(Http, FileThatCannotBeWrittenIsAFailureInsideTheRoutine) {
   std::filesystem::create_directories(folder + "/a.lsu/inside");
   client->requestData("svc=dld", folder, "a.lsu");
   EXPECT_EQ(client->requestState(), update::kRequestFailure);
+  EXPECT_FALSE(client->AnswerUnusable());
   EXPECT_FALSE(Exists(folder + "/tmp"));
 }
 

@@ -21,6 +21,7 @@ using testing_support::MakeServedFont;
 using testing_support::ReadFile;
 using testing_support::RecordingView;
 using testing_support::ScriptedHttpServer;
+using testing_support::ScriptedReply;
 using update::UpdateOutcome;
 
 constexpr const char* kSerial = "0A1B2C3D";
@@ -224,6 +225,39 @@ TEST_F(Procedure, EveryConnectionFailureHasItsWarning) {
   EXPECT_FALSE(Exists(Font("F") + "two.lsu"));
   EXPECT_FALSE(Exists(Font("F") + "tmp"));
   EXPECT_FALSE(Complete("F"));
+}
+
+TEST_F(Procedure, ServerFaultsAreNotTakenForDiskFaults) {
+  const auto download = [](const std::string& lengthHeaders) {
+    return ScriptedReply("HTTP/1.1 200 OK\r\n" + lengthHeaders +
+                         "Connection: close\r\n\r\n0123456789");
+  };
+  for (const char* lengths :
+       {"Content-Length: 10\r\nContent-Length: 10\r\n",
+        "Content-Length: 10\r\nContent-Length: 12\r\n", "Content-Length: 1O\r\n",
+        "Content-Length: 99999999999999999999\r\n"}) {
+    ScriptedHttpServer server(
+        {HttpAnswer(kHeader + "F"), HttpAnswer(kHeader + "BOOT\r\na.lsu"), download(lengths)});
+    EXPECT_EQ(Run(server.Host()), UpdateOutcome::Warning);
+    EXPECT_EQ(view.warnings, std::vector<std::string>{update::kBadDownload}) << lengths;
+    EXPECT_FALSE(Exists(Font("F") + "a.lsu"));
+    EXPECT_FALSE(Exists(Font("F") + "tmp"));
+  }
+
+  // Names longer than a file name may be are refused as names, before
+  // anything is written: a font id leaves room for its configuration
+  // file's name and the temporary name beside it.
+  const std::string longId(240, 'i'), longItem(252, 'n');
+  ScriptedHttpServer longFont({HttpAnswer(kHeader + longId)});
+  EXPECT_EQ(Run(longFont.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::RefusedNameWarning(longId)});
+  EXPECT_EQ(longFont.Requests().size(), 1u);
+
+  ScriptedHttpServer longSound(
+      {HttpAnswer(kHeader + "G"), HttpAnswer(kHeader + "BOOT\r\n" + longItem + ".lsu")});
+  EXPECT_EQ(Run(longSound.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::RefusedNameWarning(longItem + ".lsu")});
+  EXPECT_FALSE(Exists(Font("G")));
 }
 
 TEST_F(Procedure, FontsFolderThatCannotBeWrittenEndsWithAWarning) {

@@ -57,6 +57,11 @@ TEST(FileNames, OnlyPlainNamesAreAccepted) {
   for (const char* bad :
        {"", ".", "..", "../x", "a/b", "a\\b", "/abs", "tab\there", "cr\r", "\x7f"})
     EXPECT_FALSE(update::IsPlainFileName(bad)) << bad;
+  EXPECT_TRUE(update::IsPlainFileName(std::string(255, 'x')));
+  EXPECT_FALSE(update::IsPlainFileName(std::string(256, 'x')));
+  EXPECT_TRUE(update::IsFontId(std::string(200, 'x')));
+  EXPECT_FALSE(update::IsFontId(std::string(201, 'x')));
+  EXPECT_FALSE(update::IsFontId("../x"));
   EXPECT_TRUE(update::NamesSoundFile("Swing1.LSU"));
   EXPECT_TRUE(update::NamesSoundFile("a.lSu.bak"));
   EXPECT_FALSE(update::NamesSoundFile("BOOT"));
