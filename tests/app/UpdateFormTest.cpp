@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -167,6 +168,8 @@ struct UpdateWindow {
       if (!ok->isVisible()) return;
       title = dialog->findChild<QLabel*>("formTitle")->text();
       element = dialog->findChild<QLabel*>("updateElement")->text();
+      shownStep = Shown(dialog->findChild<QLabel*>("updateStep"));
+      shownElement = Shown(dialog->findChild<QLabel*>("updateElement"));
       ++dialogs_seen;
       watch.stop();
       QTest::mouseClick(ok, Qt::LeftButton);
@@ -175,11 +178,17 @@ struct UpdateWindow {
     main->findChild<QToolButton*>("UpdateBtn")->click();
   }
 
+  // What a label shows (and a screen reader reads): its text as rich text
+  // renders it, when the label takes it for rich text.
+  static QString Shown(QLabel* label) {
+    return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+  }
+
   std::filesystem::path app = testing_support::UniqueTempPath("update_window");
   testing_support::ScriptedDialogs dialogs;
   std::shared_ptr<virtualboard::BoardFirmware> firmware;
   std::unique_ptr<app::Main> main;
-  QString title, element;
+  QString title, element, shownStep, shownElement;
   int dialogs_seen = 0;
 };
 
@@ -232,6 +241,22 @@ TEST(UpdateButton, TricklingServiceStillEndsTheDialog) {
   EXPECT_EQ(w.dialogs_seen, 1);
   EXPECT_EQ(w.title, "Warning!");
   EXPECT_EQ(w.element, update::kCatalogueFailed);
+}
+
+TEST(UpdateButton, NamesFromTheServiceAreShownAsTheyAre) {
+  // A font id that is markup shows as the characters it is, in the step
+  // caption and in a warning that quotes it.
+  const std::string header = "status:OK\r\nclientv:1\r\n";
+  testing_support::ScriptedHttpServer server({testing_support::HttpAnswer(header + "<h1>Big"),
+                                              testing_support::HttpAnswer("gone", 500),
+                                              testing_support::HttpAnswer(header + "<i>x</i>")});
+  UpdateWindow w("usb2,sn=0A1B2C3D", server.Host());
+  ASSERT_TRUE(w.main->Startup());
+  w.ClickUpdate();
+  EXPECT_EQ(w.element, update::kFontQueryFailed);
+  EXPECT_EQ(w.shownStep.toStdString(), "(3/3) Updating item: <h1>Big");
+  w.ClickUpdate();
+  EXPECT_EQ(w.shownElement.toStdString(), update::RefusedNameWarning("<i>x</i>"));
 }
 
 TEST(UpdateButton, BoardWithoutSerialNumberStartsNothing) {

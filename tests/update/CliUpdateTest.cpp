@@ -121,4 +121,20 @@ TEST_F(CliUpdate, RepeatedContentLengthIsTheServicesFault) {
   EXPECT_FALSE(Exists(app + "/fonts/F/a.lsu"));
 }
 
+TEST_F(CliUpdate, NamesFromTheServiceCannotDriveTheTerminal) {
+  // A font id with an 8-bit CSI (U+009B) is checked and shown; one with
+  // escape sequences is refused and quoted in the warning. Neither reaches
+  // the terminal as a control character.
+  const std::string header = "status:OK\r\nclientv:1\r\n";
+  testing_support::ScriptedHttpServer server(
+      {testing_support::HttpAnswer(header + "A\xc2\x9b"
+                                            "31m\r\nevil\x1b[2J\x1b]0;owned\x07")});
+  const cli_test::Run r = RunCli("--virtual-board sound update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 1);
+  for (const char* control : {"\x1b", "\x07", "\xc2\x9b"})
+    EXPECT_EQ(r.err.find(control), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Checking item: A\\xc2\\x9b31m\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("evil\\x1b[2J\\x1b]0;owned\\x07"), std::string::npos) << r.err;
+}
+
 }  // namespace
