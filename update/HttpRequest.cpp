@@ -1,5 +1,8 @@
 #include "update/HttpRequest.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -7,9 +10,9 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QUrl>
+#include <cerrno>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 
 #include "sound/Utf8Path.h"
 #include "text/NumberReading.h"
@@ -34,6 +37,50 @@ std::optional<int64_t> ContentLength(const QNetworkReply& reply) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), length);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
   return length;
+}
+
+// The temporary file a download streams into; never a link planted there.
+class DownloadFile {
+ public:
+  explicit DownloadFile(const std::filesystem::path& path)
+      : fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666)) {}
+  DownloadFile(const DownloadFile&) = delete;
+  DownloadFile& operator=(const DownloadFile&) = delete;
+  ~DownloadFile() {
+    if (fd_ >= 0) close(fd_);
+  }
+
+  bool IsOpen() const { return fd_ >= 0; }
+  bool Write(const char* data, size_t size) {
+    while (size > 0) {
+      const ssize_t n = write(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+  // Flushes the file to the disk and closes it; false when either failed.
+  bool Finish() {
+    const bool flushed = fsync(fd_) == 0;
+    const bool closed = close(fd_) == 0;
+    fd_ = -1;
+    return flushed && closed;
+  }
+
+ private:
+  int fd_;
+};
+
+// Flushes a folder's entries, so that a rename inside it is on the disk. A
+// file system that cannot flush folders (EINVAL) offers nothing more.
+bool SyncFolder(const std::filesystem::path& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool flushed = fsync(fd) == 0 || errno == EINVAL;
+  close(fd);
+  return flushed;
 }
 
 }  // namespace
@@ -267,8 +314,8 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
   }
 
   const std::filesystem::path temp = sound::PathFromUtf8(folder + "/" + kDownloadName);
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) {
+  DownloadFile out(temp);
+  if (!out.IsOpen()) {
     requestState_ = kRequestFailure;
     transfer.Cancel();
     return;
@@ -285,20 +332,23 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
       transfer.Cancel();
       break;
     }
-    if (!out.write(chunk.constData(), chunk.size())) {
+    if (!out.Write(chunk.constData(), static_cast<size_t>(chunk.size()))) {
       requestState_ = kRequestFailure;
       transfer.Cancel();
       break;
     }
   }
-  out.close();
-  if (requestState_ == kRequestOk && out.fail()) requestState_ = kRequestFailure;
   // A body that ended before its announced length was cut off.
   if (requestState_ == kRequestOk && received != *length) requestState_ = kConnectionClosed;
+  // The data is on the disk before the file takes its name, and the name
+  // before the caller goes on to mark the font complete: a power cut never
+  // leaves a complete font with an empty file.
+  if (requestState_ == kRequestOk && !out.Finish()) requestState_ = kRequestFailure;
   std::error_code error;
   if (requestState_ == kRequestOk)
     std::filesystem::rename(temp, sound::PathFromUtf8(folder + "/" + fileName), error);
-  if (error) requestState_ = kRequestFailure;
+  if (error || (requestState_ == kRequestOk && !SyncFolder(temp.parent_path())))
+    requestState_ = kRequestFailure;
   if (requestState_ != kRequestOk) std::filesystem::remove(temp, error);
 }
 
