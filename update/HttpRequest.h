@@ -17,6 +17,8 @@
 #include <functional>
 #include <string>
 
+#include "update/UpdateUtils.h"
+
 class QNetworkAccessManager;
 class QNetworkRequest;
 
@@ -25,10 +27,6 @@ namespace update {
 inline constexpr const char* kUserAgent = "QornUpdateModule";
 inline constexpr const char* kDownloadPath = "/tst/gct/";
 inline constexpr int kChunkSize = 8192;
-// A text answer (a catalogue, a font's configuration) longer than this is
-// a transport error: no real answer comes near it, and an endless one
-// would fill the memory.
-inline constexpr int64_t kMaxTextAnswer = 1 << 20;
 
 // Values of requestState.
 enum RequestState : int16_t {

@@ -9,6 +9,7 @@
 // so nothing is ever read or written outside the fonts folder. Operations
 // that change the disk answer whether they succeeded.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,10 @@ inline constexpr const char* kDescriptorName = "descriptor";
 inline constexpr const char* kCompleteMarkerName = "fnt";
 inline constexpr const char* kDownloadName = "tmp";
 inline constexpr const char* kConfigurationExtension = ".lscfg";
+// A text answer (a catalogue, a font's configuration) longer than this is
+// refused: no real answer comes near it, and an endless one would fill the
+// memory.
+inline constexpr int64_t kMaxTextAnswer = 1 << 20;
 
 // Splits text at every CR LF. Empty text gives no lines; text without CR LF
 // one line; a final CR LF one empty line after it.

@@ -227,6 +227,38 @@ TEST_F(Procedure, EveryConnectionFailureHasItsWarning) {
   EXPECT_FALSE(Complete("F"));
 }
 
+TEST_F(Procedure, FontServerSkipsFontsAClientCannotFetch) {
+  // Names with "&" (or "+" and "%", which form readers decode) cannot
+  // travel in a form body: font-server says so when it starts and does not
+  // offer those fonts, so the update fetches the good font instead of
+  // failing on a file it cannot ask for.
+  MakeServedFont(root, "Good", {"g.lsu"});
+  MakeServedFont(root, "Plus+Font", {"p.lsu"});
+  MakeServedFont(root, "Tricky", {"t1.lsu", "t&2.lsu"});
+  testing_support::FontServer server(root);
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Updated);
+  EXPECT_TRUE(Complete("Good"));
+  EXPECT_FALSE(Exists(Font("Tricky")));
+  const auto log = server.Log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[0].rfind("skipping font folder \"Plus+Font\": ", 0), 0u) << log[0];
+  EXPECT_EQ(log[1].rfind("skipping font folder \"Tricky\": ", 0), 0u) << log[1];
+  EXPECT_NE(log[1].find("t&2.lsu"), std::string::npos) << log[1];
+  EXPECT_EQ(log[2], "POST / svc=gct&did=0A1B2C3D -> 200");
+}
+
+TEST_F(Procedure, FontServerLogShowsWhatClientsSendWithoutControls) {
+  testing_support::FontServer server(root);
+  const std::string body = "svc=gct&did=\x1b[2J\r\nPOST / forged -> 200";
+  const std::string answer = testing_support::Exchange(
+      server.Host(), "POST / HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: " +
+                         std::to_string(body.size()) + "\r\n\r\n" + body);
+  EXPECT_EQ(answer.rfind("HTTP/1.1 200", 0), 0u) << answer;
+  const auto log = server.Log();
+  EXPECT_EQ(log, std::vector<std::string>{
+                     "POST / svc=gct&did=\\x1b[2J\\x0d\\x0aPOST / forged -> 200 -> 200"});
+}
+
 TEST_F(Procedure, ServerFaultsAreNotTakenForDiskFaults) {
   const auto download = [](const std::string& lengthHeaders) {
     return ScriptedReply("HTTP/1.1 200 OK\r\n" + lengthHeaders +

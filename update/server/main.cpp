@@ -1,7 +1,8 @@
 // font-server: serves a folder of fonts to morvane's online update.
 //   font-server --root DIR [--host ADDR] [--port N]
-// Prints "listening on ADDR:PORT" first, then one line per request, and
-// serves until it is stopped. Port 0 (the default) picks a free port.
+// Prints "listening on ADDR:PORT" first, then a line for each font folder
+// it does not offer and why, then one line per request, and serves until
+// it is stopped. Port 0 (the default) picks a free port.
 
 #include <httplib.h>
 
@@ -12,7 +13,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
+#include "update/PrintableText.h"
 #include "update/server/FontService.h"
 
 namespace {
@@ -48,6 +51,18 @@ void SendFile(httplib::Response& res, const std::string& path) {
                            });
 }
 
+// One line of the log: what was asked and the answer's status. What the
+// client sent is shown without control characters, and a long body only
+// in part.
+std::string RequestLine(std::string_view method, std::string_view path, std::string_view body,
+                        int status) {
+  constexpr size_t kShownBody = 1024;
+  std::string line = std::string(method) + ' ' + update::PrintableText(path) + ' ' +
+                     update::PrintableText(body.substr(0, kShownBody));
+  if (body.size() > kShownBody) line += "... (" + std::to_string(body.size()) + " bytes)";
+  return line + " -> " + std::to_string(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +88,10 @@ int main(int argc, char** argv) {
 
   const fontserver::FontService service(options.root);
   std::mutex logLock;
+  const auto log = [&logLock](const std::string& line) {
+    const std::lock_guard<std::mutex> lock(logLock);
+    std::cout << line << std::endl;
+  };
   httplib::Server server;
   server.Post(R"(/.*)", [&](const httplib::Request& req, httplib::Response& res) {
     const fontserver::ServiceAnswer answer = service.Answer(req.path, req.body);
@@ -81,8 +100,7 @@ int main(int argc, char** argv) {
       res.set_content(answer.text, "text/plain");
     else
       SendFile(res, answer.filePath);
-    const std::lock_guard<std::mutex> lock(logLock);
-    std::cout << "POST " << req.path << ' ' << req.body << " -> " << res.status << std::endl;
+    log(RequestLine("POST", req.path, req.body, res.status));
   });
 
   int port = options.port;
@@ -95,5 +113,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::cout << "listening on " << options.host << ':' << port << std::endl;
+  for (const fontserver::SkippedFont& skipped : service.Skipped())
+    log("skipping font folder \"" + update::PrintableText(skipped.folder) +
+        "\": " + skipped.reason);
   return server.listen_after_bind() ? 0 : 1;
 }
