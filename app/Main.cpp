@@ -318,6 +318,7 @@ bool Main::Startup() {
   updateForm_ = std::make_unique<UpdateForm>();
   updateManager_ = std::make_unique<update::UpdateManager>(options_.updateHost,
                                                            options_.appFolder.toStdString());
+  updateManager_->requestManager.SetTimeouts(options_.updateTimeouts);
   updateManager_->Initialize(*updateForm_);
   agentPoll_.start(kAgentPollMs);
   return true;

@@ -46,6 +46,8 @@ struct MainOptions {
   std::function<void(const QString&)> openHelp;
   // HOST[:PORT] of the update service.
   std::string updateHost = update::kDefaultUpdateHost;
+  // How long the update waits on the service; tests shorten it.
+  update::HttpTimeouts updateTimeouts;
 };
 
 inline constexpr const char* kWindowTitle = "Taldrix Kestrane Launcher v2.2.2 ";

@@ -29,8 +29,11 @@ W* Named(QWidget* parent, const char* name) {
   return w;
 }
 
+// Captions show names from the update service: as plain text, never as
+// markup.
 QLabel* Caption(QWidget* parent, const char* name, const char* text, QRect at) {
   auto* label = Named<QLabel>(parent, name);
+  label->setTextFormat(Qt::PlainText);
   label->setText(text);
   label->setGeometry(at);
   return label;

@@ -9,6 +9,7 @@
 
 #include "cli/BoardSession.h"
 #include "devlink/BoardKind.h"
+#include "update/PrintableText.h"
 #include "update/UpdateHost.h"
 #include "update/UpdateManager.h"
 
@@ -44,16 +45,18 @@ class CliUpdateView : public update::UpdateView {
     updateStep(update::kStepCompleted);
     progressA(100);
     EndBar();
-    out_ << text << std::endl;
+    out_ << update::PrintableText(text) << std::endl;
   }
   void DoEvents() override { QCoreApplication::processEvents(); }
   void ShowModal(const std::function<void()>& onActivate) override { onActivate(); }
   QNetworkAccessManager& internetControl() override { return network_; }
 
  private:
+  // Captions quote names from the update service: they reach the terminal
+  // without their control characters.
   void Line(const std::string& text) {
     EndBar();
-    err_ << text << '\n';
+    err_ << update::PrintableText(text) << '\n';
   }
   void DrawBar() {
     const int filled = std::clamp(overall_, 0, 100) * kBarWidth / 100;

@@ -23,7 +23,8 @@ constexpr std::chrono::milliseconds kPumpEvery{15};
 constexpr qint64 kReadAhead = 32 * kChunkSize;
 
 // Content-Length as a number: 0 when the header is missing, nothing when it
-// is there but not a whole number.
+// is there but not one whole number (Qt joins repeated headers with
+// commas, so a repeated one is refused too).
 std::optional<int64_t> ContentLength(const QNetworkReply& reply) {
   if (!reply.hasRawHeader("Content-Length")) return 0;
   const QByteArray text = reply.rawHeader("Content-Length").trimmed();
@@ -68,6 +69,8 @@ class HttpRequest::Transfer {
       activity();
     });
     QObject::connect(reply_, &QNetworkReply::readyRead, &loop_, activity);
+    QObject::connect(reply_, &QNetworkReply::downloadProgress, &loop_,
+                     [this](qint64 received, qint64) { received_ = received; });
     QObject::connect(reply_, &QNetworkReply::uploadProgress, &loop_, activity);
     QObject::connect(reply_, &QNetworkReply::finished, &loop_, [this] {
       timer_.stop();
@@ -98,9 +101,13 @@ class HttpRequest::Transfer {
   // and once the exchange failed.
   QByteArray NextChunk() {
     for (;;) {
+      if (state_ != kRequestOk) return {};
       if (reply_->bytesAvailable() > 0) return reply_->read(kChunkSize);
-      if (state_ != kRequestOk || reply_->isFinished()) return {};
+      if (reply_->isFinished()) return {};
+      const auto start = std::chrono::steady_clock::now();
       loop_.exec();
+      waited_ += std::chrono::steady_clock::now() - start;
+      CheckRate();
     }
   }
 
@@ -113,6 +120,20 @@ class HttpRequest::Transfer {
 
  private:
   void LimitReadAhead() { reply_->setReadBufferSize(kReadAhead); }
+
+  // Only time spent waiting for the body counts against the server: while
+  // the program is busy elsewhere, the server's bytes wait in the buffers
+  // and it cannot send more.
+  void CheckRate() {
+    if (waited_ < timeouts_.rateWindow || state_ != kRequestOk || reply_->isFinished()) return;
+    if (received_ - receivedAtWindow_ < timeouts_.rateMinBytes) {
+      state_ = kTransportError;
+      Cancel();
+      return;
+    }
+    waited_ = {};
+    receivedAtWindow_ = received_;
+  }
 
   void OnError(QNetworkReply::NetworkError code) {
     // Our own abort (cancel or time-out) has set the state already.
@@ -127,6 +148,11 @@ class HttpRequest::Transfer {
   QEventLoop loop_;
   QTimer timer_;
   bool headersIn_ = false;
+  // Body bytes received, and at the start of the current rate window; time
+  // spent waiting for the body since then.
+  qint64 received_ = 0;
+  qint64 receivedAtWindow_ = 0;
+  std::chrono::steady_clock::duration waited_{};
 };
 
 HttpRequest::HttpRequest(std::string host) : host_(std::move(host)) {
@@ -162,6 +188,7 @@ void HttpRequest::PumpEvents() {
 }
 
 std::string HttpRequest::requestText(const std::string& body) {
+  answerUnusable_ = false;
   try {
     return FetchText(body);
   } catch (...) {
@@ -180,8 +207,19 @@ std::string HttpRequest::FetchText(const std::string& body) {
     transfer.Cancel();
     return {};
   }
+  const std::optional<int64_t> announced = ContentLength(transfer.Reply());
+  if (announced && *announced > kMaxTextAnswer) {
+    requestState_ = kTransportError;
+    transfer.Cancel();
+    return {};
+  }
   for (;;) {
     const QByteArray chunk = transfer.NextChunk();
+    if (static_cast<int64_t>(result.size() + static_cast<size_t>(chunk.size())) > kMaxTextAnswer) {
+      requestState_ = kTransportError;
+      transfer.Cancel();
+      return result;
+    }
     result.append(chunk.constData(), static_cast<size_t>(chunk.size()));
     PumpEvents();
     if (requestState_ != kRequestOk) {
@@ -194,6 +232,7 @@ std::string HttpRequest::FetchText(const std::string& body) {
 
 std::string HttpRequest::requestData(const std::string& body, const std::string& folder,
                                      const std::string& fileName) {
+  answerUnusable_ = false;
   try {
     FetchData(body, folder, fileName);
   } catch (...) {
@@ -215,6 +254,7 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
   const std::optional<int64_t> length = ContentLength(transfer.Reply());
   if (!length) {
     requestState_ = kRequestFailure;
+    answerUnusable_ = true;
     transfer.Cancel();
     return;
   }

@@ -8,14 +8,17 @@
 //
 // The routines wait inside a local event loop, so window events (paints,
 // the dialog's progress bars) keep running during a transfer. A server that
-// does not answer within the connect time-out, or stops sending for longer
-// than the idle time-out, counts as a transport error.
+// does not answer within the connect time-out, stops sending for longer
+// than the idle time-out, or sends its answer slower than the minimum rate,
+// counts as a transport error: every request ends.
 
 #include <QByteArray>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "update/UpdateUtils.h"
 
 class QNetworkAccessManager;
 class QNetworkRequest;
@@ -37,6 +40,11 @@ enum RequestState : int16_t {
 struct HttpTimeouts {
   std::chrono::milliseconds connect{15000};  // until the answer's headers arrive
   std::chrono::milliseconds idle{30000};     // between two pieces of the body
+  // The minimum rate: in every rateWindow spent waiting for the body, at
+  // least rateMinBytes of it must arrive. A server that trickles a byte now
+  // and then keeps the idle time-out from firing, but not this.
+  std::chrono::milliseconds rateWindow{30000};
+  int64_t rateMinBytes = 1024;
 };
 
 class HttpRequest {
@@ -50,13 +58,17 @@ class HttpRequest {
   void SetTimeouts(HttpTimeouts timeouts) { timeouts_ = timeouts; }
 
   // POST body to the server root; the answer, or what came of it before a
-  // failure.
+  // failure. An answer longer than kMaxTextAnswer is a transport error.
   std::string requestText(const std::string& body);
   // POST body to the download path; the answer becomes folder + "/" +
   // fileName. Always returns empty text.
   std::string requestData(const std::string& body, const std::string& folder,
                           const std::string& fileName);
   int16_t requestState() const { return requestState_; }
+  // Whether a failure inside the routine (kRequestFailure) lay with the
+  // server's answer, a Content-Length that is not one whole number, rather
+  // than with this computer (a file that could not be written).
+  bool AnswerUnusable() const { return answerUnusable_; }
 
   const std::string& Host() const { return host_; }
   // "Host:...", "User-Agent:...", "Connection:keep-alive",
@@ -79,6 +91,7 @@ class HttpRequest {
   HttpTimeouts timeouts_;
   QNetworkAccessManager* inetConnector_ = nullptr;
   int16_t requestState_ = kRequestOk;
+  bool answerUnusable_ = false;
   std::chrono::steady_clock::time_point lastPump_{};
 };
 

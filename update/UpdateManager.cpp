@@ -1,6 +1,8 @@
 #include "update/UpdateManager.h"
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 #include "text/NumberReading.h"
 
@@ -43,6 +45,10 @@ void UpdateManager::startUpdate() {
 void UpdateManager::RunProcedure() {
   outcome_ = UpdateOutcome::NotRun;
   if (!checkForUpdates() || !updateItems()) return;
+  if (catalogueCut_) {
+    Warn(kFontsCapped);
+    return;
+  }
   formReference_->showMessage(kUpdated);
   outcome_ = UpdateOutcome::Updated;
 }
@@ -74,6 +80,10 @@ bool UpdateManager::checkForUpdates() {
     case Catalogue::Refused:
       return false;
     case Catalogue::NothingToUpdate:
+      if (catalogueCut_) {
+        Warn(kFontsCapped);
+        return false;
+      }
       form.showMessage(kNoUpdates);
       outcome_ = UpdateOutcome::NothingToUpdate;
       return false;
@@ -89,29 +99,33 @@ bool UpdateManager::checkAnswerHeader(const std::vector<std::string>& lines) {
   return !problem;
 }
 
-// Empty lines (a final CR LF) name no font. A catalogue of one font is
-// checked like any other.
+// Empty lines (a final CR LF) name no font, and a font listed twice is
+// looked at once. A catalogue of one font is checked like any other; one
+// of more than kMaxFontsPerCatalogue is cut there.
 UpdateManager::Catalogue UpdateManager::validateCatalogue(const std::vector<std::string>& lines) {
   UpdateView& form = *formReference_;
   form.updateStep(kStepValidating);
   form.updateElement(kElementChecking);
   form.DoEvents();
   fontsToUpdate_.clear();
-  std::vector<std::string> items;
-  for (size_t i = 2; i < lines.size(); ++i)
-    if (!lines[i].empty()) items.push_back(lines[i]);
+  catalogueCut_ = false;
+  std::vector<std::string_view> items;
+  std::unordered_set<std::string_view> listed;
+  for (size_t i = 2; i < lines.size() && !catalogueCut_; ++i) {
+    if (lines[i].empty() || !listed.insert(lines[i]).second) continue;
+    catalogueCut_ = items.size() == kMaxFontsPerCatalogue;
+    if (!catalogueCut_) items.push_back(lines[i]);
+  }
   for (size_t j = 0; j < items.size(); ++j) {
-    const std::string& item = items[j];
-    if (!IsPlainFileName(item)) {
+    const std::string item(items[j]);
+    if (!IsFontId(item)) {
       Warn(RefusedNameWarning(item));
       return Catalogue::Refused;
     }
     form.updateElement(kElementChecking + item);
     form.progressB(items.size() == 1 ? 100 : RoundedPercent(j * 100.0 / (items.size() - 1)));
     form.DoEvents();
-    if (!fontStore.FontExistsAndCompleted(item) &&
-        std::find(fontsToUpdate_.begin(), fontsToUpdate_.end(), item) == fontsToUpdate_.end())
-      fontsToUpdate_.push_back(item);
+    if (!fontStore.FontExistsAndCompleted(item)) fontsToUpdate_.push_back(item);
   }
   form.progressA(30);
   form.DoEvents();
@@ -193,7 +207,8 @@ bool UpdateManager::DownloadItem(const std::string& fontId, const std::string& f
     case kRequestOk:
       return true;
     case kRequestFailure:
-      Warn(FontStoreWarning(fontStore.FontsFolder()));
+      Warn(requestManager.AnswerUnusable() ? kBadDownload
+                                           : FontStoreWarning(fontStore.FontsFolder()));
       return false;
     default:
       Warn(kDownloadFailed);

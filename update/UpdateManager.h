@@ -33,9 +33,17 @@ inline constexpr const char* kFontQueryFailed =
     "Failed! Connection error 0003.  Please try again later.";
 inline constexpr const char* kDownloadFailed =
     "Failed! Connection error 0004.  Please try again later.";
+inline constexpr const char* kBadDownload =
+    "Update failed! The update service sent a file with a bad length. Please try again later.";
 inline constexpr const char* kNoUpdates =
     "Update process finished. No updates available or required.";
 inline constexpr const char* kUpdated = "Update finished. New fonts installed successfully.";
+// No real service offers this many fonts; more ids in one catalogue are
+// not looked at.
+inline constexpr size_t kMaxFontsPerCatalogue = 10000;
+inline constexpr const char* kFontsCapped =
+    "Update finished with the first 10000 fonts only: the update service offered more fonts "
+    "than one update takes.";
 
 // How the last run ended.
 enum class UpdateOutcome { NotRun, Updated, NothingToUpdate, Warning };
@@ -73,6 +81,8 @@ class UpdateManager {
 
   UpdateView* formReference_ = nullptr;
   std::vector<std::string> fontsToUpdate_;
+  // The catalogue held more than kMaxFontsPerCatalogue fonts.
+  bool catalogueCut_ = false;
   UpdateOutcome outcome_ = UpdateOutcome::NotRun;
 };
 

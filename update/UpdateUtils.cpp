@@ -55,11 +55,15 @@ Association ExtractPair(std::string_view line) {
 }
 
 bool IsPlainFileName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name.size() > kMaxFileNameBytes || name == "." || name == "..") return false;
   return std::none_of(name.begin(), name.end(), [](char c) {
     const auto u = static_cast<unsigned char>(c);
     return c == '/' || c == '\\' || u < 0x20 || u == 0x7F;
   });
+}
+
+bool IsFontId(std::string_view name) {
+  return name.size() <= kMaxFontIdBytes && IsPlainFileName(name);
 }
 
 bool NamesSoundFile(std::string_view line) {
@@ -87,7 +91,7 @@ UpdateUtils::UpdateUtils(std::string appFolder)
 }
 
 std::optional<std::string> UpdateUtils::FontFolder(std::string_view fontId) const {
-  if (!IsPlainFileName(fontId)) return std::nullopt;
+  if (!IsFontId(fontId)) return std::nullopt;
   return fontsFolder_ + "/" + std::string(fontId);
 }
 
@@ -99,7 +103,7 @@ std::optional<std::string> UpdateUtils::ItemPath(std::string_view fontId,
 }
 
 bool UpdateUtils::IsItemName(std::string_view fontId, std::string_view name) const {
-  return IsPlainFileName(fontId) && IsPlainFileName(name) && name != kDescriptorName &&
+  return IsFontId(fontId) && IsPlainFileName(name) && name != kDescriptorName &&
          name != kCompleteMarkerName && name != kDownloadName &&
          name != std::string(fontId) + kConfigurationExtension;
 }

@@ -10,6 +10,7 @@
 // so nothing is ever read or written outside the fonts folder. Operations
 // that change the disk answer whether they succeeded.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,10 @@ inline constexpr const char* kDescriptorName = "descriptor";
 inline constexpr const char* kCompleteMarkerName = "fnt";
 inline constexpr const char* kDownloadName = "tmp";
 inline constexpr const char* kConfigurationExtension = ".lscfg";
+// A text answer (a catalogue, a font's configuration) longer than this is
+// refused: no real answer comes near it, and an endless one would fill the
+// memory.
+inline constexpr int64_t kMaxTextAnswer = 1 << 20;
 
 // Splits text at every CR LF. Empty text gives no lines; text without CR LF
 // one line; a final CR LF one empty line after it.
@@ -33,9 +38,18 @@ std::vector<std::string> SliceText(std::string_view text);
 // after it; a line without ":" or starting with it gives both empty.
 Association ExtractPair(std::string_view line);
 
+// The longest file name the file systems in use take, in bytes.
+inline constexpr size_t kMaxFileNameBytes = 255;
+// The longest font id: the font's configuration file is named after it
+// (id + ".lscfg"), and is written beside a temporary file of a longer name.
+inline constexpr size_t kMaxFontIdBytes = 200;
+
 // A name that can only name an entry directly inside a folder: not empty,
-// not "." or "..", no "/" or "\", no control characters.
+// not "." or "..", no "/" or "\", no control characters, no longer than
+// kMaxFileNameBytes.
 bool IsPlainFileName(std::string_view name);
+// A plain file name of at most kMaxFontIdBytes.
+bool IsFontId(std::string_view name);
 
 // True when the line names a sound file: it contains ".lsu" in any case.
 bool NamesSoundFile(std::string_view line);
@@ -61,7 +75,7 @@ class UpdateUtils {
   void Initialize() {}
 
   const std::string& FontsFolder() const { return fontsFolder_; }
-  // fonts folder + "/" + font id; nothing when the id is not a plain name.
+  // fonts folder + "/" + font id; nothing when the id is not a font id.
   std::optional<std::string> FontFolder(std::string_view fontId) const;
 
   // A sound file name of the font: a plain file name that is none of the

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include "app/UpdateForm.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
+#include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/UpdateManager.h"
 
@@ -133,7 +135,8 @@ TEST(UpdateForm, RunsOnActivationAndOnlyOkClosesIt) {
 }
 
 struct UpdateWindow {
-  explicit UpdateWindow(const std::string& spec, const std::string& host) {
+  UpdateWindow(const std::string& spec, const std::string& host,
+               update::HttpTimeouts timeouts = {}) {
     std::filesystem::create_directories(app);
     for (const auto& entry : std::filesystem::directory_iterator(APP_FOLDER))
       if (entry.path().extension() == ".bmp")
@@ -147,6 +150,7 @@ struct UpdateWindow {
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};
     m.updateHost = host;
+    m.updateTimeouts = timeouts;
     main = std::make_unique<app::Main>(std::move(m));
   }
   ~UpdateWindow() {
@@ -164,6 +168,8 @@ struct UpdateWindow {
       if (!ok->isVisible()) return;
       title = dialog->findChild<QLabel*>("formTitle")->text();
       element = dialog->findChild<QLabel*>("updateElement")->text();
+      shownStep = Shown(dialog->findChild<QLabel*>("updateStep"));
+      shownElement = Shown(dialog->findChild<QLabel*>("updateElement"));
       ++dialogs_seen;
       watch.stop();
       QTest::mouseClick(ok, Qt::LeftButton);
@@ -172,11 +178,17 @@ struct UpdateWindow {
     main->findChild<QToolButton*>("UpdateBtn")->click();
   }
 
+  // What a label shows (and a screen reader reads): its text as rich text
+  // renders it, when the label takes it for rich text.
+  static QString Shown(QLabel* label) {
+    return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+  }
+
   std::filesystem::path app = testing_support::UniqueTempPath("update_window");
   testing_support::ScriptedDialogs dialogs;
   std::shared_ptr<virtualboard::BoardFirmware> firmware;
   std::unique_ptr<app::Main> main;
-  QString title, element;
+  QString title, element, shownStep, shownElement;
   int dialogs_seen = 0;
 };
 
@@ -206,6 +218,45 @@ TEST(UpdateButton, RunsTheUpdateInTheDialog) {
   EXPECT_EQ(w.title, "Success");
   EXPECT_EQ(w.element, update::kNoUpdates);
   std::filesystem::remove_all(root);
+}
+
+TEST(UpdateButton, TricklingServiceStillEndsTheDialog) {
+  // The catalogue comes a byte every 20 ms for as long as the client
+  // listens: never silent long enough for the idle time-out. Should the
+  // dialog not end by itself, the server is stopped after a minute so the
+  // test fails instead of hanging.
+  testing_support::ScriptedHttpServer server(
+      {testing_support::ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")
+           .Then("y", 100000, std::chrono::milliseconds(20))});
+  UpdateWindow w("usb2,sn=0A1B2C3D", server.Host(),
+                 {std::chrono::seconds(5), std::chrono::seconds(5), std::chrono::seconds(1), 1024});
+  ASSERT_TRUE(w.main->Startup());
+  bool gaveUp = false;
+  QTimer::singleShot(std::chrono::minutes(1), [&] {
+    gaveUp = true;
+    server.Stop();
+  });
+  w.ClickUpdate();
+  EXPECT_FALSE(gaveUp);
+  EXPECT_EQ(w.dialogs_seen, 1);
+  EXPECT_EQ(w.title, "Warning!");
+  EXPECT_EQ(w.element, update::kCatalogueFailed);
+}
+
+TEST(UpdateButton, NamesFromTheServiceAreShownAsTheyAre) {
+  // A font id that is markup shows as the characters it is, in the step
+  // caption and in a warning that quotes it.
+  const std::string header = "status:OK\r\nclientv:1\r\n";
+  testing_support::ScriptedHttpServer server({testing_support::HttpAnswer(header + "<h1>Big"),
+                                              testing_support::HttpAnswer("gone", 500),
+                                              testing_support::HttpAnswer(header + "<i>x</i>")});
+  UpdateWindow w("usb2,sn=0A1B2C3D", server.Host());
+  ASSERT_TRUE(w.main->Startup());
+  w.ClickUpdate();
+  EXPECT_EQ(w.element, update::kFontQueryFailed);
+  EXPECT_EQ(w.shownStep.toStdString(), "(3/3) Updating item: <h1>Big");
+  w.ClickUpdate();
+  EXPECT_EQ(w.shownElement.toStdString(), update::RefusedNameWarning("<i>x</i>"));
 }
 
 TEST(UpdateButton, BoardWithoutSerialNumberStartsNothing) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/support/TempFiles.h"
+#include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/UpdateManager.h"
 
@@ -121,6 +122,51 @@ TEST_F(CliUpdate, NeedsNoWindowSystem) {
   EXPECT_TRUE(Exists(app + "/fonts/Alpha/A1.lsu"));
   r = RunCli("--virtual-board sound info");
   EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(CliUpdate, EndlessCatalogueEndsWithAWarningSoon) {
+  // The service streams its catalogue without end: the update gives up a
+  // little after the first megabyte instead of taking it all in.
+  const std::string chunk = "10000\r\n" + std::string(1 << 16, 'F') + "\r\n";
+  testing_support::ScriptedHttpServer server(
+      {testing_support::ScriptedReply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                      "19\r\nstatus:OK\r\nclientv:1\r\nF\r\n\r\n")
+           .Then(chunk, 256u << 20)});
+  const cli_test::Run r = RunCli("--virtual-board sound update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(std::string("Warning! ") + update::kCatalogueFailed), std::string::npos)
+      << r.err;
+  EXPECT_LT(server.BytesSent(), 32u << 20);
+}
+
+TEST_F(CliUpdate, RepeatedContentLengthIsTheServicesFault) {
+  const std::string header = "status:OK\r\nclientv:1\r\n";
+  testing_support::ScriptedHttpServer server(
+      {testing_support::HttpAnswer(header + "F"),
+       testing_support::HttpAnswer(header + "BOOT\r\na.lsu\r\n 100 "),
+       {"HTTP/1.1 200 OK\r\nContent-Length: 4\r\nContent-Length: 4\r\n\r\nabcd", false}});
+  const cli_test::Run r = RunCli("--virtual-board sound update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(std::string("Warning! ") + update::kBadDownload), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("could not be saved"), std::string::npos) << r.err;
+  EXPECT_FALSE(Exists(app + "/fonts/F/a.lsu"));
+}
+
+TEST_F(CliUpdate, NamesFromTheServiceCannotDriveTheTerminal) {
+  // A font id with an 8-bit CSI (U+009B) is checked and shown; one with
+  // escape sequences is refused and quoted in the warning. Neither reaches
+  // the terminal as a control character.
+  const std::string header = "status:OK\r\nclientv:1\r\n";
+  testing_support::ScriptedHttpServer server(
+      {testing_support::HttpAnswer(header + "A\xc2\x9b"
+                                            "31m\r\nevil\x1b[2J\x1b]0;owned\x07")});
+  const cli_test::Run r = RunCli("--virtual-board sound update --update-host " + server.Host());
+  EXPECT_EQ(r.status, 1);
+  for (const char* control : {"\x1b", "\x07", "\xc2\x9b"})
+    EXPECT_EQ(r.err.find(control), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Checking item: A\\xc2\\x9b31m\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("evil\\x1b[2J\\x1b]0;owned\\x07"), std::string::npos) << r.err;
 }
 
 }  // namespace

@@ -197,6 +197,69 @@ TEST_F(Http, StalledOrAbsentServerIsATransportError) {
   EXPECT_EQ(client->requestState(), update::kTransportError);
 }
 
+TEST_F(Http, TricklingServerIsATransportError) {
+  // One byte every 20 ms never lets the idle time-out fire; in 1 s of
+  // waiting it brings 50 bytes, less than the 1 KB asked for. Without the
+  // rate check the server gives up by itself after 12 s and the answer
+  // looks merely cut off.
+  const auto trickle = [](const std::string& head) {
+    return ScriptedReply(head).Then("y", 600, std::chrono::milliseconds(20));
+  };
+  const update::HttpTimeouts slowest{std::chrono::milliseconds(5000),
+                                     std::chrono::milliseconds(5000),
+                                     std::chrono::milliseconds(1000), 1024};
+  ScriptedHttpServer data({trickle("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")});
+  auto client = Client(data.Host());
+  client->SetTimeouts(slowest);
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+  EXPECT_TRUE(NothingButFolder());
+
+  ScriptedHttpServer text({trickle("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n")});
+  client = Client(text.Host());
+  client->SetTimeouts(slowest);
+  client->requestText("svc=gct");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+
+  // A server that sends in bursts with pauses, but fast enough on the
+  // whole, is no trickle.
+  ScriptedHttpServer bursts(
+      {ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 12000\r\n\r\n")
+           .Then(std::string(2000, 'b'), 12000, std::chrono::milliseconds(400))});
+  client = Client(bursts.Host());
+  client->SetTimeouts(slowest);
+  client->requestData("svc=dld", folder, "b.lsu");
+  EXPECT_EQ(client->requestState(), update::kRequestOk);
+  EXPECT_EQ(ReadFile(folder + "/b.lsu"), std::string(12000, 'b'));
+}
+
+TEST_F(Http, TextAnswersAreCappedAtOneMegabyte) {
+  constexpr size_t kCap = 1u << 20;
+  ScriptedHttpServer justFits({HttpAnswer(std::string(kCap, 'a'))});
+  auto client = Client(justFits.Host());
+  EXPECT_EQ(client->requestText("svc=gct").size(), kCap);
+  EXPECT_EQ(client->requestState(), update::kRequestOk);
+
+  // Announced too long: refused before the body is read.
+  ScriptedHttpServer announced(
+      {ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 300000000\r\n\r\n")
+           .Then(std::string(1 << 16, 'b'), 300000000)});
+  client = Client(announced.Host());
+  client->requestText("svc=gct");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+
+  // An endless chunked answer: the client stops taking it in soon after
+  // the cap, long before the server runs out.
+  std::string chunk = std::string(1 << 16, 'c');
+  chunk = "10000\r\n" + chunk + "\r\n";
+  ScriptedHttpServer endless({ScriptedReply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n")
+                                  .Then(chunk, 128u << 20)});
+  client = Client(endless.Host());
+  client->requestText("svc=gct");
+  EXPECT_EQ(client->requestState(), update::kTransportError);
+  EXPECT_LT(endless.BytesSent(), 32u << 20);
+}
+
 TEST_F(Http, FileThatCannotBeWrittenIsAFailureInsideTheRoutine) {
   ScriptedHttpServer server({HttpAnswer("0123456789")});
   auto client = Client(server.Host());
@@ -206,6 +269,7 @@ TEST_F(Http, FileThatCannotBeWrittenIsAFailureInsideTheRoutine) {
   std::filesystem::create_directories(folder + "/a.lsu/inside");
   client->requestData("svc=dld", folder, "a.lsu");
   EXPECT_EQ(client->requestState(), update::kRequestFailure);
+  EXPECT_FALSE(client->AnswerUnusable());
   EXPECT_FALSE(Exists(folder + "/tmp"));
 }
 

@@ -88,6 +88,18 @@ void ScriptedHttpServer::Serve() {
   }
 }
 
+// In small pieces, so that BytesSent follows what the client reads.
+bool ScriptedHttpServer::Send(int connection, const std::string& bytes) {
+  for (size_t sent = 0; sent < bytes.size();) {
+    const size_t piece = std::min<size_t>(bytes.size() - sent, 16384);
+    const ssize_t n = send(connection, bytes.data() + sent, piece, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    sent += static_cast<size_t>(n);
+    sent_ += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 void ScriptedHttpServer::Answer(int connection, const ScriptedReply& reply) {
   const std::string request = ReadRequest(connection, stop_);
   if (request.empty()) return;  // a connection that never asked
@@ -95,13 +107,11 @@ void ScriptedHttpServer::Answer(int connection, const ScriptedReply& reply) {
     const std::lock_guard<std::mutex> guard(lock_);
     requests_.push_back(request);
   }
-  // In small pieces, so that BytesSent follows what the client reads.
-  for (size_t sent = 0; sent < reply.bytes.size();) {
-    const size_t piece = std::min<size_t>(reply.bytes.size() - sent, 16384);
-    const ssize_t n = send(connection, reply.bytes.data() + sent, piece, MSG_NOSIGNAL);
-    if (n <= 0) return;
-    sent += static_cast<size_t>(n);
-    sent_ += static_cast<size_t>(n);
+  if (!Send(connection, reply.bytes)) return;
+  for (size_t tail = 0; !reply.tail.empty() && tail < reply.tailBytes && !stop_;
+       tail += reply.tail.size()) {
+    if (reply.pace.count() > 0) std::this_thread::sleep_for(reply.pace);
+    if (!Send(connection, reply.tail)) return;
   }
   if (reply.stall)
     while (!stop_) usleep(kPollMs * 1000);

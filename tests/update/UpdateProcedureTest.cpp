@@ -21,6 +21,7 @@ using testing_support::MakeServedFont;
 using testing_support::ReadFile;
 using testing_support::RecordingView;
 using testing_support::ScriptedHttpServer;
+using testing_support::ScriptedReply;
 using update::UpdateOutcome;
 
 constexpr const char* kSerial = "0A1B2C3D";
@@ -150,6 +151,32 @@ TEST_F(Procedure, EmptyLinesNameNoFontAndOneFontIsACatalogue) {
   EXPECT_FALSE(Exists(app + "/fonts/fnt"));
 }
 
+TEST_F(Procedure, HugeCatalogueIsCutAtTenThousandFonts) {
+  // 10000 fonts complete on disk, then 30000 more and repeats of the
+  // first: only the first 10000 distinct ids are looked at, none of the
+  // rest is asked for or gets a folder, and the update says so.
+  constexpr int kCap = 10000;
+  const auto id = [](int i) { return "F" + std::to_string(100000 + i); };
+  std::string catalogue = kHeader;
+  for (int i = 0; i < kCap; ++i) {
+    catalogue += id(i) + "\r\n";
+    std::filesystem::create_directories(Font(id(i)));
+    std::ofstream(Font(id(i)) + "fnt");
+  }
+  for (int i = 0; i < 100; ++i) catalogue += id(i) + "\r\n";
+  for (int i = kCap; i < 4 * kCap; ++i) catalogue += id(i) + "\r\n";
+  ScriptedHttpServer server({HttpAnswer(catalogue), HttpAnswer("nothing here", 500)});
+
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kFontsCapped});
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(std::count_if(view.elements.begin(), view.elements.end(),
+                          [](const std::string& e) { return e.starts_with("Checking item: F"); }),
+            kCap);
+  EXPECT_FALSE(Exists(Font(id(kCap))));
+  EXPECT_FALSE(Exists(Font(id(4 * kCap - 1))));
+}
+
 TEST_F(Procedure, HostileNamesAreRefusedBeforeAnythingIsWritten) {
   ScriptedHttpServer badFont({HttpAnswer(kHeader + "Good\r\n../x")});
   EXPECT_EQ(Run(badFont.Host()), UpdateOutcome::Warning);
@@ -198,6 +225,71 @@ TEST_F(Procedure, EveryConnectionFailureHasItsWarning) {
   EXPECT_FALSE(Exists(Font("F") + "two.lsu"));
   EXPECT_FALSE(Exists(Font("F") + "tmp"));
   EXPECT_FALSE(Complete("F"));
+}
+
+TEST_F(Procedure, FontServerSkipsFontsAClientCannotFetch) {
+  // Names with "&" (or "+" and "%", which form readers decode) cannot
+  // travel in a form body: font-server says so when it starts and does not
+  // offer those fonts, so the update fetches the good font instead of
+  // failing on a file it cannot ask for.
+  MakeServedFont(root, "Good", {"g.lsu"});
+  MakeServedFont(root, "Plus+Font", {"p.lsu"});
+  MakeServedFont(root, "Tricky", {"t1.lsu", "t&2.lsu"});
+  testing_support::FontServer server(root);
+  EXPECT_EQ(Run(server.Host()), UpdateOutcome::Updated);
+  EXPECT_TRUE(Complete("Good"));
+  EXPECT_FALSE(Exists(Font("Tricky")));
+  const auto log = server.Log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[0].rfind("skipping font folder \"Plus+Font\": ", 0), 0u) << log[0];
+  EXPECT_EQ(log[1].rfind("skipping font folder \"Tricky\": ", 0), 0u) << log[1];
+  EXPECT_NE(log[1].find("t&2.lsu"), std::string::npos) << log[1];
+  EXPECT_EQ(log[2], "POST / svc=gct&did=0A1B2C3D -> 200");
+}
+
+TEST_F(Procedure, FontServerLogShowsWhatClientsSendWithoutControls) {
+  testing_support::FontServer server(root);
+  const std::string body = "svc=gct&did=\x1b[2J\r\nPOST / forged -> 200";
+  const std::string answer = testing_support::Exchange(
+      server.Host(), "POST / HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Length: " +
+                         std::to_string(body.size()) + "\r\n\r\n" + body);
+  EXPECT_EQ(answer.rfind("HTTP/1.1 200", 0), 0u) << answer;
+  const auto log = server.Log();
+  EXPECT_EQ(log, std::vector<std::string>{
+                     "POST / svc=gct&did=\\x1b[2J\\x0d\\x0aPOST / forged -> 200 -> 200"});
+}
+
+TEST_F(Procedure, ServerFaultsAreNotTakenForDiskFaults) {
+  const auto download = [](const std::string& lengthHeaders) {
+    return ScriptedReply("HTTP/1.1 200 OK\r\n" + lengthHeaders +
+                         "Connection: close\r\n\r\n0123456789");
+  };
+  for (const char* lengths :
+       {"Content-Length: 10\r\nContent-Length: 10\r\n",
+        "Content-Length: 10\r\nContent-Length: 12\r\n", "Content-Length: 1O\r\n",
+        "Content-Length: 99999999999999999999\r\n"}) {
+    ScriptedHttpServer server(
+        {HttpAnswer(kHeader + "F"), HttpAnswer(kHeader + "BOOT\r\na.lsu"), download(lengths)});
+    EXPECT_EQ(Run(server.Host()), UpdateOutcome::Warning);
+    EXPECT_EQ(view.warnings, std::vector<std::string>{update::kBadDownload}) << lengths;
+    EXPECT_FALSE(Exists(Font("F") + "a.lsu"));
+    EXPECT_FALSE(Exists(Font("F") + "tmp"));
+  }
+
+  // Names longer than a file name may be are refused as names, before
+  // anything is written: a font id leaves room for its configuration
+  // file's name and the temporary name beside it.
+  const std::string longId(240, 'i'), longItem(252, 'n');
+  ScriptedHttpServer longFont({HttpAnswer(kHeader + longId)});
+  EXPECT_EQ(Run(longFont.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::RefusedNameWarning(longId)});
+  EXPECT_EQ(longFont.Requests().size(), 1u);
+
+  ScriptedHttpServer longSound(
+      {HttpAnswer(kHeader + "G"), HttpAnswer(kHeader + "BOOT\r\n" + longItem + ".lsu")});
+  EXPECT_EQ(Run(longSound.Host()), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{update::RefusedNameWarning(longItem + ".lsu")});
+  EXPECT_FALSE(Exists(Font("G")));
 }
 
 TEST_F(Procedure, FontsFolderThatCannotBeWrittenEndsWithAWarning) {

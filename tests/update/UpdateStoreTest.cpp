@@ -6,6 +6,7 @@
 
 #include "tests/support/TempFiles.h"
 #include "tests/update/UpdateTestSupport.h"
+#include "update/PrintableText.h"
 #include "update/UpdateUtils.h"
 
 namespace {
@@ -57,10 +58,24 @@ TEST(FileNames, OnlyPlainNamesAreAccepted) {
   for (const char* bad :
        {"", ".", "..", "../x", "a/b", "a\\b", "/abs", "tab\there", "cr\r", "\x7f"})
     EXPECT_FALSE(update::IsPlainFileName(bad)) << bad;
+  EXPECT_TRUE(update::IsPlainFileName(std::string(255, 'x')));
+  EXPECT_FALSE(update::IsPlainFileName(std::string(256, 'x')));
+  EXPECT_TRUE(update::IsFontId(std::string(200, 'x')));
+  EXPECT_FALSE(update::IsFontId(std::string(201, 'x')));
+  EXPECT_FALSE(update::IsFontId("../x"));
   EXPECT_TRUE(update::NamesSoundFile("Swing1.LSU"));
   EXPECT_TRUE(update::NamesSoundFile("a.lSu.bak"));
   EXPECT_FALSE(update::NamesSoundFile("BOOT"));
   EXPECT_FALSE(update::NamesSoundFile(".ls"));
+}
+
+TEST(PrintableText, KeepsEveryLetterAndEscapesEveryControl) {
+  EXPECT_EQ(update::PrintableText("Swing 1.LSU \xc3\x9cml\xc3\xa4ut \xe2\x82\xac \xf0\x9f\x8e\xb5"),
+            "Swing 1.LSU \xc3\x9cml\xc3\xa4ut \xe2\x82\xac \xf0\x9f\x8e\xb5");
+  EXPECT_EQ(update::PrintableText("a\x1b[2Jb\r\n\x7f\\"), "a\\x1b[2Jb\\x0d\\x0a\\x7f\\\\");
+  // C1 controls, stray and overlong bytes, a surrogate, a cut sequence.
+  EXPECT_EQ(update::PrintableText("\xc2\x9b\xc2\x85|\xff\xc0\xaf|\xed\xa0\x80|\xe2\x82"),
+            "\\xc2\\x9b\\xc2\\x85|\\xff\\xc0\\xaf|\\xed\\xa0\\x80|\\xe2\\x82");
 }
 
 struct Store : ::testing::Test {

@@ -1,6 +1,11 @@
 #include "tests/update/UpdateTestSupport.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -75,6 +80,34 @@ void MakeLocalFont(const std::string& appFolder, const std::string& fontId,
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int ConnectTo(const std::string& host) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(std::stoi(host.substr(host.rfind(':') + 1))));
+  if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
+  if (fd >= 0) close(fd);
+  return -1;
+}
+
+std::string Exchange(const std::string& host, const std::string& request) {
+  const int fd = ConnectTo(host);
+  if (fd < 0) return {};
+  std::string answer;
+  if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+      static_cast<ssize_t>(request.size())) {
+    pollfd p{fd, POLLIN, 0};
+    char buffer[4096];
+    for (ssize_t n = 1; n > 0 && poll(&p, 1, 60000) > 0;) {
+      n = recv(fd, buffer, sizeof buffer, 0);
+      if (n > 0) answer.append(buffer, static_cast<size_t>(n));
+    }
+  }
+  close(fd);
+  return answer;
 }
 
 bool Exists(const std::string& path) {

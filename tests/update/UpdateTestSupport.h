@@ -38,6 +38,11 @@ void MakeServedFont(const std::string& root, const std::string& fontId,
 void MakeLocalFont(const std::string& appFolder, const std::string& fontId,
                    const std::vector<std::string>& items, bool complete);
 std::string ReadFile(const std::string& path);
+// A TCP connection to HOST:PORT (a port on 127.0.0.1); -1 when refused.
+int ConnectTo(const std::string& host);
+// Sends the bytes as they are over a new connection and returns what came
+// back until the server closed it (empty after 60 s of silence).
+std::string Exchange(const std::string& host, const std::string& request);
 bool Exists(const std::string& path);
 
 class RecordingView : public update::UpdateView {

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 
 #include "fileio/LineReader.h"
 #include "fileio/Utf8Path.h"
+#include "update/PrintableText.h"
 #include "update/UpdateUtils.h"
 
 namespace fontserver {
@@ -16,9 +16,8 @@ namespace {
 
 constexpr const char* kHeader = "status:OK\r\nclientv:1\r\n";
 
-// A name a client can send back unchanged in a form body.
-bool IsServableName(const std::string& name) {
-  return update::IsPlainFileName(name) && name.find('&') == std::string::npos;
+bool TravelsInForm(std::string_view name) {
+  return name.find_first_of("&+%") == std::string_view::npos;
 }
 
 std::string TextAnswer(const std::vector<std::string>& lines) {
@@ -31,9 +30,17 @@ ServiceAnswer Refusal(const std::string& reason) {
   return {200, "status:ERR\r\nclientv:1\r\n" + reason, {}};
 }
 
-bool IsFile(const fs::path& path) {
-  std::error_code error;
-  return fs::is_regular_file(path, error);
+ServiceAnswer NotFound() {
+  return {404, "no such file", {}};
+}
+
+bool Fail(std::string* whyNot, const std::string& reason) {
+  if (whyNot) *whyNot = reason;
+  return false;
+}
+
+std::string Quoted(const std::string& name) {
+  return "\"" + update::PrintableText(name) + "\"";
 }
 
 }  // namespace
@@ -52,45 +59,133 @@ std::map<std::string, std::string> ParseForm(std::string_view body) {
   return form;
 }
 
-std::vector<std::string> FontService::Catalogue() const {
-  std::vector<std::string> fonts;
+bool IsServableFontId(std::string_view name) {
+  return update::IsFontId(name) && TravelsInForm(name);
+}
+
+bool IsServableItem(std::string_view name) {
+  return update::IsPlainFileName(name) && TravelsInForm(name) && update::NamesSoundFile(name);
+}
+
+FontService::FontService(std::string root) : root_(std::move(root)) {
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(fileio::PathFromUtf8(root_), error)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.is_directory(error) && IsServableName(name) && ConfigurationFile(name))
-      fonts.push_back(name);
-  }
-  std::sort(fonts.begin(), fonts.end());
-  return fonts;
+  realRoot_ = fs::canonical(fileio::PathFromUtf8(root_), error);
+}
+
+std::optional<fs::path> FontService::Inside(const fs::path& path, bool folder) const {
+  std::error_code error;
+  const fs::path real = fs::canonical(path, error);
+  if (error || realRoot_.empty()) return std::nullopt;
+  const auto [rootEnd, pathAt] =
+      std::mismatch(realRoot_.begin(), realRoot_.end(), real.begin(), real.end());
+  if (rootEnd != realRoot_.end() || pathAt == real.end()) return std::nullopt;
+  const bool kindOk = folder ? fs::is_directory(real, error) : fs::is_regular_file(real, error);
+  if (!kindOk) return std::nullopt;
+  return real;
 }
 
 // The font folder's font id + ".lscfg", else its only ".lscfg" file.
-std::optional<std::string> FontService::ConfigurationFile(const std::string& fontId) const {
-  if (!IsServableName(fontId)) return std::nullopt;
-  const fs::path folder = fileio::PathFromUtf8(root_ + "/" + fontId);
+std::optional<fs::path> FontService::ConfigurationFile(const fs::path& folder,
+                                                       const std::string& fontId,
+                                                       std::string* whyNot) const {
   const fs::path named = folder / fileio::PathFromUtf8(fontId + update::kConfigurationExtension);
-  if (IsFile(named)) return named.string();
   std::vector<fs::path> found;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error))
-    if (entry.path().extension() == update::kConfigurationExtension && IsFile(entry.path()))
-      found.push_back(entry.path());
-  if (found.size() != 1) return std::nullopt;
-  return found.front().string();
+  if (fs::exists(named, error)) {
+    found.push_back(named);
+  } else {
+    for (const auto& entry : fs::directory_iterator(folder, error))
+      if (entry.path().extension() == update::kConfigurationExtension)
+        found.push_back(entry.path());
+  }
+  if (found.size() != 1) {
+    Fail(whyNot, found.empty() ? "it has no configuration file"
+                               : "it has several configuration files and none named after it");
+    return std::nullopt;
+  }
+  const auto file = Inside(found.front(), false);
+  if (!file) {
+    Fail(whyNot, "its configuration file is not a file inside the root");
+    return std::nullopt;
+  }
+  if (fs::file_size(*file, error) > static_cast<uintmax_t>(update::kMaxTextAnswer)) {
+    Fail(whyNot, "its configuration file is larger than a client takes");
+    return std::nullopt;
+  }
+  return file;
+}
+
+std::optional<FontService::Font> FontService::Load(const std::string& fontId,
+                                                   std::string* whyNot) const {
+  if (!IsServableFontId(fontId)) {
+    Fail(whyNot,
+         "its name cannot travel to a client and back (a file name of at most 200 bytes, "
+         "without & + %)");
+    return std::nullopt;
+  }
+  const auto folder = Inside(fileio::PathFromUtf8(root_ + "/" + fontId), true);
+  if (!folder) {
+    Fail(whyNot, "it is not a folder inside the root");
+    return std::nullopt;
+  }
+  const auto file = ConfigurationFile(*folder, fontId, whyNot);
+  if (!file) return std::nullopt;
+  fileio::LineReader in(file->string());
+  Font font{*folder, {}};
+  for (std::string line; in.Next(line);) {
+    if (!update::NamesSoundFile(line)) {
+      font.lines.push_back(line);
+      continue;
+    }
+    const std::string item = fileio::FileNameOf(line);
+    if (!IsServableItem(item)) {
+      Fail(whyNot, "its sound file " + Quoted(item) + " has a name that cannot travel to a client");
+      return std::nullopt;
+    }
+    if (!Inside(*folder / fileio::PathFromUtf8(item), false)) {
+      Fail(whyNot, "its sound file " + Quoted(item) + " is not a file inside the root");
+      return std::nullopt;
+    }
+    font.lines.push_back(item);
+  }
+  if (in.Failed()) {
+    Fail(whyNot, "its configuration file cannot be read: " + in.Error());
+    return std::nullopt;
+  }
+  while (!font.lines.empty() && font.lines.back().empty()) font.lines.pop_back();
+  return font;
+}
+
+std::vector<std::string> FontService::FolderNames() const {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(fileio::PathFromUtf8(root_), error))
+    if (entry.is_directory(error)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> FontService::Catalogue() const {
+  std::vector<std::string> fonts;
+  for (const std::string& name : FolderNames())
+    if (Load(name, nullptr)) fonts.push_back(name);
+  return fonts;
+}
+
+std::vector<SkippedFont> FontService::Skipped() const {
+  std::vector<SkippedFont> skipped;
+  for (const std::string& name : FolderNames()) {
+    std::string reason;
+    if (!Load(name, &reason)) skipped.push_back({name, reason});
+  }
+  return skipped;
 }
 
 std::optional<std::vector<std::string>> FontService::Configuration(
     const std::string& fontId) const {
-  const auto file = ConfigurationFile(fontId);
-  if (!file) return std::nullopt;
-  fileio::LineReader in(*file);
-  std::vector<std::string> lines;
-  for (std::string line; in.Next(line);) {
-    lines.push_back(update::NamesSoundFile(line) ? fileio::FileNameOf(line) : line);
-  }
-  if (in.Failed()) return std::nullopt;
-  while (!lines.empty() && lines.back().empty()) lines.pop_back();
-  return lines;
+  auto font = Load(fontId, nullptr);
+  if (!font) return std::nullopt;
+  return std::move(font->lines);
 }
 
 ServiceAnswer FontService::Answer(std::string_view path, std::string_view body) const {
@@ -107,12 +202,13 @@ ServiceAnswer FontService::Answer(std::string_view path, std::string_view body) 
     return {200, TextAnswer(*lines), {}};
   }
   if (path == "/tst/gct/" && service == "dld") {
-    const std::string font = field("fid"), item = field("ffd");
-    if (!ConfigurationFile(font) || !IsServableName(item) || !update::NamesSoundFile(item))
-      return {404, "no such file", {}};
-    const std::string file = root_ + "/" + font + "/" + item;
-    if (!IsFile(fileio::PathFromUtf8(file))) return {404, "no such file", {}};
-    return {200, {}, file};
+    const std::string item = field("ffd");
+    if (!IsServableItem(item)) return NotFound();
+    const auto font = Load(field("fid"), nullptr);
+    if (!font) return NotFound();
+    const auto file = Inside(font->folder / fileio::PathFromUtf8(item), false);
+    if (!file) return NotFound();
+    return {200, {}, file->string()};
   }
   return {404, "unknown service", {}};
 }
