@@ -38,7 +38,9 @@ BoardSession::BoardSession(const FrontEndOptions& options) {
   agent_->Start();
 }
 
-BoardSession::~BoardSession() { agent_->Stop(); }
+BoardSession::~BoardSession() {
+  agent_->Stop();
+}
 
 bool BoardSession::SearchBoard() {
   agent_->VID_To_Match = devlink::kBoardVID;

@@ -11,9 +11,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "fileio/Utf8Path.h"
 #include "sound/ConfigurationFile.h"
 #include "sound/LSU_Configuration.h"
-#include "fileio/Utf8Path.h"
 
 namespace converter {
 
@@ -214,7 +214,8 @@ FontImportReport ImportFont(const FontImportRequest& request) {
 
   for (const auto& category : sound::kCategoriesInFlashOrder)
     if (config.Count(category.code) == 0) report.missing.push_back(category.code);
-  const std::string configuration = Utf8(fontFolder / fileio::PathFromUtf8(request.name + ".lscfg"));
+  const std::string configuration =
+      Utf8(fontFolder / fileio::PathFromUtf8(request.name + ".lscfg"));
   if (sound::SaveConfiguration(config, configuration))
     report.configuration = configuration;
   else

@@ -150,7 +150,7 @@ bool UpdateUtils::WriteDescriptor(std::string_view fontId,
   }
   return fileio::WriteFileAtomically(*folder + "/" + kDescriptorName, descriptor) &&
          fileio::WriteFileAtomically(*folder + "/" + std::string(fontId) + kConfigurationExtension,
-                                    configuration);
+                                     configuration);
 }
 
 bool UpdateUtils::DeleteFontItem(std::string_view fontId, std::string_view itemName) const {

@@ -180,7 +180,8 @@ void BoardFirmware::Persist() {
   if (!fileio::WriteFileAtomically(
           file, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()),
           &error))
-    throw std::runtime_error(std::string("cannot save ") + what + " " + Quoted(file) + ": " + error);
+    throw std::runtime_error(std::string("cannot save ") + what + " " + Quoted(file) + ": " +
+                             error);
 }
 
 // Reset, Bye and the end of the program save the image when it changed
