@@ -1,4 +1,4 @@
-#include "app/LedPanel.h"
+#include "app/LedPanelWidget.h"
 
 #include <QApplication>
 #include <QCheckBox>
