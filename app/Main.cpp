@@ -18,7 +18,7 @@
 #include "app/DownloadPanel.h"
 #include "app/HelpViewer.h"
 #include "app/Hints.h"
-#include "app/LedPanel.h"
+#include "app/LedPanelWidget.h"
 #include "app/MotionPanel.h"
 #include "app/SoundPanel.h"
 #include "app/UpdateForm.h"

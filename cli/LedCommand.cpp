@@ -36,10 +36,11 @@ class CliDialogs : public StderrDialogs {
   std::string path_;
 };
 
-// The panel as the window has it once an LED driver came on line.
+// The panel as the window has it once an LED driver came on line. Its
+// controls are kept in memory, where nothing shows them; the commands work
+// through the panel's operations.
 struct Panel {
   devlink::TLS& link;
-  led::MemoryLedPanelView& view;
   led::LedPanel& logic;
 };
 
@@ -64,7 +65,7 @@ int WithPanel(const FrontEndOptions& options, const std::string& path,
     std::cerr << ForTerminal(devlink::InvalidLedCatalogueMessage(logic.CatalogueProblem())) << '\n';
     return 1;
   }
-  Panel panel{link, view, logic};
+  Panel panel{link, logic};
   const int status = body(panel);
   link.Bye();
   return status;
@@ -97,7 +98,7 @@ int Info(const FrontEndOptions& options, const std::vector<std::string>& args) {
       std::cerr << "The LED driver did not answer.\n";
       return 1;
     }
-    std::cout << "type: " << p.view.SelectedLedType() << '\n'
+    std::cout << "type: " << p.logic.SelectedType() << '\n'
               << "code: " << code << '\n'
               << "voltage: " << Tenths(voltage) << '\n'
               << "overdrive: " << overdrive << '\n';
@@ -106,8 +107,8 @@ int Info(const FrontEndOptions& options, const std::vector<std::string>& args) {
   });
 }
 
-// What choosing NAME in the LED type list, moving the overdrive slider and
-// pressing the update button (answering its warning with OK) does.
+// Chooses the LED type NAME with the overdrive shown or the one given, and
+// updates the driver (its warning answered OK by --yes).
 int SetType(const FrontEndOptions& options, const std::vector<std::string>& args) {
   std::optional<std::string> name;
   std::optional<double> overdrive;
@@ -130,24 +131,22 @@ int SetType(const FrontEndOptions& options, const std::vector<std::string>& args
     return 1;
   }
   return WithPanel(options, "", [&](Panel& p) {
-    const auto& types = p.view.ledTypes;
-    const auto found = std::find(types.rbegin(), types.rend(), *name);
-    if (found == types.rend()) {
+    const auto& types = p.logic.LedTypes();
+    if (std::find(types.begin(), types.end(), *name) == types.end()) {
       std::cerr << "No LED type \"" << *name << "\" in " << p.logic.CatalogueFile() << ".\n";
       return 1;
     }
-    p.view.SelectLedType(int(types.rend() - found) - 1);
-    p.logic.LEDcomboClick();
+    p.logic.SelectType(*name);
     if (overdrive) {
-      if (*overdrive < led::kOverdriveMin || *overdrive > p.view.overdriveMax) {
+      const int32_t maximum = p.logic.OverdriveMaximum();
+      if (*overdrive < led::kOverdriveMin || *overdrive > maximum) {
         std::cerr << "The overdrive of " << *name << " must be " << led::kOverdriveMin << " to "
-                  << p.view.overdriveMax << ".\n";
+                  << maximum << ".\n";
         return 1;
       }
-      p.view.SetOverdriveValue(int(*overdrive));
-      p.logic.OverdriveSliderChange();
+      p.logic.SetOverdrive(int32_t(*overdrive));
     }
-    if (!p.logic.btnUpdateLEDClick()) {
+    if (!p.logic.UpdateDriver()) {
       std::cerr << "The LED driver did not take the configuration.\n";
       return 1;
     }
@@ -164,13 +163,12 @@ std::string FileArgument(const std::vector<std::string>& args, const char* comma
   return args[0];
 }
 
-// Loading the file in the window, then pressing the idle pulse's and the
-// flash on clash's send buttons; a failed send takes the window offline,
-// so nothing follows it.
+// Loads the file, then sends the idle pulse and the flash on clash; a
+// failed send takes the link offline, so nothing follows it.
 int Send(const FrontEndOptions& options, const std::vector<std::string>& args) {
   return WithPanel(options, FileArgument(args, "send"), [](Panel& p) {
     if (!p.logic.LoadLedSettings()) return 1;
-    if (!p.logic.btnSendPulseClick() || !p.logic.btnSendFocClick()) {
+    if (!p.logic.SendIdlePulse() || !p.logic.SendFlashOnClash()) {
       std::cerr << "The LED driver did not take the pulses.\n";
       return 1;
     }
@@ -184,27 +182,27 @@ int Save(const FrontEndOptions& options, const std::vector<std::string>& args) {
                    [](Panel& p) { return p.logic.SaveLedSettings() ? 0 : 1; });
 }
 
-// The levels of the LED setting frame's sliders, then "Apply".
+// Shows the levels on the LEDs at once, as the LED setting frame's "Apply"
+// does; channels not given are dark.
 int Apply(const FrontEndOptions& options, const std::vector<std::string>& args) {
   if (args.empty() || args.size() > 4) throw UsageError("led apply takes one to four levels");
-  std::vector<int> levels;
-  for (const auto& arg : args) {
-    const double level = NumberArgument(arg, "a level");
+  led::Levels levels{};
+  for (size_t i = 0; i < args.size(); ++i) {
+    const double level = NumberArgument(args[i], "a level");
     if (level < 0 || level > led::kLevelMax) {
-      std::cerr << "A level must be 0 to " << led::kLevelMax << ", not " << arg << ".\n";
+      std::cerr << "A level must be 0 to " << led::kLevelMax << ", not " << args[i] << ".\n";
       return 1;
     }
-    levels.push_back(int(level));
+    levels[i] = int(level);
   }
   return WithPanel(options, "", [&](Panel& p) {
     const int channels = p.logic.CurrentLED.NrOfChannels;
-    if (int(levels.size()) > channels) {
+    if (int(args.size()) > channels) {
       std::cerr << "The LED type " << p.logic.CurrentLED.LEDName << " has " << channels
                 << (channels == 1 ? " channel.\n" : " channels.\n");
       return 1;
     }
-    for (int i = 1; i <= 4; ++i) p.view.SetLevel(i, i <= int(levels.size()) ? levels[i - 1] : 0);
-    if (!p.logic.PickColorApplyClick()) {
+    if (!p.logic.ApplyLevels(levels)) {
       std::cerr << "The LED driver did not take the levels.\n";
       return 1;
     }

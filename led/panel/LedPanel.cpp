@@ -1,7 +1,6 @@
 #include "led/panel/LedPanel.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "led/LedCatalogue.h"
 #include "led/LedSettingsFile.h"
@@ -13,6 +12,11 @@ namespace led {
 namespace {
 
 constexpr int kChannels = 4;
+
+// The level of channel 1..4, held to what a slider shows.
+int16_t LevelOf(const Levels& levels, int channel) {
+  return int16_t(std::clamp(levels[channel - 1], 0, kLevelMax));
+}
 
 }  // namespace
 
@@ -40,7 +44,7 @@ void LedPanel::EnableLedPanel(bool enabled) {
   for (LedControl c : {LedControl::btnUpdateLED, LedControl::btnSendPulse, LedControl::btnSendFoc,
                        LedControl::PickColor, LedControl::FrameIdle, LedControl::FrameFoc})
     view_.SetEnabled(c, enabled);
-  if (!enabled) view_.ShowLevelFrame(false);
+  if (!enabled) CloseLevelEditor();
 }
 
 bool LedPanel::InitLedDrivers() {
@@ -53,15 +57,19 @@ bool LedPanel::InitLedDrivers() {
   catalogueProblem_.clear();
   const auto entries = EnumerateCatalogue(catalogue_, &catalogueProblem_);
   view_.ClearLedTypes();
+  ledTypes_.clear();
+  selectedType_.clear();
   if (!entries) return false;
   int selected = -1;
   for (size_t i = 0; i < entries->size(); ++i) {
-    view_.AddLedType((*entries)[i].LEDName);
+    ledTypes_.push_back((*entries)[i].LEDName);
+    view_.AddLedType(ledTypes_.back());
     if ((*entries)[i].LedCode == code) selected = int(i);
   }
   view_.SelectLedType(selected);
   if (selected < 0) return false;
-  SelectLED(view_.SelectedLedType(), voltage, overdrive);
+  selectedType_ = ledTypes_[selected];
+  SelectLED(selectedType_, voltage, overdrive);
 
   if (!link->GetLEDPulses(kIdlePulse, IdlePulse)) return false;
   ShowIdlePulse();
@@ -82,14 +90,12 @@ bool LedPanel::SelectLED(const std::string& LEDName, double Voltage, int32_t Ove
         }
         CurrentLED.Voltage = Voltage;
         // 10000 / MaxDC: the overdrive that takes the highest duty cycle to 100 %.
-        const auto maximum = int32_t(text::RoundHalfEven(10000.0 / highestMaxDC));
-        view_.SetOverdriveMaximum(maximum);
+        overdriveMaximum_ = int32_t(text::RoundHalfEven(10000.0 / highestMaxDC));
+        view_.SetOverdriveMaximum(overdriveMaximum_);
         // Held to the slider's range, below as above, so that the slider, its
         // label and the LED type agree.
-        OverDrive = std::clamp(OverDrive, kOverdriveMin, maximum);
-        CurrentLED.OverDrive = OverDrive;
-        view_.SetOverdriveValue(OverDrive);
-        view_.SetOverdriveLabel(std::to_string(OverDrive) + "%");
+        SetOverdrive(OverDrive);
+        CurrentLED.OverDrive = overdrive_;
       },
       &catalogueProblem_);
   if (!read)
@@ -131,7 +137,7 @@ void LedPanel::ReadFocPulse() {
   FocPulse.CalculateTimes(CurrentLED);
 }
 
-void LedPanel::FieldLostFocus(PulseField field) {
+void LedPanel::CorrectField(PulseField field) {
   const std::string text = view_.FieldText(field);
   view_.SetFieldText(
       field, field == PulseField::focNREP ? ValidateRepeatText(text) : ValidateTimeText(text));
@@ -160,23 +166,24 @@ void LedPanel::ShowLevelEditor() {
   view_.ShowLevelFrame(true);
 }
 
-void LedPanel::LEDcomboClick() {
-  const auto overdrive = text::RoundAndClamp<int32_t>(text::ReadNumber(view_.OverdriveLabel()), 0,
-                                                      std::numeric_limits<int32_t>::max());
-  SelectLED(view_.SelectedLedType(), kUpdateVoltage, overdrive);
+bool LedPanel::SelectType(const std::string& name, int32_t overdrive) {
+  selectedType_ = name;
+  return SelectLED(name, kUpdateVoltage, overdrive);
 }
 
-void LedPanel::OverdriveSliderChange() {
-  view_.SetOverdriveLabel(std::to_string(view_.OverdriveValue()) + "%");
+void LedPanel::SetOverdrive(int32_t overdrive) {
+  overdrive_ = std::clamp(overdrive, kOverdriveMin, std::max(kOverdriveMin, overdriveMaximum_));
+  view_.SetOverdriveValue(overdrive_);
+  view_.SetOverdriveLabel(std::to_string(overdrive_) + "%");
 }
 
-bool LedPanel::btnUpdateLEDClick() {
+bool LedPanel::UpdateDriver() {
   if (dialogs_.Message(kUpdateLedWarning, seams::DialogIcon::None,
                        seams::DialogButtons::OkCancel) != seams::DialogResult::Ok)
     return true;
-  view_.ShowLevelFrame(false);
+  CloseLevelEditor();
   CurrentLED.Voltage = kUpdateVoltage;
-  CurrentLED.OverDrive = view_.OverdriveValue();
+  CurrentLED.OverDrive = overdrive_;
   const bool sent = RunCommand([&](devlink::TLS& link) {
     return link.SetLEDConfig(CurrentLED.LedCode, CurrentLED.Voltage, int(CurrentLED.OverDrive));
   });
@@ -184,16 +191,15 @@ bool LedPanel::btnUpdateLEDClick() {
   return sent;
 }
 
-// Balances the picked colour to the LEDs' brightness when asked, then sets
-// the sliders of the red, green and blue channels. Any step that cannot be
-// done ends the handler quietly; sliders already set keep their values.
-void LedPanel::PickColorClick() {
+// Any step that cannot be done (the dialog cancelled, a colour the LED
+// type lacks) ends quietly; sliders already set keep their values.
+void LedPanel::PickColor(bool colorFidelity) {
   const auto picked = dialogs_.PickColor(PickedColor);
   if (!picked) return;
   int16_t red = 0, green = 0, blue = 0;
   SysToRGB(*picked, red, green, blue);
   PickedColor = *picked;
-  if (view_.ColorFidelityChecked()) {
+  if (colorFidelity) {
     const bool exceptR = red == 0, exceptG = green == 0, exceptB = blue == 0;
     auto balance = [&](int32_t color, int16_t value) {
       return CurrentLED.ConvertLuminanceToRGB(
@@ -211,23 +217,24 @@ void LedPanel::PickColorClick() {
   }
 }
 
-bool LedPanel::PickColorApplyClick() {
+bool LedPanel::ApplyLevels(const Levels& levels) {
   devlink::LEDParams params{};
   params[0] = uint16_t(CurrentLED.Period);
   for (int16_t i = 1; i <= std::min<int16_t>(CurrentLED.NrOfChannels, kChannels); ++i) {
-    const double lum = text::RoundHalfEven(view_.Level(i) * CurrentLED.GetMaxLum(i) / 255.0);
+    const double lum =
+        text::RoundHalfEven(LevelOf(levels, i) * CurrentLED.GetMaxLum(i) / double(kLevelMax));
     params[2 * i - 1] = uint16_t(CurrentLED.GetTon(kLuminance, i, lum));
     params[2 * i] = uint16_t(CurrentLED.GetToff(kLuminance, i, lum));
   }
   return RunCommand([&](devlink::TLS& link) { return link.SetLEDParam(params); });
 }
 
-void LedPanel::PickColorOKClick() {
+void LedPanel::StoreLevels(const Levels& levels) {
   for (int16_t i = 1; i <= std::min<int16_t>(CurrentLED.NrOfChannels, kChannels); ++i) {
-    const auto level = int16_t(view_.Level(i));
+    const int16_t level = LevelOf(levels, i);
     EditHigh ? EditPulse->SetHigh(i, level) : EditPulse->SetLow(i, level);
   }
-  view_.ShowLevelFrame(false);
+  CloseLevelEditor();
 }
 
 // Both commands are made even when the first fails.
@@ -238,12 +245,12 @@ bool LedPanel::SendPulse(int pulseId, const LED_Pulse& pulse) {
   return set && started;
 }
 
-bool LedPanel::btnSendPulseClick() {
+bool LedPanel::SendIdlePulse() {
   ReadIdlePulse();
   return SendPulse(kIdlePulse, IdlePulse);
 }
 
-bool LedPanel::btnSendFocClick() {
+bool LedPanel::SendFlashOnClash() {
   ReadFocPulse();
   return SendPulse(kFocPulse, FocPulse);
 }
@@ -270,7 +277,7 @@ bool LedPanel::SaveLedSettings() {
 bool LedPanel::LoadLedSettings() {
   const auto path = dialogs_.OpenFile(SettingsDialog());
   if (!path) return false;
-  view_.ShowLevelFrame(false);
+  CloseLevelEditor();
   const SettingsRead read = ReadLedSettingsFile(*path, IdlePulse, FocPulse);
   if (read.idleRead) ShowIdlePulse();
   if (read.focRead) ShowFocPulse();

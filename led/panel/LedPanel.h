@@ -3,12 +3,17 @@
 // catalogue against the board's stored configuration, the overdrive, the
 // idle pulse and flash on clash fields, the LED setting frame with its
 // colour picker, the board commands of every button, and the LED settings
-// file. It talks to its controls through LedPanelView (the window's widgets,
-// or values in memory for the command line and tests) and to the user
-// through UserDialogs. A board command that fails takes the link offline.
+// file. Its operations say what they do; the window's widgets forward to
+// them and the command line calls them. It keeps the panel's state (the LED
+// type, the pulses, the overdrive and its maximum) and shows it through
+// LedPanelView (the window's widgets, or values in memory for the command
+// line and tests), reading back only what the user types or moves; it talks
+// to the user through UserDialogs. A board command that fails takes the
+// link offline.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "devlink/ConnectionLifecycle.h"
 #include "devlink/TLS.h"
@@ -46,33 +51,51 @@ class LedPanel {
   bool InitLedDrivers();
   // Why the catalogue could not be read the last time it was, or empty.
   const std::string& CatalogueProblem() const { return catalogueProblem_; }
-  bool SelectLED(const std::string& LEDName, double Voltage, int32_t OverDrive);
+  const std::string& CatalogueFile() const { return catalogue_; }
+  // The LED types listed from the catalogue, in its order, and the one
+  // chosen last (the board's at InitLedDrivers, or SelectType's).
+  const std::vector<std::string>& LedTypes() const { return ledTypes_; }
+  const std::string& SelectedType() const { return selectedType_; }
 
-  void ShowIdlePulse();
-  void ShowFocPulse();
-  void ReadIdlePulse();
-  void ReadFocPulse();
-  // Corrects a pulse field's text when it loses the focus.
-  void FieldLostFocus(PulseField field);
+  // Makes the LED type of that name the current one with 6.0 V and the
+  // given overdrive, lowered to the type's maximum; the panel shows it,
+  // nothing is sent. False when the catalogue could not be read (said to
+  // the user). Without an overdrive the one shown stays.
+  bool SelectType(const std::string& name, int32_t overdrive);
+  bool SelectType(const std::string& name) { return SelectType(name, overdrive_); }
+  // The overdrive shown (slider and label), held to kOverdriveMin ..
+  // OverdriveMaximum(). The LED type's own OverDrive follows it only
+  // through SelectType and UpdateDriver.
+  void SetOverdrive(int32_t overdrive);
+  int32_t Overdrive() const { return overdrive_; }
+  // 10000 / the highest MaxDC of the current type: the overdrive that takes
+  // its highest duty cycle to 100 %.
+  int32_t OverdriveMaximum() const { return overdriveMaximum_; }
+  // Asks whether a different LED than the one installed may be set; on OK
+  // writes the current type with 6.0 V and the shown overdrive to the
+  // board and reads everything back. False when the board did not take it
+  // (the link has then gone offline); true when the user cancelled.
+  bool UpdateDriver();
 
-  // Opens the LED setting frame on the levels of EditPulse chosen by
-  // EditHigh.
-  void ShowLevelEditor();
+  // Read the pulse's fields, then set it on the board and start it. Both
+  // commands are made even when the first fails; false when one did.
+  bool SendIdlePulse();
+  bool SendFlashOnClash();
+  // Corrects a pulse field's text, as when it loses the focus.
+  void CorrectField(PulseField field);
 
-  // Handlers of the controls. Those that send return false when a board
-  // command failed (the link has then gone offline).
-  void LEDcomboClick();
-  void OverdriveSliderChange();
-  bool btnUpdateLEDClick();
-  void btnPulseHighClick() { OpenLevelEditor(IdlePulse, true); }
-  void btnPulseLowClick() { OpenLevelEditor(IdlePulse, false); }
-  void btnFocHighClick() { OpenLevelEditor(FocPulse, true); }
-  void PickColorClick();
-  bool PickColorApplyClick();
-  void PickColorOKClick();
-  void PickColorCancelClick() { view_.ShowLevelFrame(false); }
-  bool btnSendPulseClick();
-  bool btnSendFocClick();
+  // The LED setting frame: opened on the high or low levels of one pulse;
+  // PickColor sets the sliders of the red, green and blue channels from
+  // the colour dialog, balanced to the LEDs' brightness with colour
+  // fidelity; ApplyLevels shows levels on the LEDs at once (false when the
+  // board did not take them); StoreLevels keeps them in the edited pulse
+  // and closes the frame. Levels beyond the LED type's channels are
+  // ignored, the others held to 0..kLevelMax.
+  void OpenLevelEditor(LED_Pulse& pulse, bool high);
+  void PickColor(bool colorFidelity);
+  bool ApplyLevels(const Levels& levels);
+  void StoreLevels(const Levels& levels);
+  void CloseLevelEditor() { view_.ShowLevelFrame(false); }
 
   // The load and save buttons while an LED driver is connected. False when
   // cancelled or when the file could not be read or written (said to the
@@ -80,10 +103,35 @@ class LedPanel {
   bool SaveLedSettings();
   bool LoadLedSettings();
 
-  const std::string& CatalogueFile() const { return catalogue_; }
+  // Handlers named by the system's interface: a click on the control of
+  // that name, for a view that does not report its changes (the memory
+  // view), so each first reads the control it concerns. The window's
+  // widgets call the operations above directly.
+  void LEDcomboClick() { SelectType(view_.SelectedLedType()); }
+  void OverdriveSliderChange() { SetOverdrive(view_.OverdriveValue()); }
+  bool btnUpdateLEDClick() {
+    OverdriveSliderChange();
+    return UpdateDriver();
+  }
+  void btnPulseHighClick() { OpenLevelEditor(IdlePulse, true); }
+  void btnPulseLowClick() { OpenLevelEditor(IdlePulse, false); }
+  void PickColorClick() { PickColor(view_.ColorFidelityChecked()); }
+  bool PickColorApplyClick() { return ApplyLevels(view_.LevelsShown()); }
+  void PickColorOKClick() { StoreLevels(view_.LevelsShown()); }
+  bool btnSendPulseClick() { return SendIdlePulse(); }
+  bool btnSendFocClick() { return SendFlashOnClash(); }
 
  private:
-  void OpenLevelEditor(LED_Pulse& pulse, bool high);
+  // Makes the catalogue's last line named LEDName the current LED type
+  // with that voltage and overdrive, and shows its channels and overdrive.
+  bool SelectLED(const std::string& LEDName, double Voltage, int32_t OverDrive);
+  // Opens the LED setting frame on the levels of EditPulse chosen by
+  // EditHigh.
+  void ShowLevelEditor();
+  void ShowIdlePulse();
+  void ShowFocPulse();
+  void ReadIdlePulse();
+  void ReadFocPulse();
   bool SendPulse(int pulseId, const LED_Pulse& pulse);
   // Runs a board command on the first link; a failure takes it offline.
   template <class Command>
@@ -95,6 +143,10 @@ class LedPanel {
   std::string appFolder_;
   std::string catalogue_;
   std::string catalogueProblem_;
+  std::vector<std::string> ledTypes_;
+  std::string selectedType_;
+  int32_t overdrive_ = kOverdriveDesignValue;
+  int32_t overdriveMaximum_ = kOverdriveDesignMax;
 };
 
 }  // namespace led

@@ -40,6 +40,9 @@ inline constexpr const char* kFieldDesignText = "10";
 inline constexpr int kLevelMax = 255;
 inline constexpr int kLevelDesignValue = 100;
 
+// The levels of the LED setting frame's sliders, channels 1..4.
+using Levels = std::array<int, 4>;
+
 class LedPanelView {
  public:
   virtual ~LedPanelView() = default;
@@ -63,12 +66,12 @@ class LedPanelView {
   virtual void SetChannelLabelColor(int channel, int32_t color) = 0;
 
   // OverdriveSlider (values outside its range are held to it) and
-  // OverdriveLabel.
+  // OverdriveLabel. The overdrive and its maximum are the logic's; the
+  // label only shows them and is never read back.
   virtual void SetOverdriveMaximum(int maximum) = 0;
   virtual void SetOverdriveValue(int value) = 0;
   virtual int OverdriveValue() const = 0;
   virtual void SetOverdriveLabel(const std::string& text) = 0;
-  virtual std::string OverdriveLabel() const = 0;
 
   virtual std::string FieldText(PulseField field) const = 0;
   virtual void SetFieldText(PulseField field, const std::string& text) = 0;
@@ -80,6 +83,8 @@ class LedPanelView {
   virtual void SetLevel(int channel, int value) = 0;
   virtual int Level(int channel) const = 0;
   virtual bool ColorFidelityChecked() const = 0;
+
+  Levels LevelsShown() const { return {Level(1), Level(2), Level(3), Level(4)}; }
 };
 
 // The panel's controls as values, for the command line and tests.
@@ -108,7 +113,6 @@ class MemoryLedPanelView : public LedPanelView {
   void SetOverdriveValue(int value) override;
   int OverdriveValue() const override { return overdrive; }
   void SetOverdriveLabel(const std::string& text) override { overdriveLabel = text; }
-  std::string OverdriveLabel() const override { return overdriveLabel; }
   std::string FieldText(PulseField field) const override;
   void SetFieldText(PulseField field, const std::string& text) override { fields[field] = text; }
   void ShowLevelChannel(int channel, bool visible) override {
@@ -135,8 +139,7 @@ class MemoryLedPanelView : public LedPanelView {
   std::map<PulseField, std::string> fields;
   std::array<bool, 4> levelVisible{true, true, true, true};
   std::array<int32_t, 4> levelColors{};
-  std::array<int, 4> levels{kLevelDesignValue, kLevelDesignValue, kLevelDesignValue,
-                            kLevelDesignValue};
+  Levels levels{kLevelDesignValue, kLevelDesignValue, kLevelDesignValue, kLevelDesignValue};
   bool colorFidelity = false;
 };
 

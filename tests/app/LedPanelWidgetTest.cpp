@@ -16,7 +16,7 @@
 #include <cmath>
 #include <fstream>
 
-#include "app/LedPanel.h"
+#include "app/LedPanelWidget.h"
 #include "app/Main.h"
 #include "led/LedSettingsFile.h"
 #include "tests/support/HidLog.h"

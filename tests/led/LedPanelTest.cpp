@@ -123,6 +123,58 @@ TEST(LedPanel, OverdriveFollowsTheChosenType) {
   EXPECT_EQ(p.panel.IdlePulse.GetHigh(1), 0);  // Apply stores nothing
 }
 
+// The overdrive and its maximum belong to the logic: the label only shows
+// them, and whatever it reads is never taken back.
+TEST(LedPanel, OverdriveIsTheLogicsStateNotTheLabels) {
+  Panel p("led,ledcode=10");
+  ASSERT_TRUE(p.panel.InitLedDrivers());
+  EXPECT_EQ(p.panel.Overdrive(), 100);
+  EXPECT_EQ(p.panel.OverdriveMaximum(), 200);
+  p.view.overdriveLabel = "180%";
+  p.panel.LEDcomboClick();
+  EXPECT_EQ(p.panel.CurrentLED.OverDrive, 100);
+  EXPECT_EQ(p.view.overdriveLabel, "100%");
+
+  p.panel.SetOverdrive(500);  // held to the type's range, and shown so
+  EXPECT_EQ(p.panel.Overdrive(), 200);
+  EXPECT_EQ(p.view.overdrive, 200);
+  EXPECT_EQ(p.view.overdriveLabel, "200%");
+  p.panel.SetOverdrive(10);
+  EXPECT_EQ(p.panel.Overdrive(), led::kOverdriveMin);
+
+  ASSERT_TRUE(p.panel.SelectType("Full", 180));  // MaxDC 100: at most 100 %
+  EXPECT_EQ(p.panel.SelectedType(), "Full");
+  EXPECT_EQ(p.panel.OverdriveMaximum(), 100);
+  EXPECT_EQ(p.panel.CurrentLED.OverDrive, 100);
+  p.panel.SetOverdrive(70);
+  p.dialogs.answers = {seams::DialogResult::Ok};
+  ASSERT_TRUE(p.panel.UpdateDriver());
+  EXPECT_EQ(p.Last("3d").substr(0, 14), Hex("3d 001e 003c 0046"));
+  EXPECT_EQ(p.panel.Overdrive(), 70);  // read back from the board
+}
+
+// Levels given to the operations are held to what a slider shows, and
+// levels of channels the type lacks are left alone.
+TEST(LedPanel, LevelsAreHeldToTheSlidersRange) {
+  Panel p("led,ledcode=10");  // RGB: three channels
+  ASSERT_TRUE(p.panel.InitLedDrivers());
+  ASSERT_TRUE(p.panel.ApplyLevels({255, 0, 12, 0}));
+  const std::string inRange = p.Last("33").substr(0, 38);  // period, four on / off
+  ASSERT_TRUE(p.panel.ApplyLevels({300, -4, 12, 99}));
+  EXPECT_EQ(p.Last("33").substr(0, 38), inRange);
+
+  p.panel.FocPulse.SetLow(4, 9);
+  p.panel.OpenLevelEditor(p.panel.FocPulse, false);
+  EXPECT_TRUE(p.view.levelFrameVisible);
+  p.panel.StoreLevels({-1, 256, 7, 40});
+  EXPECT_FALSE(p.view.levelFrameVisible);
+  EXPECT_EQ(p.panel.FocPulse.GetLow(1), 0);
+  EXPECT_EQ(p.panel.FocPulse.GetLow(2), 255);
+  EXPECT_EQ(p.panel.FocPulse.GetLow(3), 7);
+  EXPECT_EQ(p.panel.FocPulse.GetLow(4), 9);
+  EXPECT_EQ(p.panel.FocPulse.GetHigh(2), 0);
+}
+
 TEST(LedPanel, UpdateAsksThenSendsTheTypeWithSixVolts) {
   Panel p("led,ledcode=10");
   ASSERT_TRUE(p.panel.InitLedDrivers());

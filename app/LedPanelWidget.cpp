@@ -1,4 +1,4 @@
-#include "app/LedPanel.h"
+#include "app/LedPanelWidget.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -69,23 +69,22 @@ LedPanelWidget::LedPanelWidget(QGroupBox* frmLED, Bitmaps& bitmaps, seams::UserD
 }
 
 QAbstractButton* LedPanelWidget::ImageButton(led::LedControl control, const char* name,
-                                             const char* bitmap,
-                                             std::function<void(led::LedPanel&)> onClick) {
+                                             const char* bitmap, std::function<void()> onClick) {
   auto* b = Make<QToolButton>(name);
   b->setAutoRaise(true);
   // Taking the focus on a click lets a pulse field being edited lose it,
   // and so be corrected, before the button acts.
   b->setFocusPolicy(Qt::ClickFocus);
   SetUpImageButton(b, bitmaps_, bitmap);
-  connect(b, &QToolButton::clicked, this, [this, onClick] { onClick(logic_); });
+  connect(b, &QToolButton::clicked, this, std::move(onClick));
   controls_[control] = b;
   return b;
 }
 
 QPushButton* LedPanelWidget::Button(const char* name, const char* caption,
-                                    std::function<void(led::LedPanel&)> onClick) {
+                                    std::function<void()> onClick) {
   auto* b = Make<QPushButton>(name, caption);
-  connect(b, &QPushButton::clicked, this, [this, onClick] { onClick(logic_); });
+  connect(b, &QPushButton::clicked, this, std::move(onClick));
   return b;
 }
 
@@ -95,7 +94,8 @@ QGroupBox* LedPanelWidget::BuildDriverFrame() {
   grid->addWidget(new QLabel("LED Type"), 0, 0);
   ledCombo_ = Make<QComboBox>("LEDcombo");
   ledCombo_->setMinimumContentsLength(24);
-  connect(ledCombo_, &QComboBox::activated, this, [this] { logic_.LEDcomboClick(); });
+  connect(ledCombo_, &QComboBox::activated, this,
+          [this](int index) { logic_.SelectType(ledCombo_->itemText(index).toStdString()); });
   grid->addWidget(ledCombo_, 0, 1);
 
   grid->addWidget(new QLabel("Output Channels"), 1, 0);
@@ -115,7 +115,8 @@ QGroupBox* LedPanelWidget::BuildDriverFrame() {
   overdrive_->setValue(led::kOverdriveDesignValue);
   overdrive_->setTickInterval(5);
   overdrive_->setTickPosition(QSlider::TicksBelow);
-  connect(overdrive_, &QSlider::valueChanged, this, [this] { logic_.OverdriveSliderChange(); });
+  connect(overdrive_, &QSlider::valueChanged, this,
+          [this](int value) { logic_.SetOverdrive(value); });
   row->addWidget(overdrive_, 1);
   overdriveLabel_ = Make<QLabel>("OverdriveLabel", "100%");
   overdriveLabel_->setMinimumWidth(48);
@@ -123,7 +124,7 @@ QGroupBox* LedPanelWidget::BuildDriverFrame() {
   grid->addLayout(row, 2, 1);
 
   auto* update = ImageButton(led::LedControl::btnUpdateLED, "btnUpdateLED", "UpdLED.bmp",
-                             &led::LedPanel::btnUpdateLEDClick);
+                             [this] { logic_.UpdateDriver(); });
   grid->addWidget(update, 0, 2, 3, 1, Qt::AlignCenter);
   grid->setColumnStretch(1, 1);
   return frame;
@@ -168,32 +169,34 @@ QGroupBox* LedPanelWidget::BuildPulseFrame(const PulseFrame& pulse) {
 
 QGroupBox* LedPanelWidget::BuildIdleFrame() {
   using F = led::PulseField;
-  return BuildPulseFrame({led::LedControl::FrameIdle,
-                          "FrameIdle",
-                          "Idle Pulse",
-                          {{"On time", F::IdleTON, " [s]"},
-                           {"Off time", F::IdleTOFF, " [s]"},
-                           {"Rise time", F::IdleTRISE, " [s]"},
-                           {"Fall time", F::IdleTFALL, " [s]"}},
-                          {{"High level", "btnPulseHigh", &led::LedPanel::btnPulseHighClick},
-                           {"Low level", "btnPulseLow", &led::LedPanel::btnPulseLowClick}},
-                          led::LedControl::btnSendPulse,
-                          "btnSendPulse",
-                          &led::LedPanel::btnSendPulseClick});
+  return BuildPulseFrame(
+      {led::LedControl::FrameIdle,
+       "FrameIdle",
+       "Idle Pulse",
+       {{"On time", F::IdleTON, " [s]"},
+        {"Off time", F::IdleTOFF, " [s]"},
+        {"Rise time", F::IdleTRISE, " [s]"},
+        {"Fall time", F::IdleTFALL, " [s]"}},
+       {{"High level", "btnPulseHigh", [this] { logic_.OpenLevelEditor(logic_.IdlePulse, true); }},
+        {"Low level", "btnPulseLow", [this] { logic_.OpenLevelEditor(logic_.IdlePulse, false); }}},
+       led::LedControl::btnSendPulse,
+       "btnSendPulse",
+       [this] { logic_.SendIdlePulse(); }});
 }
 
 QGroupBox* LedPanelWidget::BuildFocFrame() {
   using F = led::PulseField;
-  return BuildPulseFrame({led::LedControl::FrameFoc,
-                          "FrameFoc",
-                          "Flash on Clash",
-                          {{"On time", F::FocTON, "[s]"},
-                           {"Off time", F::FocTOFF, "[s]"},
-                           {"Repeat", F::focNREP, "times"}},
-                          {{"High level", "btnFocHigh", &led::LedPanel::btnFocHighClick}},
-                          led::LedControl::btnSendFoc,
-                          "btnSendFoc",
-                          &led::LedPanel::btnSendFocClick});
+  return BuildPulseFrame(
+      {led::LedControl::FrameFoc,
+       "FrameFoc",
+       "Flash on Clash",
+       {{"On time", F::FocTON, "[s]"},
+        {"Off time", F::FocTOFF, "[s]"},
+        {"Repeat", F::focNREP, "times"}},
+       {{"High level", "btnFocHigh", [this] { logic_.OpenLevelEditor(logic_.FocPulse, true); }}},
+       led::LedControl::btnSendFoc,
+       "btnSendFoc",
+       [this] { logic_.SendFlashOnClash(); }});
 }
 
 QGroupBox* LedPanelWidget::BuildLevelFrame() {
@@ -223,16 +226,18 @@ QGroupBox* LedPanelWidget::BuildLevelFrame() {
   v->addLayout(grid);
 
   auto* buttons = new QHBoxLayout;
-  auto* pick = Button("PickColor", "Pick color", &led::LedPanel::PickColorClick);
+  auto* pick =
+      Button("PickColor", "Pick color", [this] { logic_.PickColor(ColorFidelityChecked()); });
   controls_[led::LedControl::PickColor] = pick;
   buttons->addWidget(pick);
   auto* fidelity = Make<QCheckBox>("ColorFidelity", "Color Fidelity");
   controls_[led::LedControl::ColorFidelity] = fidelity;
   buttons->addWidget(fidelity);
   buttons->addStretch(1);
-  buttons->addWidget(Button("PickColorApply", "Apply", &led::LedPanel::PickColorApplyClick));
-  buttons->addWidget(Button("PickColorOK", "OK", &led::LedPanel::PickColorOKClick));
-  buttons->addWidget(Button("PickColorCancel", "Cancel", &led::LedPanel::PickColorCancelClick));
+  buttons->addWidget(
+      Button("PickColorApply", "Apply", [this] { logic_.ApplyLevels(LevelsShown()); }));
+  buttons->addWidget(Button("PickColorOK", "OK", [this] { logic_.StoreLevels(LevelsShown()); }));
+  buttons->addWidget(Button("PickColorCancel", "Cancel", [this] { logic_.CloseLevelEditor(); }));
   v->addLayout(buttons);
   return pickFrame_;
 }
@@ -292,7 +297,7 @@ bool LedPanelWidget::ColorFidelityChecked() const {
 bool LedPanelWidget::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::FocusOut) return false;
   for (const auto& [field, edit] : fields_)
-    if (edit == watched) logic_.FieldLostFocus(field);
+    if (edit == watched) logic_.CorrectField(field);
   return false;
 }
 

@@ -3,7 +3,8 @@
 // configuration (LED type, output channels, overdrive, update button), the
 // idle pulse and flash on clash frames, and the LED setting frame with its
 // level sliders and colour picker. A thin view: every click, slider move
-// and focus change goes to led::LedPanel, which owns the behaviour. The
+// and focus change is forwarded, in one line, to an operation of
+// led::LedPanel, which owns the behaviour and the state. The
 // widgets' object names are the control names; arrays are named like
 // "SliderLedSet(2)".
 
@@ -58,7 +59,6 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   void SetOverdriveValue(int value) override { overdrive_->setValue(value); }
   int OverdriveValue() const override { return overdrive_->value(); }
   void SetOverdriveLabel(const std::string& text) override;
-  std::string OverdriveLabel() const override { return overdriveLabel_->text().toStdString(); }
   std::string FieldText(led::PulseField field) const override;
   void SetFieldText(led::PulseField field, const std::string& text) override;
   void ShowLevelChannel(int channel, bool visible) override;
@@ -77,9 +77,8 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   QGroupBox* BuildFocFrame();
   QGroupBox* BuildLevelFrame();
   QAbstractButton* ImageButton(led::LedControl control, const char* name, const char* bitmap,
-                               std::function<void(led::LedPanel&)> onClick);
-  QPushButton* Button(const char* name, const char* caption,
-                      std::function<void(led::LedPanel&)> onClick);
+                               std::function<void()> onClick);
+  QPushButton* Button(const char* name, const char* caption, std::function<void()> onClick);
   struct PulseFrame {
     struct FieldRow {
       const char* caption;
@@ -89,7 +88,7 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
     struct SetRow {
       const char* caption;
       const char* name;
-      void (led::LedPanel::*click)();
+      std::function<void()> click;
     };
     led::LedControl frame;
     const char* name;
@@ -98,7 +97,7 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
     std::vector<SetRow> setButtons;
     led::LedControl sendControl;
     const char* sendName;
-    bool (led::LedPanel::*send)();
+    std::function<void()> send;
   };
   QGroupBox* BuildPulseFrame(const PulseFrame& pulse);
   QLineEdit* Field(led::PulseField field);
