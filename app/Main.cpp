@@ -24,18 +24,14 @@
 #include "app/UpdateForm.h"
 #include "sound/ConfigurationFile.h"
 #include "widgets/FileBrowser.h"
+#include "widgets/Named.h"
 #include "widgets/QtDialogs.h"
 
 namespace app {
 
-namespace {
+using widgets::Named;
 
-template <typename W, typename... Args>
-W* Named(const char* name, Args&&... args) {
-  auto* w = new W(std::forward<Args>(args)...);
-  w->setObjectName(name);
-  return w;
-}
+namespace {
 
 const char* ButtonName(devlink::ImageButton b) {
   switch (b) {
