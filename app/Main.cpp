@@ -22,7 +22,6 @@
 #include "app/MotionPanel.h"
 #include "app/SoundPanel.h"
 #include "app/UpdateForm.h"
-#include "sound/ConfigurationFile.h"
 #include "widgets/FileBrowser.h"
 #include "widgets/Named.h"
 #include "widgets/QtDialogs.h"
@@ -453,22 +452,17 @@ std::string Main::LedCatalogueProblem() const {
 }
 
 void Main::LoadBtnClick() {
-  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
+  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver)
     ledPanel_->Logic().LoadLedSettings();
-  } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
-    soundPanel_->HideVolume();
-    sound::LoadConfigurationWithDialog(config_, *soundPanel_, *dialogs_,
-                                       options_.appFolder.toStdString());
-    UpdateMemoryStatus();
-  }
+  else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard)
+    soundPanel_->Logic().LoadConfigurationFile();
 }
 
 void Main::SaveBtnClick() {
-  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
+  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver)
     ledPanel_->Logic().SaveLedSettings();
-  } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
-    sound::SaveConfigurationWithDialog(config_, *dialogs_, options_.appFolder.toStdString());
-  }
+  else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard)
+    soundPanel_->Logic().SaveConfigurationFile();
 }
 
 // Online font update for the board's serial number; a board that does not

@@ -2,16 +2,18 @@
 // The sound side of the main window: the seven category controls with the
 // volume slider, adding files from the browser by double-click (or by
 // dropping them from the desktop's file manager), removing them by
-// double-click, and playing an LSU file by Ctrl+click. It is also what the
-// configuration loader fills.
+// double-click, and playing an LSU file by Ctrl+click. A thin view over
+// sound::CategoryPanel: it shows what the logic tells it and hands every
+// click, drop and focus change on. It is also what the configuration loader
+// fills.
 
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "seams/UserDialogs.h"
-#include "sound/CategoryDisplays.h"
-#include "sound/LSU_Configuration.h"
+#include "sound/CategoryPanel.h"
 
 class QLabel;
 class QListWidget;
@@ -25,7 +27,7 @@ class FileBrowser;
 
 namespace app {
 
-class SoundPanel : public QObject, public sound::CategoryDisplays {
+class SoundPanel : public QObject, public sound::CategoryPanelView {
  public:
   struct Setup {
     QWidget* window;  // holds every control by name
@@ -39,23 +41,25 @@ class SoundPanel : public QObject, public sound::CategoryDisplays {
   };
   explicit SoundPanel(Setup setup);
 
+  sound::CategoryPanel& Logic() { return logic_; }
   // The category of the first option button that is set, 0 for none.
   int SelectedCategory() const;
   // Adds a file to a category as a double-click does; true when added.
   bool AddToCategory(const QString& path, int category);
   // Plays an LSU file through "temp.wav" in the application folder.
   void PlayLSU(const QString& path);
-  void HideVolume();
 
-  int16_t VolumeType = 0;
-  int16_t VolumeIndex = 0;
-
-  // CategoryDisplays.
+  // CategoryPanelView.
   void SetFileLabel(sound::FileType category, const std::string& name) override;
   void ClearList(sound::FileType category) override;
   void AddToList(sound::FileType category, const std::string& name) override;
-  void UpdateMemoryStatus() override { setup_.updateMemoryStatus(); }
+  void UpdateMemoryStatus() override { updateMemoryStatus_(); }
   void DoEvents() override;
+  void CheckOption(sound::FileType category) override;
+  void RemoveFromList(sound::FileType category, int row) override;
+  void ShowVolume(int volume) override;
+  void HideVolume() override;
+  void ShowConverting(bool visible) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,14 +75,14 @@ class SoundPanel : public QObject, public sound::CategoryDisplays {
   const Category* CategoryOf(const QObject* control) const;
   const Category& CategoryFor(int code) const;
   // Selects the category as a click on its control does.
-  void Select(int code);
-  void SelectSingle(const Category& c);
-  void SelectInList(const Category& c);
-  void Remove(const Category& c);
-  void PlayFromCategory(const Category& c);
-  void ShowVolume(int volume);
+  void Select(const Category& c);
+  // The row a list category's volume and Ctrl+click go to; 0 for a label.
+  static int Row(const Category& c);
 
-  Setup setup_;
+  sound::CategoryPanel logic_;
+  QWidget* window_;
+  widgets::FileBrowser* browser_;
+  std::function<void()> updateMemoryStatus_;
   std::vector<Category> categories_;  // in option order: boot .. lock-up
   QSlider* volume_;
   QListWidget* files_;
