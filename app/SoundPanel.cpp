@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -11,11 +13,17 @@
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 
+#include "app/OverlayFrame.h"
 #include "widgets/FileBrowser.h"
+#include "widgets/Named.h"
 #include "widgets/WavPlayer.h"
 
 namespace app {
+
+using widgets::Named;
 
 namespace {
 
@@ -56,46 +64,82 @@ SoundPanel::SoundPanel(Setup setup)
       window_(setup.window),
       browser_(setup.browser),
       updateMemoryStatus_(std::move(setup.updateMemoryStatus)) {
-  auto find = [this](const char* name) { return window_->findChild<QWidget*>(name); };
-  for (const sound::SoundCategory& category : sound::kCategoriesInFlashOrder) {
-    const sound::FileType code = category.code;
-    QWidget* control = find(category.controlName);
-    auto* list = qobject_cast<QListWidget*>(control);
-    Category c{code, qobject_cast<QRadioButton*>(find(category.optionName)),
-               qobject_cast<QLabel*>(control), list, list ? list->viewport() : nullptr};
-    control->installEventFilter(this);
-    control->setAcceptDrops(true);
-    if (c.list) {
-      c.list->viewport()->installEventFilter(this);
-      c.list->viewport()->setAcceptDrops(true);
-      connect(c.list, &QListWidget::itemDoubleClicked, this,
-              [this, code] { logic_.Remove(code, CategoryFor(code).list->currentRow()); });
-      // The slider follows the row the user picks in the list that is in
-      // use, by mouse or by keyboard.
-      connect(c.list, &QListWidget::currentRowChanged, this, [this, code] {
-        const Category& changed = CategoryFor(code);
-        if (changed.list->hasFocus() || changed.option->isChecked()) Select(changed);
-      });
-    }
-    // A click on the option button (or Space on it, or an arrow key within
-    // the group) selects the category as a click on its control does.
-    connect(c.option, &QRadioButton::clicked, this, [this, code] { Select(CategoryFor(code)); });
-    categories_.push_back(c);
-  }
-  volume_ = qobject_cast<QSlider*>(find("VolSlider"));
-  wait_ = find("PleaseWaitLabel");
+  BuildFrame();
+  BuildWaitNote();
+  for (const Category& c : categories_) Wire(c);
   // Only a move by the user stores a volume; showing one stores nothing.
   // (ShowVolume sets the slider with its signals blocked.)
   connect(volume_, &QSlider::valueChanged, this, [this](int value) { logic_.SetVolume(value); });
-  files_ = qobject_cast<QListWidget*>(find("FileList"));
+  files_ = browser_->FileList();
   filesViewport_ = files_->viewport();
   filesViewport_->installEventFilter(this);
   connect(files_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     logic_.Add(browser_->PathOf(item->text()).toStdString(), SelectedCategory());
   });
-  for (const char* name : {"DriveList", "DirList", "FileList"})
-    find(name)->installEventFilter(this);
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{browser_->DriveList(), browser_->DirList(), files_})
+    control->installEventFilter(this);
   window_->installEventFilter(this);
+}
+
+// The single categories one per row, option button and label; below them
+// the list categories side by side, option buttons over their lists; the
+// volume slider at the right, hidden until a file is chosen.
+void SoundPanel::BuildFrame() {
+  frame_ = Named<QGroupBox>("Frame1", "Kestrane USB Sound Files");
+  auto* grid = new QGridLayout(frame_);
+  const int listRow = int(std::count_if(sound::kCategoriesInFlashOrder.begin(),
+                                        sound::kCategoriesInFlashOrder.end(),
+                                        [](const auto& c) { return !c.isList; }));
+  int row = 0, column = 0;
+  for (const sound::SoundCategory& category : sound::kCategoriesInFlashOrder) {
+    auto* option = Named<QRadioButton>(category.optionName, category.caption);
+    if (category.isList) {
+      auto* list = Named<QListWidget>(category.controlName);
+      grid->addWidget(option, listRow, column);
+      grid->addWidget(list, listRow + 1, column++);
+      categories_.push_back({category.code, option, nullptr, list, list->viewport()});
+    } else {
+      auto* label = Named<QLabel>(category.controlName);
+      label->setFrameShape(QFrame::StyledPanel);
+      label->setFrameShadow(QFrame::Sunken);
+      grid->addWidget(option, row, 0);
+      grid->addWidget(label, row++, 1, 1, 2);
+      categories_.push_back({category.code, option, label, nullptr, nullptr});
+    }
+  }
+  grid->setRowStretch(listRow + 1, 1);
+  volume_ = Named<QSlider>("VolSlider", Qt::Vertical);
+  volume_->setRange(0, 100);
+  volume_->hide();
+  grid->addWidget(volume_, 0, 3, listRow + 2, 1);
+}
+
+void SoundPanel::BuildWaitNote() {
+  wait_ = OverlayFrame("PleaseWaitLabel", "Converting");
+  (new QVBoxLayout(wait_))->addWidget(new QLabel("Please wait ..."));
+}
+
+void SoundPanel::Wire(const Category& c) {
+  const sound::FileType code = c.code;
+  QWidget* control = c.list ? static_cast<QWidget*>(c.list) : c.label;
+  control->installEventFilter(this);
+  control->setAcceptDrops(true);
+  if (c.list) {
+    c.viewport->installEventFilter(this);
+    c.viewport->setAcceptDrops(true);
+    connect(c.list, &QListWidget::itemDoubleClicked, this,
+            [this, code] { logic_.Remove(code, CategoryFor(code).list->currentRow()); });
+    // The slider follows the row the user picks in the list that is in
+    // use, by mouse or by keyboard.
+    connect(c.list, &QListWidget::currentRowChanged, this, [this, code] {
+      const Category& changed = CategoryFor(code);
+      if (changed.list->hasFocus() || changed.option->isChecked()) Select(changed);
+    });
+  }
+  // A click on the option button (or Space on it, or an arrow key within
+  // the group) selects the category as a click on its control does.
+  connect(c.option, &QRadioButton::clicked, this, [this, code] { Select(CategoryFor(code)); });
 }
 
 int SoundPanel::SelectedCategory() const {
