@@ -184,7 +184,7 @@ QWidget* Main::BuildMiddle() {
 }
 
 void Main::SetUpHints() {
-  hints_ = new Hints(helpLabel_);
+  hints_ = new Hints(helpLabel_, this);
   const std::pair<const char*, const char*> table[] = {
       {"LoadBtn", "LOAD Configuration File"},
       {"SaveBtn", "SAVE Configuration File"},
@@ -208,8 +208,7 @@ void Main::SetUpHints() {
       {"OnlinePicture", kHelpHint},
       {"HelpLabel", kHelpHint},
   };
-  for (const auto& [name, hint] : table)
-    if (auto* w = findChild<QWidget*>(name)) hints_->Add(w, hint);
+  for (const auto& [name, hint] : table) hints_->Add(name, hint);
 }
 
 void Main::FillDriveList() {
