@@ -3,17 +3,27 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/OverlayFrame.h"
+#include "widgets/Named.h"
 
 namespace app {
 
-DownloadPanel::DownloadPanel(QGroupBox* frame, QTimer* hideFrameTimer,
-                             std::function<void(bool)> lock)
-    : frame_(frame),
-      info_(frame->findChild<QLabel*>("InfoLabel")),
-      percent_(frame->findChild<QLabel*>("PercentLabel")),
-      button_(frame->findChild<QPushButton*>("FrameButton")),
-      hideTimer_(hideFrameTimer),
+DownloadPanel::DownloadPanel(std::function<void(bool)> lock)
+    : frame_(OverlayFrame("DownloadFrame", "Downloading")),
+      info_(widgets::Named<QLabel>("InfoLabel")),
+      percent_(widgets::Named<QLabel>("PercentLabel")),
+      button_(widgets::Named<QPushButton>("FrameButton", "Cancel")),
+      hideTimer_(widgets::Named<QTimer>("HideFrameTimer", frame_)),
       lock_(std::move(lock)) {
+  auto* layout = new QVBoxLayout(frame_);
+  layout->addWidget(info_);
+  layout->addWidget(percent_);
+  layout->addWidget(button_);
+  frame_->setMinimumWidth(300);
+  hideTimer_->setSingleShot(true);
   QObject::connect(button_, &QPushButton::clicked, frame_, [this] {
     const std::string caption = button_->text().toStdString();
     if (download_)

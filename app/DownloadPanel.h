@@ -1,25 +1,28 @@
 #pragma once
-// The download frame: shows the download's phase and progress, asks before
-// a cancel, and hides itself two seconds after a success. A thin view over
-// sound::FlashDownload.
+// The download frame (DownloadFrame with InfoLabel, PercentLabel and
+// FrameButton): shows the download's phase and progress, asks before a
+// cancel, and hides itself two seconds after a success (HideFrameTimer). A
+// thin view over sound::FlashDownload.
 
-#include <QGroupBox>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
 #include "sound/FlashDownload.h"
 
+class QGroupBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 
 namespace app {
 
 class DownloadPanel : public sound::DownloadView {
  public:
-  // frame: DownloadFrame with InfoLabel, PercentLabel and FrameButton;
-  // lock: locks or unlocks the window's other controls.
-  DownloadPanel(QGroupBox* frame, QTimer* hideFrameTimer, std::function<void(bool)> lock);
+  // Builds the frame, hidden, for the window to place. lock: locks or
+  // unlocks the window's other controls.
+  explicit DownloadPanel(std::function<void(bool)> lock);
+
+  QGroupBox* Frame() const { return frame_; }
 
   sound::FlashDownload::Outcome Run(sound::LSU_Configuration& config, devlink::TLS& link,
                                     seams::UserDialogs& dialogs, devlink::AccParams& motion);

@@ -9,16 +9,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "widgets/Named.h"
+
 namespace app {
 
-namespace {
+using widgets::Named;
 
-template <typename W, typename... Args>
-W* Make(const QString& name, Args&&... args) {
-  auto* w = new W(std::forward<Args>(args)...);
-  w->setObjectName(name);
-  return w;
-}
+namespace {
 
 QString ArrayName(const char* name, int channel) {
   return QString("%1(%2)").arg(name).arg(channel);
@@ -40,7 +37,7 @@ void SetTextColor(QLabel* label, int32_t color) {
 }
 
 QLabel* ChannelLabel(const QString& name, const QString& text) {
-  auto* label = Make<QLabel>(name, text);
+  auto* label = Named<QLabel>(name, text);
   label->setAutoFillBackground(true);
   label->setAlignment(Qt::AlignCenter);
   label->setMinimumWidth(48);
@@ -70,7 +67,7 @@ LedPanelWidget::LedPanelWidget(QGroupBox* frmLED, Bitmaps& bitmaps, seams::UserD
 
 QAbstractButton* LedPanelWidget::ImageButton(led::LedControl control, const char* name,
                                              const char* bitmap, std::function<void()> onClick) {
-  auto* b = Make<QToolButton>(name);
+  auto* b = Named<QToolButton>(name);
   b->setAutoRaise(true);
   // Taking the focus on a click lets a pulse field being edited lose it,
   // and so be corrected, before the button acts.
@@ -83,16 +80,16 @@ QAbstractButton* LedPanelWidget::ImageButton(led::LedControl control, const char
 
 QPushButton* LedPanelWidget::Button(const char* name, const char* caption,
                                     std::function<void()> onClick) {
-  auto* b = Make<QPushButton>(name, caption);
+  auto* b = Named<QPushButton>(name, caption);
   connect(b, &QPushButton::clicked, this, std::move(onClick));
   return b;
 }
 
 QGroupBox* LedPanelWidget::BuildDriverFrame() {
-  auto* frame = Make<QGroupBox>("labelLED1", "Driver configuration");
+  auto* frame = Named<QGroupBox>("labelLED1", "Driver configuration");
   auto* grid = new QGridLayout(frame);
   grid->addWidget(new QLabel("LED Type"), 0, 0);
-  ledCombo_ = Make<QComboBox>("LEDcombo");
+  ledCombo_ = Named<QComboBox>("LEDcombo");
   ledCombo_->setMinimumContentsLength(24);
   connect(ledCombo_, &QComboBox::activated, this,
           [this](int index) { logic_.SelectType(ledCombo_->itemText(index).toStdString()); });
@@ -110,7 +107,7 @@ QGroupBox* LedPanelWidget::BuildDriverFrame() {
 
   grid->addWidget(new QLabel("Overdrive:"), 2, 0);
   auto* row = new QHBoxLayout;
-  overdrive_ = Make<QSlider>("OverdriveSlider", Qt::Horizontal);
+  overdrive_ = Named<QSlider>("OverdriveSlider", Qt::Horizontal);
   overdrive_->setRange(led::kOverdriveMin, led::kOverdriveDesignMax);
   overdrive_->setValue(led::kOverdriveDesignValue);
   overdrive_->setTickInterval(5);
@@ -118,7 +115,7 @@ QGroupBox* LedPanelWidget::BuildDriverFrame() {
   connect(overdrive_, &QSlider::valueChanged, this,
           [this](int value) { logic_.SetOverdrive(value); });
   row->addWidget(overdrive_, 1);
-  overdriveLabel_ = Make<QLabel>("OverdriveLabel", "100%");
+  overdriveLabel_ = Named<QLabel>("OverdriveLabel", "100%");
   overdriveLabel_->setMinimumWidth(48);
   row->addWidget(overdriveLabel_);
   grid->addLayout(row, 2, 1);
@@ -136,7 +133,7 @@ QLineEdit* LedPanelWidget::Field(led::PulseField field) {
       {led::PulseField::IdleTRISE, "IdleTRISE"}, {led::PulseField::IdleTFALL, "IdleTFALL"},
       {led::PulseField::FocTON, "FocTON"},       {led::PulseField::FocTOFF, "FocTOFF"},
       {led::PulseField::focNREP, "focNREP"}};
-  auto* edit = Make<QLineEdit>(names.at(field), led::kFieldDesignText);
+  auto* edit = Named<QLineEdit>(names.at(field), led::kFieldDesignText);
   edit->setMaximumWidth(72);
   edit->setAlignment(Qt::AlignRight);
   edit->installEventFilter(this);
@@ -147,7 +144,7 @@ QLineEdit* LedPanelWidget::Field(led::PulseField field) {
 // The fields with their captions and units, the "Set" buttons below them
 // and the send button in the bottom right corner.
 QGroupBox* LedPanelWidget::BuildPulseFrame(const PulseFrame& pulse) {
-  auto* frame = Make<QGroupBox>(pulse.name, pulse.title);
+  auto* frame = Named<QGroupBox>(pulse.name, pulse.title);
   controls_[pulse.frame] = frame;
   auto* grid = new QGridLayout(frame);
   int row = 0;
@@ -200,17 +197,17 @@ QGroupBox* LedPanelWidget::BuildFocFrame() {
 }
 
 QGroupBox* LedPanelWidget::BuildLevelFrame() {
-  pickFrame_ = Make<QGroupBox>("PickColor_frame", "LED setting");
+  pickFrame_ = Named<QGroupBox>("PickColor_frame", "LED setting");
   pickFrame_->hide();
   auto* v = new QVBoxLayout(pickFrame_);
   auto* grid = new QGridLayout;
   for (int i = 1; i <= 4; ++i) {
     auto* label = ChannelLabel(ArrayName("LabelLedSet", i), QString("LED%1").arg(i));
-    auto* slider = Make<QSlider>(ArrayName("SliderLedSet", i), Qt::Horizontal);
+    auto* slider = Named<QSlider>(ArrayName("SliderLedSet", i), Qt::Horizontal);
     slider->setRange(0, led::kLevelMax);
     slider->setValue(led::kLevelDesignValue);
     auto* value =
-        Make<QLabel>(ArrayName("ValueLedSet", i), QString::number(led::kLevelDesignValue));
+        Named<QLabel>(ArrayName("ValueLedSet", i), QString::number(led::kLevelDesignValue));
     value->setMinimumWidth(32);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     connect(slider, &QSlider::valueChanged, value,
@@ -230,7 +227,7 @@ QGroupBox* LedPanelWidget::BuildLevelFrame() {
       Button("PickColor", "Pick color", [this] { logic_.PickColor(ColorFidelityChecked()); });
   controls_[led::LedControl::PickColor] = pick;
   buttons->addWidget(pick);
-  auto* fidelity = Make<QCheckBox>("ColorFidelity", "Color Fidelity");
+  auto* fidelity = Named<QCheckBox>("ColorFidelity", "Color Fidelity");
   controls_[led::LedControl::ColorFidelity] = fidelity;
   buttons->addWidget(fidelity);
   buttons->addStretch(1);

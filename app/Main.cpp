@@ -7,10 +7,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QShortcut>
-#include <QSlider>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -20,38 +17,18 @@
 #include "app/Hints.h"
 #include "app/LedPanelWidget.h"
 #include "app/MotionPanel.h"
+#include "app/OverlayFrame.h"
 #include "app/SoundPanel.h"
 #include "app/UpdateForm.h"
-#include "sound/ConfigurationFile.h"
 #include "widgets/FileBrowser.h"
+#include "widgets/Named.h"
 #include "widgets/QtDialogs.h"
 
 namespace app {
 
+using widgets::Named;
+
 namespace {
-
-template <typename W, typename... Args>
-W* Named(const char* name, Args&&... args) {
-  auto* w = new W(std::forward<Args>(args)...);
-  w->setObjectName(name);
-  return w;
-}
-
-const char* ButtonName(devlink::ImageButton b) {
-  switch (b) {
-    case devlink::ImageButton::LoadBtn:
-      return "LoadBtn";
-    case devlink::ImageButton::SaveBtn:
-      return "SaveBtn";
-    case devlink::ImageButton::ConfigBtn:
-      return "ConfigBtn";
-    case devlink::ImageButton::SendBtn:
-      return "SendBtn";
-    case devlink::ImageButton::UpdateBtn:
-      return "UpdateBtn";
-  }
-  return "";
-}
 
 constexpr const char* kHelpHint = "Press F1 for help";
 
@@ -75,8 +52,7 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
       dialogs_->Message(text, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
     });
 
-  auto* central = new QWidget;
-  central->setObjectName("MainBackground");
+  auto* central = Named<QWidget>("MainBackground");
   auto* layout = new QVBoxLayout(central);
   layout->addWidget(BuildTopRow());
   layout->addWidget(BuildMiddle(), 1);
@@ -92,8 +68,6 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   // One retry per start: the tick starts the next one when it has ended.
   goOnlineTimer_->setSingleShot(true);
   connect(goOnlineTimer_, &QTimer::timeout, this, [this] { lifecycle_->GoOnlineTimerTick(); });
-  hideFrameTimer_ = Named<QTimer>("HideFrameTimer", this);
-  hideFrameTimer_->setSingleShot(true);
   // Device arrival and removal come from the agent's look at the bus.
   connect(&agentPoll_, &QTimer::timeout, this, [this] { options_.board.agent->ProcessEvents(); });
 
@@ -106,27 +80,11 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
                         seams::DialogButtons::Ok);
   });
   SetUpHints();
-  browser_ =
-      new widgets::FileBrowser(findChild<QComboBox*>("DriveList"), findChild<QTreeView*>("DirList"),
-                               findChild<QListWidget*>("FileList"));
-  soundPanel_ = new SoundPanel({this, &config_, dialogs_, browser_, options_.appFolder,
-                                [this] { UpdateMemoryStatus(); }, options_.play});
-  downloadPanel_ =
-      std::make_unique<DownloadPanel>(findChild<QGroupBox*>("DownloadFrame"), hideFrameTimer_,
-                                      [this](bool locked) { LockControls(locked); });
-  motionPanel_ = std::make_unique<MotionPanel>(
-      findChild<QGroupBox*>("ConfigFrame"), [this] { return lifecycle_->DeviceLinks.First(); },
-      motion_, [this] { return lifecycle_->FW_VERSION; });
-  connect(findChild<QToolButton*>("SendBtn"), &QToolButton::clicked, this,
-          [this] { SendBtnClick(); });
-  connect(findChild<QToolButton*>("ConfigBtn"), &QToolButton::clicked, this,
-          [this] { motionPanel_->Show(); });
-  connect(findChild<QToolButton*>("UpdateBtn"), &QToolButton::clicked, this,
-          [this] { UpdateBtnClick(); });
-  connect(findChild<QToolButton*>("LoadBtn"), &QToolButton::clicked, this,
-          [this] { LoadBtnClick(); });
-  connect(findChild<QToolButton*>("SaveBtn"), &QToolButton::clicked, this,
-          [this] { SaveBtnClick(); });
+  connect(sendBtn_, &QToolButton::clicked, this, [this] { SendBtnClick(); });
+  connect(configBtn_, &QToolButton::clicked, this, [this] { motionPanel_->Show(); });
+  connect(updateBtn_, &QToolButton::clicked, this, [this] { UpdateBtnClick(); });
+  connect(loadBtn_, &QToolButton::clicked, this, [this] { LoadBtnClick(); });
+  connect(saveBtn_, &QToolButton::clicked, this, [this] { SaveBtnClick(); });
 }
 
 Main::~Main() {
@@ -160,11 +118,13 @@ QWidget* Main::BuildTopRow() {
   onlinePicture_ = Named<QLabel>("OnlinePicture");
   buttons->addWidget(onlinePicture_, 0, Qt::AlignVCenter);
   buttons->addSpacing(8);
-  buttons->addWidget(AddImageButton("LoadBtn", "open.bmp"));
-  buttons->addWidget(AddImageButton("SaveBtn", "save.bmp"));
-  buttons->addWidget(AddImageButton("ConfigBtn", "setup.bmp"));
-  buttons->addWidget(AddImageButton("SendBtn", "download.bmp"));
-  buttons->addWidget(AddImageButton("UpdateBtn", "update.bmp"));
+  loadBtn_ = AddImageButton("LoadBtn", "open.bmp");
+  saveBtn_ = AddImageButton("SaveBtn", "save.bmp");
+  configBtn_ = AddImageButton("ConfigBtn", "setup.bmp");
+  sendBtn_ = AddImageButton("SendBtn", "download.bmp");
+  updateBtn_ = AddImageButton("UpdateBtn", "update.bmp");
+  for (QToolButton* b : {loadBtn_, saveBtn_, configBtn_, sendBtn_, updateBtn_})
+    buttons->addWidget(b);
   right->addLayout(buttons);
   helpLabel_ = Named<QLabel>("HelpLabel", "Press F1 for Help");
   helpLabel_->setAlignment(Qt::AlignRight);
@@ -173,58 +133,21 @@ QWidget* Main::BuildTopRow() {
   return row;
 }
 
-QGroupBox* Main::BuildPanel(const char* name, const char* caption) {
-  auto* box = Named<QGroupBox>(name, caption);
-  box->setAutoFillBackground(true);
-  box->hide();
-  return box;
-}
-
-QGroupBox* Main::BuildCategoryFrame() {
-  auto* frame = Named<QGroupBox>("Frame1", "Kestrane USB Sound Files");
-  auto* grid = new QGridLayout(frame);
-  struct Single {
-    const char *option, *caption, *label;
-  };
-  const Single singles[] = {{"BootOption", "Boot", "BootFileList"},
-                            {"PwrOnOption", "Power ON", "PwrOnFileList"},
-                            {"PwrOffOption", "Power OFF", "PwrOffFileList"},
-                            {"IdleOption", "Idle", "IdleFileList"}};
-  int row = 0;
-  for (const auto& s : singles) {
-    grid->addWidget(Named<QRadioButton>(s.option, s.caption), row, 0);
-    auto* label = Named<QLabel>(s.label);
-    label->setFrameShape(QFrame::StyledPanel);
-    label->setFrameShadow(QFrame::Sunken);
-    grid->addWidget(label, row++, 1, 1, 2);
-  }
-  const Single lists[] = {{"MtOption", "Motion", "MtFileList"},
-                          {"ImpOption", "Impact", "ImpFileList"},
-                          {"LkOption", "Lock-up", "LkfileList"}};
-  int column = 0;
-  for (const auto& l : lists) {
-    grid->addWidget(Named<QRadioButton>(l.option, l.caption), row, column);
-    grid->addWidget(Named<QListWidget>(l.label), row + 1, column++);
-  }
-  grid->setRowStretch(row + 1, 1);
-  auto* volume = Named<QSlider>("VolSlider", Qt::Vertical);
-  volume->setRange(0, 100);
-  volume->hide();
-  grid->addWidget(volume, 0, 3, row + 2, 1);
-  return frame;
-}
-
 QGroupBox* Main::BuildFileBrowser() {
-  auto* frame = Named<QGroupBox>("DiscFilesFrame", "File Explorer");
-  auto* v = new QVBoxLayout(frame);
-  v->addWidget(Named<QComboBox>("DriveList"));
+  browserFrame_ = Named<QGroupBox>("DiscFilesFrame", "File Explorer");
+  auto* v = new QVBoxLayout(browserFrame_);
+  auto* drives = Named<QComboBox>("DriveList");
+  auto* dirs = Named<QTreeView>("DirList");
+  auto* files = Named<QListWidget>("FileList");
+  v->addWidget(drives);
   auto* split = new QHBoxLayout;
-  split->addWidget(Named<QTreeView>("DirList"), 1);
-  split->addWidget(Named<QListWidget>("FileList"), 1);
+  split->addWidget(dirs, 1);
+  split->addWidget(files, 1);
   v->addLayout(split, 1);
   v->addWidget(
       Named<QLabel>("Label3", "Double-click to add/remove files CTRL+Click to play LSU File"));
-  return frame;
+  browser_ = new widgets::FileBrowser(drives, dirs, files);
+  return browserFrame_;
 }
 
 // The file browser and the category panel side by side; the LED panel, the
@@ -238,34 +161,30 @@ QWidget* Main::BuildMiddle() {
   sideBySide->setContentsMargins(0, 0, 0, 0);
   sideBySide->setSpacing(8);  // the same gap between the frames in every style
   sideBySide->addWidget(BuildFileBrowser());
-  sideBySide->addWidget(BuildCategoryFrame());
+  soundPanel_ = new SoundPanel({this, &config_, dialogs_, browser_, options_.appFolder,
+                                [this] { UpdateMemoryStatus(); }, options_.play});
+  sideBySide->addWidget(soundPanel_->Frame());
   grid->addWidget(frames, 0, 0, 1, 2);
 
-  ledFrame_ = BuildPanel("frmLED", "LED DRIVER SETUP");
+  ledFrame_ = OverlayFrame("frmLED", "LED DRIVER SETUP");
   ledPanel_ =
       new LedPanelWidget(ledFrame_, bitmaps_, *dialogs_, options_.appFolder, *lifecycle_, *this);
   grid->addWidget(ledFrame_, 0, 0, 1, 2);
 
-  auto* config = BuildPanel("ConfigFrame", "Acceleration Sensor Configuration");
-  grid->addWidget(config, 0, 0, 1, 2, Qt::AlignCenter);
+  motionPanel_ = std::make_unique<MotionPanel>([this] { return lifecycle_->DeviceLinks.First(); },
+                                               motion_, [this] { return lifecycle_->FW_VERSION; });
+  grid->addWidget(motionPanel_->Frame(), 0, 0, 1, 2, Qt::AlignCenter);
 
-  auto* download = BuildPanel("DownloadFrame", "Downloading");
-  auto* d = new QVBoxLayout(download);
-  d->addWidget(Named<QLabel>("InfoLabel"));
-  d->addWidget(Named<QLabel>("PercentLabel"));
-  d->addWidget(Named<QPushButton>("FrameButton", "Cancel"));
-  download->setMinimumWidth(300);
-  grid->addWidget(download, 0, 0, 1, 2, Qt::AlignCenter);
+  downloadPanel_ = std::make_unique<DownloadPanel>([this](bool locked) { LockControls(locked); });
+  grid->addWidget(downloadPanel_->Frame(), 0, 0, 1, 2, Qt::AlignCenter);
 
   // Shown while an LSU file is turned into a WAV file for playing.
-  auto* wait = BuildPanel("PleaseWaitLabel", "Converting");
-  (new QVBoxLayout(wait))->addWidget(new QLabel("Please wait ..."));
-  grid->addWidget(wait, 0, 0, 1, 2, Qt::AlignCenter);
+  grid->addWidget(soundPanel_->WaitNote(), 0, 0, 1, 2, Qt::AlignCenter);
   return middle;
 }
 
 void Main::SetUpHints() {
-  hints_ = new Hints(helpLabel_);
+  hints_ = new Hints(helpLabel_, this);
   const std::pair<const char*, const char*> table[] = {
       {"LoadBtn", "LOAD Configuration File"},
       {"SaveBtn", "SAVE Configuration File"},
@@ -289,8 +208,7 @@ void Main::SetUpHints() {
       {"OnlinePicture", kHelpHint},
       {"HelpLabel", kHelpHint},
   };
-  for (const auto& [name, hint] : table)
-    if (auto* w = findChild<QWidget*>(name)) hints_->Add(w, hint);
+  for (const auto& [name, hint] : table) hints_->Add(name, hint);
 }
 
 void Main::FillDriveList() {
@@ -310,10 +228,10 @@ bool Main::Startup() {
     return false;
   }
   lifecycle_->startupInProgress = false;
-  if (auto* boot = findChild<QRadioButton*>("BootOption")) boot->setChecked(true);
+  soundPanel_->CheckOption(sound::kBoot);
   // Start in the browser: a category list that took the focus would select
   // its own category.
-  findChild<QWidget*>("FileList")->setFocus();
+  browser_->FileList()->setFocus();
   // The update manager, with its dialog loaded but not shown.
   updateForm_ = std::make_unique<UpdateForm>();
   updateManager_ = std::make_unique<update::UpdateManager>(options_.updateHost,
@@ -379,24 +297,24 @@ void Main::UpdateMemoryStatus() {
 // panels are locked, and the agent is not asked for devices coming or
 // going (a board dropped from under the download would take its link).
 void Main::LockControls(bool locked) {
-  static const char* const kLockable[] = {"LoadBtn",        "SaveBtn",     "ConfigBtn",
-                                          "SendBtn",        "UpdateBtn",   "Frame1",
-                                          "DiscFilesFrame", "ConfigFrame", "frmLED"};
   if (locked) {
     agentPoll_.stop();
     lockedStates_.clear();
-    for (const char* name : kLockable)
-      if (auto* w = findChild<QWidget*>(name)) {
-        lockedStates_[name] = w->isEnabled();
-        w->setEnabled(false);
-      }
+    const std::initializer_list<QWidget*> lockable = {loadBtn_,      saveBtn_,
+                                                      configBtn_,    sendBtn_,
+                                                      updateBtn_,    soundPanel_->Frame(),
+                                                      browserFrame_, motionPanel_->Frame(),
+                                                      ledFrame_};
+    for (QWidget* w : lockable) {
+      lockedStates_[w] = w->isEnabled();
+      w->setEnabled(false);
+    }
     return;
   }
-  for (const auto& [name, enabled] : lockedStates_) {
-    auto* w = findChild<QWidget*>(name.c_str());
+  for (const auto& [w, enabled] : lockedStates_) {
     if (auto* b = qobject_cast<QToolButton*>(w))
       EnableImageButton(b, enabled);
-    else if (w)
+    else
       w->setEnabled(enabled);
   }
   lockedStates_.clear();
@@ -415,12 +333,28 @@ void Main::SetSNLabel(const std::string& text) {
 void Main::EnableButton(devlink::ImageButton button, bool enabled) {
   // A configuration that does not fit cannot be downloaded.
   if (button == devlink::ImageButton::SendBtn) enabled = enabled && ConfigurationFits();
-  const char* name = ButtonName(button);
-  if (lockedStates_.count(name)) {
-    lockedStates_[name] = enabled;  // applied when the download ends
+  QToolButton* b = Button(button);
+  if (lockedStates_.count(b)) {
+    lockedStates_[b] = enabled;  // applied when the download ends
     return;
   }
-  if (auto* b = findChild<QToolButton*>(name)) EnableImageButton(b, enabled);
+  EnableImageButton(b, enabled);
+}
+
+QToolButton* Main::Button(devlink::ImageButton button) const {
+  switch (button) {
+    case devlink::ImageButton::LoadBtn:
+      return loadBtn_;
+    case devlink::ImageButton::SaveBtn:
+      return saveBtn_;
+    case devlink::ImageButton::ConfigBtn:
+      return configBtn_;
+    case devlink::ImageButton::SendBtn:
+      return sendBtn_;
+    case devlink::ImageButton::UpdateBtn:
+      return updateBtn_;
+  }
+  return sendBtn_;
 }
 
 void Main::ShowLedPanel(bool visible) {
@@ -457,22 +391,17 @@ std::string Main::LedCatalogueProblem() const {
 }
 
 void Main::LoadBtnClick() {
-  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
+  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver)
     ledPanel_->Logic().LoadLedSettings();
-  } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
-    soundPanel_->HideVolume();
-    sound::LoadConfigurationWithDialog(config_, *soundPanel_, *dialogs_,
-                                       options_.appFolder.toStdString());
-    UpdateMemoryStatus();
-  }
+  else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard)
+    soundPanel_->Logic().LoadConfigurationFile();
 }
 
 void Main::SaveBtnClick() {
-  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
+  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver)
     ledPanel_->Logic().SaveLedSettings();
-  } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
-    sound::SaveConfigurationWithDialog(config_, *dialogs_, options_.appFolder.toStdString());
-  }
+  else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard)
+    soundPanel_->Logic().SaveConfigurationFile();
 }
 
 // Online font update for the board's serial number; a board that does not

@@ -95,10 +95,9 @@ class Main : public QMainWindow, public devlink::ConnectionView {
  private:
   QWidget* BuildTopRow();
   QWidget* BuildMiddle();
-  QGroupBox* BuildCategoryFrame();
   QGroupBox* BuildFileBrowser();
-  QGroupBox* BuildPanel(const char* name, const char* caption);
   QToolButton* AddImageButton(const char* name, const QString& bitmap);
+  QToolButton* Button(devlink::ImageButton button) const;
   void FillDriveList();
   void SetUpHints();
   void UpdateBtnClick();
@@ -115,6 +114,11 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   Bitmaps bitmaps_;
   std::unique_ptr<devlink::ConnectionLifecycle> lifecycle_;
   QString helpFile_;
+  QToolButton* loadBtn_ = nullptr;
+  QToolButton* saveBtn_ = nullptr;
+  QToolButton* configBtn_ = nullptr;
+  QToolButton* sendBtn_ = nullptr;
+  QToolButton* updateBtn_ = nullptr;
   QLabel* helpLabel_ = nullptr;
   QLabel* snLabel_ = nullptr;
   QLabel* onlinePicture_ = nullptr;
@@ -123,19 +127,19 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   LedPanelWidget* ledPanel_ = nullptr;  // owned by ledFrame_
   QProgressBar* memoryStatus_ = nullptr;
   QTimer* goOnlineTimer_ = nullptr;
-  QTimer* hideFrameTimer_ = nullptr;
   QTimer agentPoll_;
   Hints* hints_ = nullptr;
   std::unique_ptr<UpdateForm> updateForm_;
   std::unique_ptr<update::UpdateManager> updateManager_;
+  QGroupBox* browserFrame_ = nullptr;
   widgets::FileBrowser* browser_ = nullptr;
   bool shutDown_ = false;
   sound::LSU_Configuration config_;
   devlink::AccParams motion_;  // the board's six motion values
   std::unique_ptr<DownloadPanel> downloadPanel_;
   std::unique_ptr<MotionPanel> motionPanel_;
-  SoundPanel* soundPanel_ = nullptr;          // owned by the window
-  std::map<std::string, bool> lockedStates_;  // while a download runs
+  SoundPanel* soundPanel_ = nullptr;       // owned by the window
+  std::map<QWidget*, bool> lockedStates_;  // while a download runs
 };
 
 }  // namespace app

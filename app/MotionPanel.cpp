@@ -3,11 +3,19 @@
 #include <QGridLayout>
 #include <QPushButton>
 
+#include "app/OverlayFrame.h"
+#include "widgets/Named.h"
+
 namespace app {
 
-MotionPanel::MotionPanel(QGroupBox* frame, std::function<devlink::TLS*()> link,
-                         devlink::AccParams& values, std::function<int()> fw)
-    : frame_(frame), link_(std::move(link)), values_(values), fw_(std::move(fw)) {
+using widgets::Named;
+
+MotionPanel::MotionPanel(std::function<devlink::TLS*()> link, devlink::AccParams& values,
+                         std::function<int()> fw)
+    : frame_(OverlayFrame("ConfigFrame", "Acceleration Sensor Configuration")),
+      link_(std::move(link)),
+      values_(values),
+      fw_(std::move(fw)) {
   auto* grid = new QGridLayout(frame_);
   auto section = [&](int row, const char* caption) {
     auto* l = new QLabel(caption);
@@ -34,12 +42,9 @@ MotionPanel::MotionPanel(QGroupBox* frame, std::function<devlink::TLS*()> link,
   });
 
   auto* buttons = new QHBoxLayout;
-  auto* defaults = new QPushButton("Factory Default");
-  defaults->setObjectName("DefaultBtn");
-  auto* send = new QPushButton("SEND Configuration");
-  send->setObjectName("SendCmdBtn");
-  auto* close = new QPushButton("CLOSE Window");
-  close->setObjectName("CloseCfgBtn");
+  auto* defaults = Named<QPushButton>("DefaultBtn", "Factory Default");
+  auto* send = Named<QPushButton>("SendCmdBtn", "SEND Configuration");
+  auto* close = Named<QPushButton>("CloseCfgBtn", "CLOSE Window");
   buttons->addWidget(defaults);
   buttons->addWidget(send);
   buttons->addWidget(close);
@@ -58,15 +63,13 @@ MotionPanel::MotionPanel(QGroupBox* frame, std::function<devlink::TLS*()> link,
 
 QSlider* MotionPanel::AddRow(QGridLayout* grid, int row, const char* caption, const char* slider,
                              const char* label, int index) {
-  auto* s = new QSlider(Qt::Horizontal);
-  s->setObjectName(slider);
+  auto* s = Named<QSlider>(slider, Qt::Horizontal);
   s->setRange(motion::kSliderRanges[size_t(index)].min, motion::kSliderRanges[size_t(index)].max);
   s->setSingleStep(1);
   s->setPageStep(5);
   s->setTickPosition(QSlider::TicksBelow);
   s->setTickInterval(1);
-  auto* value = new QLabel("0");
-  value->setObjectName(label);
+  auto* value = Named<QLabel>(label, "0");
   value->setMinimumWidth(40);
   grid->addWidget(new QLabel(caption), row, 0);
   grid->addWidget(s, row, 1);

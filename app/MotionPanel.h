@@ -1,6 +1,6 @@
 #pragma once
-// The acceleration sensor configuration frame: six sliders with their
-// values, factory values, send and close. A thin view over
+// The acceleration sensor configuration frame (ConfigFrame): six sliders
+// with their values, factory values, send and close. A thin view over
 // motion/MotionSettings.
 
 #include <QGridLayout>
@@ -17,10 +17,13 @@ namespace app {
 
 class MotionPanel {
  public:
-  // frame: the empty ConfigFrame; link: the board's first link, if any;
-  // values: the window's six motion values; fw: the board's firmware.
-  MotionPanel(QGroupBox* frame, std::function<devlink::TLS*()> link, devlink::AccParams& values,
+  // Builds the frame, hidden, for the window to place. link: the board's
+  // first link, if any; values: the window's six motion values; fw: the
+  // board's firmware.
+  MotionPanel(std::function<devlink::TLS*()> link, devlink::AccParams& values,
               std::function<int()> fw);
+
+  QGroupBox* Frame() const { return frame_; }
 
   // Reads the board's values and shows them.
   void ReadAccData();

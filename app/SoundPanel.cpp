@@ -2,8 +2,9 @@
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -12,25 +13,19 @@
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 
-#include "sound/LSU_SoundFile.h"
+#include "app/OverlayFrame.h"
 #include "widgets/FileBrowser.h"
+#include "widgets/Named.h"
 #include "widgets/WavPlayer.h"
 
 namespace app {
 
-namespace {
+using widgets::Named;
 
-const char* ListName(sound::FileType code) {
-  switch (code) {
-    case sound::kMotion:
-      return "Motion";
-    case sound::kImpact:
-      return "Impact";
-    default:
-      return "Lock-up";
-  }
-}
+namespace {
 
 // Ctrl alone (not with Shift or Alt), with any mouse button.
 bool CtrlClick(QEvent* event) {
@@ -51,66 +46,100 @@ bool UserFocus(QEvent* event) {
   }
 }
 
-QString FileNameOf(const std::string& path) {
-  const QString p = QString::fromStdString(path);
-  return p.mid(std::max(p.lastIndexOf('/'), p.lastIndexOf('\\')) + 1);
+sound::CategoryPanel::PlayWav Player(std::function<void(const QString&, double)> play) {
+  return [play = std::move(play)](const std::string& wav, double seconds) {
+    if (play)
+      play(QString::fromStdString(wav), seconds);
+    else
+      widgets::PlayWavAndWait(QString::fromStdString(wav), seconds);
+  };
 }
 
 }  // namespace
 
-SoundPanel::SoundPanel(Setup setup) : QObject(setup.window), setup_(std::move(setup)) {
-  auto find = [this](const char* name) { return setup_.window->findChild<QWidget*>(name); };
-  struct Names {
-    sound::FileType code;
-    const char *option, *control;
-  };
-  const Names names[] = {{sound::kBoot, "BootOption", "BootFileList"},
-                         {sound::kPwrOn, "PwrOnOption", "PwrOnFileList"},
-                         {sound::kPwrOff, "PwrOffOption", "PwrOffFileList"},
-                         {sound::kIdle, "IdleOption", "IdleFileList"},
-                         {sound::kMotion, "MtOption", "MtFileList"},
-                         {sound::kImpact, "ImpOption", "ImpFileList"},
-                         {sound::kLockup, "LkOption", "LkfileList"}};
-  for (const Names& n : names) {
-    QWidget* control = find(n.control);
-    auto* list = qobject_cast<QListWidget*>(control);
-    Category c{n.code, qobject_cast<QRadioButton*>(find(n.option)), qobject_cast<QLabel*>(control),
-               list, list ? list->viewport() : nullptr};
-    control->installEventFilter(this);
-    control->setAcceptDrops(true);
-    if (c.list) {
-      c.list->viewport()->installEventFilter(this);
-      c.list->viewport()->setAcceptDrops(true);
-      connect(c.list, &QListWidget::itemDoubleClicked, this,
-              [this, code = n.code] { Remove(CategoryFor(code)); });
-      // The slider follows the row the user picks in the list that is in
-      // use, by mouse or by keyboard.
-      connect(c.list, &QListWidget::currentRowChanged, this, [this, code = n.code] {
-        const Category& changed = CategoryFor(code);
-        if (changed.list->hasFocus() || changed.option->isChecked()) SelectInList(changed);
-      });
-    }
-    // A click on the option button (or Space on it, or an arrow key within
-    // the group) selects the category as a click on its control does.
-    connect(c.option, &QRadioButton::clicked, this, [this, code = n.code] { Select(code); });
-    categories_.push_back(c);
-  }
-  volume_ = qobject_cast<QSlider*>(find("VolSlider"));
-  wait_ = find("PleaseWaitLabel");
+SoundPanel::SoundPanel(Setup setup)
+    : QObject(setup.window),
+      logic_(*setup.config, *this, *setup.dialogs, setup.appFolder.toStdString(),
+             Player(std::move(setup.play))),
+      window_(setup.window),
+      browser_(setup.browser),
+      updateMemoryStatus_(std::move(setup.updateMemoryStatus)) {
+  BuildFrame();
+  BuildWaitNote();
+  for (const Category& c : categories_) Wire(c);
   // Only a move by the user stores a volume; showing one stores nothing.
   // (ShowVolume sets the slider with its signals blocked.)
-  connect(volume_, &QSlider::valueChanged, this,
-          [this](int value) { setup_.config->SetVolume(VolumeType, VolumeIndex, value); });
-  files_ = qobject_cast<QListWidget*>(find("FileList"));
+  connect(volume_, &QSlider::valueChanged, this, [this](int value) { logic_.SetVolume(value); });
+  files_ = browser_->FileList();
   filesViewport_ = files_->viewport();
   filesViewport_->installEventFilter(this);
   connect(files_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    const int category = SelectedCategory();
-    if (category) AddToCategory(setup_.browser->PathOf(item->text()), category);
+    logic_.Add(browser_->PathOf(item->text()).toStdString(), SelectedCategory());
   });
-  for (const char* name : {"DriveList", "DirList", "FileList"})
-    find(name)->installEventFilter(this);
-  setup_.window->installEventFilter(this);
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{browser_->DriveList(), browser_->DirList(), files_})
+    control->installEventFilter(this);
+  window_->installEventFilter(this);
+}
+
+// The single categories one per row, option button and label; below them
+// the list categories side by side, option buttons over their lists; the
+// volume slider at the right, hidden until a file is chosen.
+void SoundPanel::BuildFrame() {
+  frame_ = Named<QGroupBox>("Frame1", "Kestrane USB Sound Files");
+  auto* grid = new QGridLayout(frame_);
+  const int listRow = int(std::count_if(sound::kCategoriesInFlashOrder.begin(),
+                                        sound::kCategoriesInFlashOrder.end(),
+                                        [](const auto& c) { return !c.isList; }));
+  int row = 0, column = 0;
+  for (const sound::SoundCategory& category : sound::kCategoriesInFlashOrder) {
+    auto* option = Named<QRadioButton>(category.optionName, category.caption);
+    if (category.isList) {
+      auto* list = Named<QListWidget>(category.controlName);
+      grid->addWidget(option, listRow, column);
+      grid->addWidget(list, listRow + 1, column++);
+      categories_.push_back({category.code, option, nullptr, list, list->viewport()});
+    } else {
+      auto* label = Named<QLabel>(category.controlName);
+      label->setFrameShape(QFrame::StyledPanel);
+      label->setFrameShadow(QFrame::Sunken);
+      grid->addWidget(option, row, 0);
+      grid->addWidget(label, row++, 1, 1, 2);
+      categories_.push_back({category.code, option, label, nullptr, nullptr});
+    }
+  }
+  grid->setRowStretch(listRow + 1, 1);
+  volume_ = Named<QSlider>("VolSlider", Qt::Vertical);
+  volume_->setRange(0, 100);
+  volume_->hide();
+  grid->addWidget(volume_, 0, 3, listRow + 2, 1);
+}
+
+void SoundPanel::BuildWaitNote() {
+  wait_ = OverlayFrame("PleaseWaitLabel", "Converting");
+  (new QVBoxLayout(wait_))->addWidget(new QLabel("Please wait ..."));
+}
+
+void SoundPanel::Wire(const Category& c) {
+  const sound::FileType code = c.code;
+  QWidget* control = c.list ? static_cast<QWidget*>(c.list) : c.label;
+  control->installEventFilter(this);
+  control->setAcceptDrops(true);
+  if (c.list) {
+    c.viewport->installEventFilter(this);
+    c.viewport->setAcceptDrops(true);
+    connect(c.list, &QListWidget::itemDoubleClicked, this,
+            [this, code] { logic_.Remove(code, CategoryFor(code).list->currentRow()); });
+    // The slider follows the row the user picks in the list that is in
+    // use, by mouse or by keyboard.
+    connect(c.list, &QListWidget::currentRowChanged, this, [this, code] {
+      const Category& changed = CategoryFor(code);
+      if (changed.list->hasFocus() || changed.option->isChecked()) Select(changed);
+    });
+  }
+  // A click on the option button (or Space on it, or an arrow key within
+  // the group) selects the category as a click on its control does.
+  connect(c.option, &QRadioButton::clicked, this, [this, code] { Select(CategoryFor(code)); });
 }
 
 int SoundPanel::SelectedCategory() const {
@@ -131,24 +160,43 @@ const SoundPanel::Category* SoundPanel::CategoryOf(const QObject* control) const
   return nullptr;
 }
 
-bool SoundPanel::AddToCategory(const QString& path, int code) {
-  const Category& c = CategoryFor(code);
-  if (c.list && c.list->count() >= sound::LSU_Configuration::kMaxListFiles) {
-    setup_.dialogs->Message(std::string("Maximum number of ") + ListName(c.code) + " files reached",
-                            seams::DialogIcon::None, seams::DialogButtons::Ok);
-    return false;
-  }
-  if (!setup_.config->AddFile(path.toStdString(), code)) {
-    setup_.dialogs->Message("Not a valid file", seams::DialogIcon::None, seams::DialogButtons::Ok);
-    return false;
-  }
-  const QString name = FileNameOf(path.toStdString());
+int SoundPanel::Row(const Category& c) {
+  return c.list ? c.list->currentRow() : 0;
+}
+
+bool SoundPanel::AddToCategory(const QString& path, int category) {
+  return logic_.Add(path.toStdString(), category);
+}
+
+void SoundPanel::PlayLSU(const QString& path) {
+  logic_.PlayLsu(path.toStdString());
+}
+
+void SoundPanel::Select(const Category& c) {
   if (c.list)
-    c.list->addItem(name);
+    logic_.SelectInList(c.code, c.list->currentRow());
   else
-    c.label->setText(name);
-  UpdateMemoryStatus();
-  return true;
+    logic_.SelectSingle(c.code);
+}
+
+void SoundPanel::SetFileLabel(sound::FileType category, const std::string& name) {
+  CategoryFor(category).label->setText(QString::fromStdString(name));
+}
+
+void SoundPanel::ClearList(sound::FileType category) {
+  CategoryFor(category).list->clear();
+}
+
+void SoundPanel::AddToList(sound::FileType category, const std::string& name) {
+  CategoryFor(category).list->addItem(QString::fromStdString(name));
+}
+
+void SoundPanel::RemoveFromList(sound::FileType category, int row) {
+  delete CategoryFor(category).list->takeItem(row);
+}
+
+void SoundPanel::CheckOption(sound::FileType category) {
+  CategoryFor(category).option->setChecked(true);
 }
 
 void SoundPanel::ShowVolume(int volume) {
@@ -161,91 +209,13 @@ void SoundPanel::HideVolume() {
   volume_->hide();
 }
 
-void SoundPanel::Select(int code) {
-  const Category& c = CategoryFor(code);
-  if (c.list)
-    SelectInList(c);
-  else
-    SelectSingle(c);
-}
-
-void SoundPanel::SelectSingle(const Category& c) {
-  c.option->setChecked(true);
-  if (c.label->text().isEmpty()) {
-    HideVolume();
-    return;
+void SoundPanel::ShowConverting(bool visible) {
+  wait_->setVisible(visible);
+  if (visible) {
+    wait_->raise();
+    wait_->repaint();
   }
-  VolumeType = c.code;
-  ShowVolume(setup_.config->GetVolume(c.code, 0));
-}
-
-void SoundPanel::SelectInList(const Category& c) {
-  c.option->setChecked(true);
-  const int row = c.list->currentRow();
-  if (c.list->count() == 0 || row < 0) {
-    HideVolume();
-    return;
-  }
-  VolumeType = c.code;
-  VolumeIndex = int16_t(row + 1);
-  ShowVolume(setup_.config->GetVolume(c.code, row + 1));
-}
-
-void SoundPanel::Remove(const Category& c) {
-  if (c.list) {
-    const int row = c.list->currentRow();
-    if (row < 0) return;
-    setup_.config->RemoveFile(row, c.code);
-    delete c.list->takeItem(row);
-  } else {
-    c.label->clear();
-    setup_.config->RemoveFile(0, c.code);
-  }
-  HideVolume();
-  UpdateMemoryStatus();
-}
-
-void SoundPanel::PlayFromCategory(const Category& c) {
-  if (c.list) {
-    const int row = c.list->currentRow();
-    if (row >= 0 && !c.list->item(row)->text().isEmpty())
-      PlayLSU(QString::fromStdString(setup_.config->GetFile(c.code, row + 1).FileName));
-  } else if (!setup_.config->GetFile(c.code, 0).FileName.empty()) {
-    PlayLSU(QString::fromStdString(setup_.config->GetFile(c.code, 0).FileName));
-  }
-}
-
-void SoundPanel::PlayLSU(const QString& path) {
-  const int dot = path.lastIndexOf('.');
-  if (path.isEmpty() || dot < 0 || path.mid(dot + 1).compare("lsu", Qt::CaseInsensitive) != 0)
-    return;
-  wait_->show();
-  wait_->raise();
-  wait_->repaint();
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  sound::LSU_SoundFile file;
-  const QString wav = setup_.appFolder + "/temp.wav";
-  const bool valid = file.ReadFile(path.toStdString()) && file.WriteWav(wav.toStdString());
-  wait_->hide();
-  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  if (!valid) return;
-  const double seconds = file.NrOfSamples / 48000.0;
-  if (setup_.play)
-    setup_.play(wav, seconds);
-  else
-    widgets::PlayWavAndWait(wav, seconds);
-}
-
-void SoundPanel::SetFileLabel(sound::FileType category, const std::string& name) {
-  CategoryFor(category).label->setText(FileNameOf(name));
-}
-
-void SoundPanel::ClearList(sound::FileType category) {
-  CategoryFor(category).list->clear();
-}
-
-void SoundPanel::AddToList(sound::FileType category, const std::string& name) {
-  CategoryFor(category).list->addItem(FileNameOf(name));
 }
 
 void SoundPanel::DoEvents() {
@@ -258,16 +228,16 @@ bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::WindowActivate) {
     // Activation reaches every control of the window, the lists included:
     // it selects nothing, and only hides the slider.
-    if (watched == setup_.window) HideVolume();
+    if (watched == window_) logic_.HideVolume();
     return false;
   }
   if (type == QEvent::FocusIn) {
     if (!c) {
-      HideVolume();  // the browser
+      logic_.HideVolume();  // the browser
     } else if (c->list && UserFocus(event)) {
       // The click that gives a list the focus also picks its row: look
       // after it.
-      QTimer::singleShot(0, this, [this, code = c->code] { SelectInList(CategoryFor(code)); });
+      QTimer::singleShot(0, this, [this, code = c->code] { Select(CategoryFor(code)); });
     }
     return false;
   }
@@ -277,19 +247,20 @@ bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
     if (list)
       if (QListWidgetItem* item = list->itemAt(at)) list->setCurrentItem(item);
     if (list == files_) {
-      if (files_->currentItem()) PlayLSU(setup_.browser->PathOf(files_->currentItem()->text()));
+      if (files_->currentItem())
+        logic_.PlayLsu(browser_->PathOf(files_->currentItem()->text()).toStdString());
       return true;
     }
-    if (c) PlayFromCategory(*c);
+    if (c) logic_.PlayFromCategory(c->code, Row(*c));
     return c != nullptr;
   }
   if (!c) return false;
   // A click into a list that already has the focus (after a click on a
   // label or an option button, which take no focus from it) selects it too.
   if (c->list && type == QEvent::MouseButtonPress)
-    QTimer::singleShot(0, this, [this, code = c->code] { SelectInList(CategoryFor(code)); });
-  if (c->label && type == QEvent::MouseButtonPress) SelectSingle(*c);
-  if (c->label && type == QEvent::MouseButtonDblClick) Remove(*c);
+    QTimer::singleShot(0, this, [this, code = c->code] { Select(CategoryFor(code)); });
+  if (c->label && type == QEvent::MouseButtonPress) logic_.SelectSingle(c->code);
+  if (c->label && type == QEvent::MouseButtonDblClick) logic_.Remove(c->code, 0);
   if (type == QEvent::DragEnter || type == QEvent::DragMove) {
     auto* drag = static_cast<QDropEvent*>(event);
     if (!drag->mimeData()->hasUrls()) return false;
@@ -299,7 +270,7 @@ bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::Drop) {
     auto* drop = static_cast<QDropEvent*>(event);
     for (const QUrl& url : drop->mimeData()->urls())
-      if (url.isLocalFile() && !AddToCategory(url.toLocalFile(), c->code)) break;
+      if (url.isLocalFile() && !logic_.Add(url.toLocalFile().toStdString(), c->code)) break;
     drop->acceptProposedAction();
     return true;
   }

@@ -1,18 +1,22 @@
 #pragma once
-// The sound side of the main window: the seven category controls with the
-// volume slider, adding files from the browser by double-click (or by
-// dropping them from the desktop's file manager), removing them by
-// double-click, and playing an LSU file by Ctrl+click. It is also what the
-// configuration loader fills.
+// The sound side of the main window: the category frame (Frame1) with an
+// option button and a label or list box per category and the volume slider,
+// and the "Please wait ..." note (PleaseWaitLabel) shown while an LSU file
+// is turned into a WAV file. Files come from the browser by double-click
+// (or are dropped from the desktop's file manager), go by double-click, and
+// an LSU file plays by Ctrl+click. A thin view over sound::CategoryPanel:
+// it shows what the logic tells it and hands every click, drop and focus
+// change on. It is also what the configuration loader fills.
 
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "seams/UserDialogs.h"
-#include "sound/CategoryDisplays.h"
-#include "sound/LSU_Configuration.h"
+#include "sound/CategoryPanel.h"
 
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QRadioButton;
@@ -25,37 +29,45 @@ class FileBrowser;
 
 namespace app {
 
-class SoundPanel : public QObject, public sound::CategoryDisplays {
+class SoundPanel : public QObject, public sound::CategoryPanelView {
  public:
   struct Setup {
-    QWidget* window;  // holds every control by name
+    QWidget* window;  // its activation hides the slider
     sound::LSU_Configuration* config;
     seams::UserDialogs* dialogs;
+    // Its file list adds by double-click and plays by Ctrl+click; the focus
+    // in any of its controls hides the slider.
     widgets::FileBrowser* browser;
     QString appFolder;
     std::function<void()> updateMemoryStatus;
     // Plays a WAV file to its end; null: the sound output.
     std::function<void(const QString& wav, double seconds)> play;
   };
+  // Builds the category frame and the wait note for the window to place.
   explicit SoundPanel(Setup setup);
 
+  QGroupBox* Frame() const { return frame_; }
+  QGroupBox* WaitNote() const { return wait_; }
+
+  sound::CategoryPanel& Logic() { return logic_; }
   // The category of the first option button that is set, 0 for none.
   int SelectedCategory() const;
   // Adds a file to a category as a double-click does; true when added.
   bool AddToCategory(const QString& path, int category);
   // Plays an LSU file through "temp.wav" in the application folder.
   void PlayLSU(const QString& path);
-  void HideVolume();
 
-  int16_t VolumeType = 0;
-  int16_t VolumeIndex = 0;
-
-  // CategoryDisplays.
+  // CategoryPanelView.
   void SetFileLabel(sound::FileType category, const std::string& name) override;
   void ClearList(sound::FileType category) override;
   void AddToList(sound::FileType category, const std::string& name) override;
-  void UpdateMemoryStatus() override { setup_.updateMemoryStatus(); }
+  void UpdateMemoryStatus() override { updateMemoryStatus_(); }
   void DoEvents() override;
+  void CheckOption(sound::FileType category) override;
+  void RemoveFromList(sound::FileType category, int row) override;
+  void ShowVolume(int volume) override;
+  void HideVolume() override;
+  void ShowConverting(bool visible) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,22 +80,28 @@ class SoundPanel : public QObject, public sound::CategoryDisplays {
     QListWidget* list;  // list categories
     QWidget* viewport;  // the list's, where its mouse events arrive
   };
+  void BuildFrame();
+  void BuildWaitNote();
+  // Hands the user's clicks, drops and focus changes on the category's
+  // controls to the logic.
+  void Wire(const Category& c);
   const Category* CategoryOf(const QObject* control) const;
   const Category& CategoryFor(int code) const;
   // Selects the category as a click on its control does.
-  void Select(int code);
-  void SelectSingle(const Category& c);
-  void SelectInList(const Category& c);
-  void Remove(const Category& c);
-  void PlayFromCategory(const Category& c);
-  void ShowVolume(int volume);
+  void Select(const Category& c);
+  // The row a list category's volume and Ctrl+click go to; 0 for a label.
+  static int Row(const Category& c);
 
-  Setup setup_;
+  sound::CategoryPanel logic_;
+  QWidget* window_;
+  widgets::FileBrowser* browser_;
+  std::function<void()> updateMemoryStatus_;
+  QGroupBox* frame_;
   std::vector<Category> categories_;  // in option order: boot .. lock-up
   QSlider* volume_;
+  QGroupBox* wait_;
   QListWidget* files_;
   QWidget* filesViewport_;
-  QWidget* wait_;
 };
 
 }  // namespace app

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "update/UpdateManager.h"
+#include "widgets/Named.h"
 
 namespace app {
 
@@ -22,17 +23,10 @@ constexpr int kInner = kWidth - 2 * kMargin;
 constexpr int kBarHeight = 14;
 constexpr int kIconSize = 40;
 
-template <typename W>
-W* Named(QWidget* parent, const char* name) {
-  auto* w = new W(parent);
-  w->setObjectName(name);
-  return w;
-}
-
 // Captions show names from the update service: as plain text, never as
 // markup.
 QLabel* Caption(QWidget* parent, const char* name, const char* text, QRect at) {
-  auto* label = Named<QLabel>(parent, name);
+  auto* label = widgets::Named<QLabel>(name, parent);
   label->setTextFormat(Qt::PlainText);
   label->setText(text);
   label->setGeometry(at);
@@ -40,7 +34,7 @@ QLabel* Caption(QWidget* parent, const char* name, const char* text, QRect at) {
 }
 
 QFrame* Rectangle(QWidget* parent, const char* name, QRect at, const char* colour) {
-  auto* frame = Named<QFrame>(parent, name);
+  auto* frame = widgets::Named<QFrame>(name, parent);
   frame->setGeometry(at);
   frame->setStyleSheet(QString("background-color: %1; border: none;").arg(colour));
   return frame;
@@ -84,7 +78,7 @@ QPixmap WarningPicture() {
 }
 
 QLabel* Icon(QWidget* parent, const char* name, const QPixmap& picture, QRect at) {
-  auto* icon = Named<QLabel>(parent, name);
+  auto* icon = widgets::Named<QLabel>(name, parent);
   icon->setPixmap(picture);
   icon->setGeometry(at);
   return icon;
@@ -138,7 +132,7 @@ UpdateForm::UpdateForm() : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint
   internetControl_.setObjectName("internetControl");
   internetControl_.setParent(this);
 
-  auto* border = Named<QFrame>(this, "formBorder");
+  auto* border = widgets::Named<QFrame>("formBorder", this);
   border->setGeometry(0, 0, kWidth, kHeight);
   border->setStyleSheet("QFrame#formBorder { border: 2px solid #2d5fa8; }");
 

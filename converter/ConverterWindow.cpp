@@ -16,10 +16,13 @@
 #include <cstdio>
 
 #include "widgets/FileBrowser.h"
+#include "widgets/Named.h"
 #include "widgets/QtDialogs.h"
 #include "widgets/WavPlayer.h"
 
 namespace converter {
+
+using widgets::Named;
 
 namespace {
 
@@ -44,13 +47,6 @@ class WrappingButton : public QPushButton {
     p.drawText(rect(), Qt::AlignCenter, Lines());
   }
 };
-
-template <typename W, typename... Args>
-W* Named(const char* name, Args&&... args) {
-  auto* w = new W(std::forward<Args>(args)...);
-  w->setObjectName(name);
-  return w;
-}
 
 }  // namespace
 

@@ -1,9 +1,9 @@
 #pragma once
 // What the configuration loader shows while it replaces the categories: the
-// label of each single category (BootFileList, PwrOnFileList,
-// PwrOffFileList, IdleFileList), the list box of each list category
-// (MtFileList, ImpFileList, LkfileList) and the memory display. The window
-// implements it with its controls; headless callers use NoCategoryDisplays.
+// label of each single category, the list box of each list category (their
+// control names are in kCategoriesInFlashOrder) and the memory display. The
+// window implements it with its controls; headless callers use
+// NoCategoryDisplays.
 
 #include <string>
 
@@ -22,6 +22,23 @@ class CategoryDisplays {
   virtual void UpdateMemoryStatus() = 0;
   // Lets pending window events run.
   virtual void DoEvents() = 0;
+};
+
+// What the category panel shows besides: the option buttons, the volume
+// control and the wait note while an LSU file becomes a WAV file. The
+// window's panel implements it with the controls of its category frame.
+class CategoryPanelView : public CategoryDisplays {
+ public:
+  // Sets the category's option button (the others clear).
+  virtual void CheckOption(FileType category) = 0;
+  // Removes the entry at the 0-based row of a list category.
+  virtual void RemoveFromList(FileType category, int row) = 0;
+  // Shows the volume control at that volume, or hides it. Showing it
+  // stores nothing: only the user's move of it is a new volume.
+  virtual void ShowVolume(int volume) = 0;
+  virtual void HideVolume() = 0;
+  // Shows or hides "Please wait ..." while an LSU file is written as WAV.
+  virtual void ShowConverting(bool visible) = 0;
 };
 
 class NoCategoryDisplays : public CategoryDisplays {

@@ -42,12 +42,12 @@ std::string WavHeader(uint32_t samples) {
   PutLE(h, 2 * samples + 36, 4);
   h += "WAVEfmt ";
   PutLE(h, 16, 4);
-  PutLE(h, 1, 2);      // PCM
-  PutLE(h, 1, 2);      // mono
-  PutLE(h, 48000, 4);  // samples per second
-  PutLE(h, 96000, 4);  // bytes per second
-  PutLE(h, 2, 2);      // block align
-  PutLE(h, 16, 2);     // bits per sample
+  PutLE(h, 1, 2);  // PCM
+  PutLE(h, 1, 2);  // mono
+  PutLE(h, LSU_SoundFile::kSamplesPerSecond, 4);
+  PutLE(h, 2 * LSU_SoundFile::kSamplesPerSecond, 4);  // bytes per second
+  PutLE(h, 2, 2);                                     // block align
+  PutLE(h, 16, 2);                                    // bits per sample
   h += "data";
   PutLE(h, 2 * samples, 4);
   return h;

@@ -31,6 +31,7 @@ class LSU_SoundFile {
   static constexpr int32_t kMinSamples = 49;
   // More samples than this could not be counted in coded bytes.
   static constexpr int64_t kMaxSamples = 1431655764;
+  static constexpr int32_t kSamplesPerSecond = 48000;
 
   std::string FileName;     // full path given to ReadFile; empty for an empty slot
   int32_t NrOfSamples = 0;  // 0 for an empty slot

@@ -32,6 +32,10 @@ class FileBrowser : public QObject {
   QString CurrentName() const;
   QStringList SelectedNames() const;
   QString PathOf(const QString& name) const { return folder_ + "/" + name; }
+  // The three controls: the drive list, the folder tree, the file list.
+  QComboBox* DriveList() const { return drives_; }
+  QTreeView* DirList() const { return dirs_; }
+  QListWidget* FileList() const { return files_; }
   // Lists the current folder's files again (after files were written into
   // it), keeping the current and the selected entries that are still there.
   void RefreshFiles();

@@ -1,0 +1,129 @@
+#include "sound/CategoryPanel.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "fileio/Utf8Path.h"
+
+namespace sound {
+
+namespace {
+
+void Tell(seams::UserDialogs& dialogs, const std::string& text) {
+  dialogs.Message(text, seams::DialogIcon::None, seams::DialogButtons::Ok);
+}
+
+bool HasLsuExtension(const std::string& path) {
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos) return false;
+  std::string extension = path.substr(dot + 1);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return char(std::tolower(c)); });
+  return extension == "lsu";
+}
+
+}  // namespace
+
+CategoryPanel::CategoryPanel(LSU_Configuration& config, CategoryPanelView& view,
+                             seams::UserDialogs& dialogs, std::string appFolder, PlayWav play)
+    : config_(config),
+      view_(view),
+      dialogs_(dialogs),
+      appFolder_(std::move(appFolder)),
+      play_(std::move(play)) {}
+
+bool CategoryPanel::Add(const std::string& path, int code) {
+  const SoundCategory* category = FindCategory(code);
+  if (!category) return false;
+  if (category->isList && config_.Count(code) >= LSU_Configuration::kMaxListFiles) {
+    Tell(dialogs_, std::string("Maximum number of ") + category->caption + " files reached");
+    return false;
+  }
+  if (!config_.AddFile(path, code)) {
+    Tell(dialogs_, "Not a valid file");
+    return false;
+  }
+  if (category->isList)
+    view_.AddToList(category->code, fileio::FileNameOf(path));
+  else
+    view_.SetFileLabel(category->code, fileio::FileNameOf(path));
+  view_.UpdateMemoryStatus();
+  return true;
+}
+
+void CategoryPanel::SelectSingle(FileType category) {
+  view_.CheckOption(category);
+  if (config_.GetFile(category, 0).FileName.empty()) {
+    HideVolume();
+    return;
+  }
+  volumeType_ = category;
+  volumeIndex_ = 0;
+  view_.ShowVolume(config_.GetVolume(category, 0));
+}
+
+void CategoryPanel::SelectInList(FileType category, int row) {
+  view_.CheckOption(category);
+  if (row < 0 || row >= config_.Count(category)) {
+    HideVolume();
+    return;
+  }
+  volumeType_ = category;
+  volumeIndex_ = row + 1;
+  view_.ShowVolume(config_.GetVolume(category, row + 1));
+}
+
+void CategoryPanel::SetVolume(int volume) {
+  config_.SetVolume(volumeType_, volumeIndex_, volume);
+}
+
+void CategoryPanel::HideVolume() {
+  view_.HideVolume();
+}
+
+void CategoryPanel::Remove(FileType category, int row) {
+  const SoundCategory* c = FindCategory(category);
+  if (!c) return;
+  if (c->isList) {
+    if (row < 0 || row >= config_.Count(category)) return;
+    config_.RemoveFile(row, category);
+    view_.RemoveFromList(category, row);
+  } else {
+    view_.SetFileLabel(category, "");
+    config_.RemoveFile(0, category);
+  }
+  HideVolume();
+  view_.UpdateMemoryStatus();
+}
+
+void CategoryPanel::PlayFromCategory(FileType category, int row) {
+  const SoundCategory* c = FindCategory(category);
+  if (!c) return;
+  if (!c->isList)
+    PlayLsu(config_.GetFile(category, 0).FileName);
+  else if (row >= 0 && row < config_.Count(category))
+    PlayLsu(config_.GetFile(category, row + 1).FileName);
+}
+
+void CategoryPanel::PlayLsu(const std::string& path) {
+  if (!HasLsuExtension(path)) return;
+  view_.ShowConverting(true);
+  LSU_SoundFile file;
+  const std::string wav = appFolder_ + "/" + kPlaybackWav;
+  const bool valid = file.ReadFile(path) && file.WriteWav(wav);
+  view_.ShowConverting(false);
+  if (valid && play_) play_(wav, double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond);
+}
+
+LoadOutcome CategoryPanel::LoadConfigurationFile() {
+  HideVolume();
+  LoadOutcome outcome = LoadConfigurationWithDialog(config_, view_, dialogs_, appFolder_);
+  view_.UpdateMemoryStatus();
+  return outcome;
+}
+
+SaveResult CategoryPanel::SaveConfigurationFile() const {
+  return SaveConfigurationWithDialog(config_, dialogs_, appFolder_);
+}
+
+}  // namespace sound

@@ -1,0 +1,84 @@
+#pragma once
+// The logic of the sound category panel, without widgets: which file goes
+// into which category (only valid LSU files, at most 12 in a list), which
+// file the volume control belongs to, removing files, playing an LSU file
+// through "temp.wav" in the application folder, and the load and save
+// buttons. The window's panel (app::SoundPanel) shows what it is told
+// through CategoryPanelView and hands the user's clicks, double-clicks,
+// drops and Ctrl+clicks to it; messages go through UserDialogs.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "seams/UserDialogs.h"
+#include "sound/CategoryDisplays.h"
+#include "sound/ConfigurationFile.h"
+#include "sound/LSU_Configuration.h"
+
+namespace sound {
+
+// The temporary WAV file an LSU file is played through, in the
+// application folder.
+inline constexpr const char* kPlaybackWav = "temp.wav";
+
+class CategoryPanel {
+ public:
+  // Plays a WAV file of that many seconds to its end.
+  using PlayWav = std::function<void(const std::string& wav, double seconds)>;
+
+  CategoryPanel(LSU_Configuration& config, CategoryPanelView& view, seams::UserDialogs& dialogs,
+                std::string appFolder, PlayWav play);
+
+  // Adds a file to a category as a double-click in the file browser or a
+  // drop does: a single category's label shows it, a list gets it at its
+  // end. A full list ("Maximum number of Motion files reached") and a file
+  // that is not a valid LSU file ("Not a valid file") are refused with a
+  // message. False when refused, or for no category (0).
+  bool Add(const std::string& path, int category);
+
+  // The user chose a single category (its option button or its label): the
+  // volume control shows its file's volume, or hides when it is empty.
+  void SelectSingle(FileType category);
+  // The user chose a list category with its 0-based marked row (-1: none):
+  // the volume control shows that file's volume, or hides.
+  void SelectInList(FileType category, int row);
+  // The user moved the volume control: the file it belongs to gets it.
+  void SetVolume(int volume);
+  // The user went elsewhere (the file browser, another window, a load).
+  void HideVolume();
+  // The category and 1-based list number of the file the volume control
+  // belongs to; category 0 before the first choice, number 0 for a single
+  // category.
+  int VolumeType() const { return volumeType_; }
+  int VolumeIndex() const { return volumeIndex_; }
+
+  // A double-click: empties a single category (row ignored) or removes the
+  // 0-based row of a list (-1: nothing), the later files moving up.
+  void Remove(FileType category, int row);
+
+  // Ctrl+click on a category: plays its file, or the file at the 0-based
+  // row of a list.
+  void PlayFromCategory(FileType category, int row);
+  // Plays an LSU file: writes its samples as kPlaybackWav into the
+  // application folder, then plays that. A path that does not end in
+  // ".lsu" (any case), or a file that cannot be read or written, plays
+  // nothing.
+  void PlayLsu(const std::string& path);
+
+  // The load button: asks for a configuration file and loads it.
+  LoadOutcome LoadConfigurationFile();
+  // The save button: asks for a file name and saves the configuration.
+  SaveResult SaveConfigurationFile() const;
+
+ private:
+  LSU_Configuration& config_;
+  CategoryPanelView& view_;
+  seams::UserDialogs& dialogs_;
+  std::string appFolder_;
+  PlayWav play_;
+  int volumeType_ = 0;
+  int volumeIndex_ = 0;
+};
+
+}  // namespace sound
