@@ -4,7 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "converter/ConverterActions.h"
+#include "converter/BatchConversion.h"
 #include "converter/WavFile.h"
 
 namespace converter {
@@ -20,6 +20,18 @@ std::string InAppFolder(const std::string& appFolder, const std::string& name) {
   return appFolder + "/" + name;
 }
 
+// With -r: the WAV reader's exact copy for what it takes, the any-format
+// conversion for the rest; the result names what was done.
+Outcome ConvertAnyFormat(const std::string& input, const std::string& output) {
+  WavFile wav;
+  const Route route = RouteOf(wav, input, true);
+  ConversionResult result;
+  RunBatch({{input, input, output, route, {}}}, {.workers = 1},
+           [&result](size_t, const ConversionResult& r) { result = r; });
+  if (!result.Ok()) return {1, result.message, seams::DialogIcon::Critical};
+  return {0, result.message, seams::DialogIcon::None};
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -33,13 +45,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   parts.push_back(joined.substr(start));
   if (parts.size() >= 5 && SameSwitch(parts[0], "-i") && SameSwitch(parts[2], "-o") &&
       SameSwitch(parts[4], "-u"))
-    return {CommandLine::Convert, parts[1], parts[3]};
-  return {CommandLine::Usage, {}, {}};
+    return {CommandLine::Convert, parts[1], parts[3],
+            parts.size() >= 6 && SameSwitch(parts[5], "-r")};
+  return {CommandLine::Usage, {}, {}, false};
 }
 
 Outcome RunCommandLine(const CommandLine& line, const std::string& appFolder) {
   using seams::DialogIcon;
   if (line.kind != CommandLine::Convert) return {2, kUsage, DialogIcon::None};
+  if (line.resample)
+    return ConvertAnyFormat(InAppFolder(appFolder, line.input),
+                            InAppFolder(appFolder, line.output));
   WavFile wav;
   if (!wav.OpenFile(InAppFolder(appFolder, line.input)))
     return {1, kInvalidWav, DialogIcon::Critical};

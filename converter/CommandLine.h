@@ -2,7 +2,8 @@
 // brelka's command line: "-i IN -o OUT -u" converts IN to OUT, names taken
 // relative to the program's folder. The arguments are joined with single
 // spaces and split again at every single space, so names cannot hold
-// spaces and two spaces in a row make an empty argument.
+// spaces and two spaces in a row make an empty argument. A sixth argument
+// "-r" converts recordings of any format; anything after it is ignored.
 
 #include <string>
 #include <vector>
@@ -14,11 +15,14 @@ namespace converter {
 inline constexpr const char* kUsage =
     "Usage: brelka -i <input_file_name> -o <output_file_name> -u\r\n"
     "INPUT AND OUTPUT FILES SHOULD BE LOCATED IN THE .EXE DIRECTORY AND SHOULD NOT CONTAIN SPACES "
-    "!!!";
+    "!!!\r\n"
+    "A sixth argument -r converts other formats to mono 16 bit 48 kHz; brelka --help shows every "
+    "form.";
 
 struct CommandLine {
   enum Kind { Window, Convert, Usage } kind = Window;
   std::string input, output;
+  bool resample = false;
 };
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);

@@ -1,51 +1,45 @@
 #include "converter/ConverterActions.h"
 
-#include <algorithm>
-#include <cctype>
+#include "fileio/Utf8Path.h"
 
 namespace converter {
 
-std::string ConversionProblem(WavFile::Result result, const std::string& output) {
-  switch (result) {
-    case WavFile::Result::Done:
-      return {};
-    case WavFile::Result::SameAsInput:
-      return "The WAV file cannot be its own output: " + output + " was not written";
-    case WavFile::Result::CannotRead:
-      return "The WAV file could not be read again; " + output + " was not written";
-    case WavFile::Result::CannotWrite:
-      return "Could not write " + output;
-  }
-  return {};
+namespace {
+
+// "File information: FLAC, stereo, Frequency: 44100, Coding: 24 bits,
+// Duration: 1.5 sec", in the form of the WAV reader's text.
+std::string InformationOf(const AudioFormat& f) {
+  const bool integer = f.bits && f.coding.find("float") == std::string::npos;
+  std::string text = "File information: " + f.formatName + ", " + ChannelsText(f.channels) +
+                     ", Frequency: " + std::to_string(f.sampleRate) +
+                     ", Coding: " + (integer ? std::to_string(f.bits) + " bits" : f.coding);
+  if (f.frames >= 0) text += ", Duration: " + DurationText(f.DurationSeconds()) + " sec";
+  return text;
 }
 
-std::string LsuNameFor(const std::string& wavName) {
-  std::string out;
-  for (size_t i = 0; i < wavName.size();) {
-    std::string three = wavName.substr(i, 3);
-    std::transform(three.begin(), three.end(), three.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    if (three == "wav") {
-      out += "lsu";
-      i += 3;
-    } else {
-      out += wavName[i++];
-    }
-  }
-  return out;
-}
+}  // namespace
 
 void ConverterActions::Refuse(const std::string& text) {
   dialogs_.Message(text, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
 }
 
 void ConverterActions::ShowInformation(const std::string& path) {
-  if (!wav_.OpenFile(path)) {
+  if (wav_.OpenFile(path)) {
+    view_.PlayWav(path, wav_.DurationSeconds());
+    dialogs_.Message(wav_.Information(), seams::DialogIcon::Information, seams::DialogButtons::Ok);
+    return;
+  }
+  if (!resample_) {
     Refuse(kInvalidWav);
     return;
   }
-  view_.PlayWav(path, wav_.DurationSeconds());
-  dialogs_.Message(wav_.Information(), seams::DialogIcon::Information, seams::DialogButtons::Ok);
+  const AudioInfo info = ReadAudioInfo(path);
+  if (!info.ok) {
+    Refuse(info.message);
+    return;
+  }
+  dialogs_.Message(InformationOf(info.format), seams::DialogIcon::Information,
+                   seams::DialogButtons::Ok);
 }
 
 bool ConverterActions::ConvertShowingWait(const std::string& output) {
@@ -59,6 +53,27 @@ bool ConverterActions::ConvertShowingWait(const std::string& output) {
   return problem.empty();
 }
 
+bool ConverterActions::RunShowingProgress(
+    const std::vector<BatchEntry>& entries,
+    const std::function<void(size_t, const ConversionResult&)>& each) {
+  view_.ShowWaitPanel(true);
+  view_.ShowProgress(true);
+  view_.SetProgress(0);
+  seams::EventPump pump(hooks_);
+  pump.Now();
+  BatchControl control;
+  control.cancelled = [this] { return hooks_.CancelDownload(); };
+  control.waiting = [this, &pump](double part) {
+    view_.SetProgress(part);
+    pump.Tick();
+  };
+  control.pump = &pump;
+  const bool cancelled = RunBatch(entries, control, each);
+  view_.ShowProgress(false);
+  view_.ShowWaitPanel(false);
+  return cancelled;
+}
+
 void ConverterActions::Convert(const std::string& folder, const std::vector<std::string>& selected,
                                const std::string& current) {
   if (selected.empty() || current.empty()) {
@@ -67,22 +82,37 @@ void ConverterActions::Convert(const std::string& folder, const std::vector<std:
   }
   if (selected.size() == 1)
     ConvertOne(folder, current);
+  else if (resample_)
+    ConvertBatchResampling(folder, selected);
   else
     ConvertBatch(folder, selected);
 }
 
 void ConverterActions::ConvertOne(const std::string& folder, const std::string& name) {
-  if (!wav_.OpenFile(folder + "/" + name)) {
-    Refuse(kInvalidWav);
-    return;
+  const std::string input = folder + "/" + name;
+  const Route route = RouteOf(wav_, input, resample_);
+  if (route == Route::InvalidWav) return Refuse(kInvalidWav);
+  if (route == Route::WrongFormat) return Refuse(kWrongFormat);
+  if (route == Route::Resample) {
+    const AudioInfo info = ReadAudioInfo(input);
+    if (!info.ok) return Refuse(info.message);
   }
-  if (!wav_.IsConvertible()) {
-    Refuse(kWrongFormat);
-    return;
-  }
-  const auto output = dialogs_.SaveFile({kLsuFilter, folder, LsuNameFor(name), ""});
+  const std::string proposed = route == Route::Copy ? LsuNameFor(name) : WithLsuExtension(name);
+  const auto output = dialogs_.SaveFile({kLsuFilter, folder, proposed, ""});
   if (!output) return;
-  ConvertShowingWait(*output);
+  if (route == Route::Copy) {
+    ConvertShowingWait(*output);
+    return;
+  }
+  // A resampled file says what was done to it (and how many samples were
+  // clipped); a cancelled one needs no word.
+  RunShowingProgress(
+      {{name, input, *output, route, {}}}, [this](size_t, const ConversionResult& r) {
+        if (r.Ok())
+          dialogs_.Message(r.message, seams::DialogIcon::Information, seams::DialogButtons::Ok);
+        else if (r.status != ConversionStatus::Cancelled)
+          Refuse(r.message);
+      });
 }
 
 void ConverterActions::ConvertBatch(const std::string& folder,
@@ -99,6 +129,38 @@ void ConverterActions::ConvertBatch(const std::string& folder,
     }
     if (ConvertShowingWait(folder + "/" + LsuNameFor(name))) report += "\r\n" + name;
   }
+  dialogs_.Message(report, seams::DialogIcon::None, seams::DialogButtons::Ok);
+}
+
+// Files the WAV reader takes keep their usual output name; the others get
+// their extension replaced. The report names what was done to each file
+// that was not simply copied.
+void ConverterActions::ConvertBatchResampling(const std::string& folder,
+                                              const std::vector<std::string>& names) {
+  std::vector<BatchEntry> entries;
+  for (const std::string& name : names) {
+    const std::string input = folder + "/" + name;
+    const Route route = RouteOf(wav_, input, true);
+    entries.push_back(
+        {name,
+         input,
+         folder + "/" + (route == Route::Copy ? LsuNameFor(name) : WithLsuExtension(name)),
+         route,
+         {}});
+  }
+  RefuseClashes(entries);
+  std::string report = "THE FOLLOWING FILES WERE CONVERTED: ";
+  const bool cancelled = RunShowingProgress(entries, [&](size_t i, const ConversionResult& r) {
+    const std::string& name = names[i];
+    if (r.status == ConversionStatus::Copied && entries[i].route == Route::Copy)
+      report += "\r\n" + name;
+    else if (r.Ok())
+      report += "\r\n" + name + " \u2192 " + fileio::FileNameOf(entries[i].output) + " (" +
+                r.message + ")";
+    else if (r.status != ConversionStatus::Cancelled)
+      Refuse(r.message);
+  });
+  if (cancelled) report += "\r\n\r\nCancelled: the other files were not converted.";
   dialogs_.Message(report, seams::DialogIcon::None, seams::DialogButtons::Ok);
 }
 

@@ -3,9 +3,11 @@
 // presses Convert, without the window: messages and the save dialog go
 // through UserDialogs, the wait panel and playback through ConverterView.
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "converter/BatchConversion.h"
 #include "converter/WavFile.h"
 #include "seams/UserDialogs.h"
 #include "seams/WindowHooks.h"
@@ -14,8 +16,6 @@ namespace converter {
 
 inline constexpr const char* kLsuFilter =
     "Duded Avori Uncompressed File (*.LSU)|*.lsu|All files (*.*)|*.*";
-inline constexpr const char* kInvalidWav = "Invalid WAV file";
-inline constexpr const char* kWrongFormat = "Only mono files coded 16bit @ 48kHz can be converted";
 
 class ConverterView {
  public:
@@ -24,20 +24,21 @@ class ConverterView {
   // Plays a WAV file and returns when it has ended (at most its length and
   // a little more, with or without a sound device).
   virtual void PlayWav(const std::string& path, double seconds) = 0;
+  // The progress bar and the cancel button of a conversion that resamples
+  // (the wait panel shows as well); part done from 0 to 1.
+  virtual void ShowProgress(bool) {}
+  virtual void SetProgress(double) {}
 };
-
-// The refusal for an output that cannot be written or would replace the
-// input; empty for a conversion that went through.
-std::string ConversionProblem(WavFile::Result result, const std::string& output);
-
-// Every "wav" of the name, in any case, becomes "lsu": Hum1.WAV -> Hum1.lsu.
-std::string LsuNameFor(const std::string& wavName);
 
 class ConverterActions {
  public:
   ConverterActions(WavFile& wav, seams::UserDialogs& dialogs, ConverterView& view,
                    seams::WindowHooks& hooks)
       : wav_(wav), dialogs_(dialogs), view_(view), hooks_(hooks) {}
+
+  // Resampling on: files of other formats are shown and converted too.
+  void SetResample(bool on) { resample_ = on; }
+  bool Resample() const { return resample_; }
 
   // Double-click on a file: play it, then show what it is.
   void ShowInformation(const std::string& path);
@@ -49,6 +50,11 @@ class ConverterActions {
  private:
   void ConvertOne(const std::string& folder, const std::string& name);
   void ConvertBatch(const std::string& folder, const std::vector<std::string>& names);
+  void ConvertBatchResampling(const std::string& folder, const std::vector<std::string>& names);
+  // Runs the entries with the wait panel, the progress bar and the cancel
+  // button shown; each result goes to `each`. True when cancelled.
+  bool RunShowingProgress(const std::vector<BatchEntry>& entries,
+                          const std::function<void(size_t, const ConversionResult&)>& each);
   bool ConvertShowingWait(const std::string& output);
   void Refuse(const std::string& text);
 
@@ -56,6 +62,7 @@ class ConverterActions {
   seams::UserDialogs& dialogs_;
   ConverterView& view_;
   seams::WindowHooks& hooks_;
+  bool resample_ = false;
 };
 
 }  // namespace converter

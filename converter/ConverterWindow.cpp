@@ -1,12 +1,14 @@
 #include "converter/ConverterWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStyleOptionButton>
@@ -70,7 +72,11 @@ ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* d
   lists->addWidget(dirs, 1);
   lists->addWidget(files, 1);
   fv->addLayout(lists, 1);
-  fv->addWidget(Named<QLabel>("Label3", "Double-click to play"));
+  auto* resample = Named<QCheckBox>("ResampleCheck", kResampleCaption);
+  auto* below = new QHBoxLayout;
+  below->addWidget(Named<QLabel>("Label3", "Double-click to play"), 1);
+  below->addWidget(resample);
+  fv->addLayout(below);
 
   auto* logo = Named<QLabel>("Image2");
   const QPixmap picture(appFolder + "/taldrix_small.bmp");
@@ -81,7 +87,16 @@ ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* d
   auto* convert = Named<WrappingButton>("ConvertBtn", kConvertCaption);
   waitFrame_ = Named<QFrame>("PleaseWaitFrame");
   waitFrame_->setFrameShape(QFrame::Box);
-  (new QVBoxLayout(waitFrame_))->addWidget(new QLabel("Please wait ..."));
+  auto* waitLayout = new QVBoxLayout(waitFrame_);
+  waitLayout->addWidget(new QLabel("Please wait ..."));
+  // A conversion that resamples shows how far it is and can be stopped.
+  progress_ = Named<QProgressBar>("ConvertProgress");
+  progress_->setRange(0, 1000);
+  progress_->setTextVisible(false);
+  cancel_ = Named<QPushButton>("CancelBtn", "Cancel");
+  waitLayout->addWidget(progress_);
+  waitLayout->addWidget(cancel_);
+  ShowProgress(false);
   waitFrame_->hide();
 
   auto* side = new QVBoxLayout;
@@ -100,10 +115,16 @@ ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* d
   // One action at a time: a conversion and a playback both run the event
   // loop, and a second click on Convert, or a double-click on the list,
   // would start another one on the same WavFile. The controls wait.
-  auto busy = [convert, files](bool working) {
+  auto busy = [convert, files, resample](bool working) {
     convert->setEnabled(!working);
     files->setEnabled(!working);
+    resample->setEnabled(!working);
   };
+  connect(resample, &QCheckBox::toggled, this, [this](bool on) { actions_->SetResample(on); });
+  connect(cancel_, &QPushButton::clicked, this, [this] {
+    cancelRequested_ = true;
+    cancel_->setEnabled(false);
+  });
   connect(files, &QListWidget::itemDoubleClicked, this, [this, busy](QListWidgetItem* item) {
     busy(true);
     actions_->ShowInformation(browser_->PathOf(item->text()).toStdString());
@@ -126,6 +147,18 @@ ConverterWindow::~ConverterWindow() = default;
 void ConverterWindow::ShowWaitPanel(bool visible) {
   waitFrame_->setVisible(visible);
   waitFrame_->repaint();
+}
+
+void ConverterWindow::ShowProgress(bool visible) {
+  cancelRequested_ = false;
+  cancel_->setEnabled(true);
+  progress_->setValue(0);
+  progress_->setVisible(visible);
+  cancel_->setVisible(visible);
+}
+
+void ConverterWindow::SetProgress(double part) {
+  progress_->setValue(int(part * 1000));
 }
 
 void ConverterWindow::PlayWav(const std::string& path, double seconds) {

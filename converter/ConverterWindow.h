@@ -8,7 +8,10 @@
 #include "converter/ConverterActions.h"
 #include "seams/UserDialogs.h"
 
+class QCheckBox;
 class QFrame;
+class QProgressBar;
+class QPushButton;
 
 namespace widgets {
 class FileBrowser;
@@ -17,6 +20,7 @@ class FileBrowser;
 namespace converter {
 
 inline constexpr const char* kConvertCaption = "   Convert WAV     to LSU";
+inline constexpr const char* kResampleCaption = "Convert other formats to mono 16 bit 48 kHz";
 
 class ConverterWindow : public QWidget, public ConverterView, public seams::WindowHooks {
  public:
@@ -30,11 +34,13 @@ class ConverterWindow : public QWidget, public ConverterView, public seams::Wind
   // ConverterView.
   void ShowWaitPanel(bool visible) override;
   void PlayWav(const std::string& path, double seconds) override;
-  // WindowHooks: only the event pump is used.
+  void ShowProgress(bool visible) override;
+  void SetProgress(double part) override;
+  // WindowHooks: the event pump and the cancel button.
   void SetInfoLabel(const std::string&) override {}
   void SetPercentLabel(const std::string&) override {}
   void SetPercentComplete(double) override {}
-  bool CancelDownload() const override { return false; }
+  bool CancelDownload() const override { return cancelRequested_; }
   void DoEvents() override;
 
  private:
@@ -43,6 +49,9 @@ class ConverterWindow : public QWidget, public ConverterView, public seams::Wind
   std::unique_ptr<ConverterActions> actions_;
   widgets::FileBrowser* browser_ = nullptr;
   QFrame* waitFrame_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  bool cancelRequested_ = false;
 };
 
 }  // namespace converter

@@ -1,16 +1,12 @@
 #include "converter/FontImport.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
-#include <chrono>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <set>
 #include <stdexcept>
-#include <thread>
 
+#include "converter/ConversionPool.h"
 #include "fileio/Utf8Path.h"
 #include "sound/ConfigurationFile.h"
 #include "sound/LSU_Configuration.h"
@@ -69,49 +65,25 @@ std::string OneDecimal(double value) {
 }
 
 // Converts the used files, `workers` at a time, and hands each file to
-// `done` on this thread in plan order. Each worker writes only the entries
-// it took; this thread reads an entry once it is marked finished.
+// `done` on this thread in plan order.
 void ConvertAll(std::vector<FontImportFile>& files, const FontImportRequest& request,
                 const std::function<void(FontImportFile&)>& done, bool& cancelled) {
-  std::vector<size_t> tasks;
-  for (size_t i = 0; i < files.size(); ++i)
-    if (files[i].plan.fate == sound::FontFate::Used) tasks.push_back(i);
-  std::atomic<size_t> next{0};
-  std::atomic<bool> stop{false};
-  std::mutex lock;
-  std::condition_variable changed;
-  std::vector<bool> finished(files.size());
-  const ConversionControl control{[&stop] { return stop.load(); }, {}};
-  auto work = [&] {
-    for (size_t t; (t = next++) < tasks.size();) {
-      FontImportFile& file = files[tasks[t]];
-      const std::string input =
-          Utf8(fileio::PathFromUtf8(request.folder) / fileio::PathFromUtf8(file.plan.path));
-      file.result = stop ? ConversionResult{ConversionStatus::Cancelled, {}, 0, 0, "cancelled"}
-                         : ConvertToLsu(input, file.output, control);
-      {
-        std::lock_guard<std::mutex> guard(lock);
-        finished[tasks[t]] = true;
-      }
-      changed.notify_all();
-    }
+  std::vector<ConversionJob> jobs;
+  for (const FontImportFile& file : files)
+    if (file.plan.fate == sound::FontFate::Used)
+      jobs.push_back(
+          {Utf8(fileio::PathFromUtf8(request.folder) / fileio::PathFromUtf8(file.plan.path)),
+           file.output});
+  ConversionPool pool(std::move(jobs), request.workers);
+  auto ask = [&pool, &request] {
+    if (!pool.Cancelled() && request.cancelled && request.cancelled()) pool.Cancel();
   };
-  std::vector<std::thread> pool;
-  const size_t count = std::min(tasks.size(), size_t(std::max(1, request.workers)));
-  for (size_t i = 0; i < count; ++i) pool.emplace_back(work);
-
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (files[i].plan.fate == sound::FontFate::Used) {
-      std::unique_lock<std::mutex> guard(lock);
-      while (!finished[i]) {
-        changed.wait_for(guard, std::chrono::milliseconds(15));
-        if (!stop && request.cancelled && request.cancelled()) stop = true;
-      }
-    }
-    done(files[i]);
+  size_t job = 0;
+  for (FontImportFile& file : files) {
+    if (file.plan.fate == sound::FontFate::Used) file.result = pool.Wait(job++, ask);
+    done(file);
   }
-  for (auto& thread : pool) thread.join();
-  cancelled = stop;
+  cancelled = pool.Cancelled();
 }
 
 }  // namespace

@@ -130,10 +130,18 @@ std::string Plain(double v) {
 
 }  // namespace
 
+std::string DurationText(double seconds) {
+  // Halves to even: the current rounding mode is to nearest.
+  return Plain(std::nearbyint(seconds * 100) / 100);
+}
+
 bool WavFile::OpenFile(const std::string& fileName) {
+  // Only a regular file: opening a FIFO would wait for a writer for ever,
+  // and a device never ends.
+  std::error_code ec;
+  if (!fs::is_regular_file(fileName, ec)) return false;
   std::ifstream in(fileName, std::ios::binary);
   if (!in) return false;
-  std::error_code ec;
   const auto size = fs::file_size(fileName, ec);
   if (ec || !ReadHeader(in, int64_t(size))) return false;
   FileName = fileName;
@@ -170,12 +178,10 @@ double WavFile::DurationSeconds() const {
 }
 
 std::string WavFile::Information() const {
-  // Two decimals, halves to even (the current rounding mode is to nearest).
-  const double duration = std::nearbyint(DurationSeconds() * 100) / 100;
   return std::string(Channels == 1 ? "File information: mono, " : "File information: stereo, ") +
          "Frequency: " + std::to_string(SamplesPerSecond) +
-         ", Coding: " + std::to_string(BitsPerSample) + " bits" + ", Duration: " + Plain(duration) +
-         " sec";
+         ", Coding: " + std::to_string(BitsPerSample) + " bits" +
+         ", Duration: " + DurationText(DurationSeconds()) + " sec";
 }
 
 WavFile::Result WavFile::ConvertToLSU(const std::string& outputName, seams::EventPump* pump) {

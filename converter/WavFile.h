@@ -17,6 +17,10 @@ namespace converter {
 // it; it marks files made by this converter, format version 1).
 inline constexpr char kLsuLeadingField[4] = {'L', 'S', 'U', '1'};
 
+// Seconds rounded to two decimals (halves to even) in plain decimal without
+// needless zeros: 1, 1.5, 0.33.
+std::string DurationText(double seconds);
+
 class WavFile {
  public:
   int16_t Channels = 0;
@@ -25,7 +29,8 @@ class WavFile {
   int32_t DataSize = 0;  // bytes of sample data present in the file
   std::string FileName;  // the WAV file last opened successfully
 
-  // Reads the header: "RIFF", "WAVE", "fmt " and PCM at their fixed places,
+  // Reads the header of a regular file (anything else is not valid):
+  // "RIFF", "WAVE", "fmt " and PCM at their fixed places,
   // the format fields, then the "data" chunk found by walking the chunk list
   // forward (a chunk of odd size may lack its pad byte), or, when the list
   // is broken, at the first "data" bytes of the file.

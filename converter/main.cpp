@@ -1,14 +1,17 @@
-// brelka: converts WAV recordings (mono, 16 bit, 48 kHz) into LSU files,
-// in its window or from the command line: brelka -i IN -o OUT -u
+// brelka: converts recordings into LSU files, in its window or from the
+// command line: brelka -i IN -o OUT -u [-r], or for scripts
+// brelka convert [--resample] [--force] FILE... [-o OUT.lsu | --out-dir DIR]
 
 #include <unistd.h>
 
 #include <QApplication>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "converter/CommandLine.h"
+#include "converter/ConvertCommand.h"
 #include "converter/ConverterWindow.h"
 #include "fileio/AtomicFile.h"
 #include "widgets/QtDialogs.h"
@@ -67,12 +70,40 @@ void Report(const converter::Outcome& outcome, int argc, char** argv) {
   widgets::QtDialogs(nullptr).Message(outcome.message, outcome.icon, seams::DialogButtons::Ok);
 }
 
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+  interrupted = 1;
+}
+
+// "convert", "--help" and "--version": ordinary arguments, text on the
+// console only, no Qt at all. Ctrl+C stops the conversions cleanly: no
+// file is left half-written.
+int RunScriptForm(const std::vector<std::string>& args) {
+  if (args[0] == "--version") {
+    std::cout << "brelka " << BRELKA_VERSION << std::endl;
+    return 0;
+  }
+  if (args[0] == "--help") {
+    std::cout << converter::kHelp;
+    return 0;
+  }
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  return converter::RunConvertCommand(std::vector<std::string>(args.begin() + 1, args.end()),
+                                      std::cout, std::cerr, [] { return interrupted != 0; });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   fileio::FailWritesPastSizeLimit();
-  const converter::CommandLine line =
-      converter::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && (args[0] == "convert" || args[0] == "--help" || args[0] == "--version"))
+    return RunScriptForm(args);
+  const converter::CommandLine line = converter::ParseCommandLine(args);
   if (line.kind == converter::CommandLine::Window) {
     QApplication app(argc, argv);
     converter::ConverterWindow window(QApplication::applicationDirPath());

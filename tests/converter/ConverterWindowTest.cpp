@@ -2,20 +2,225 @@
 
 #include <gtest/gtest.h>
 
+#include <sndfile.h>
+#include <QCheckBox>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <cmath>
 #include <filesystem>
+#include <numbers>
 
 #include "converter/ConverterWindow.h"
+#include "tests/converter/AudioFixtures.h"
 #include "tests/converter/WavFixtures.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
+#include "widgets/FileBrowser.h"
 
 using namespace testing_support;
 
 namespace {
+
+// Interleaved stereo frames of a 1 kHz sine at half scale.
+std::vector<float> StereoTone(int rate, double seconds) {
+  std::vector<float> frames;
+  for (int n = 0; n < int(rate * seconds); ++n)
+    frames.insert(frames.end(), 2, float(0.5 * std::sin(2 * std::numbers::pi * 1000 * n / rate)));
+  return frames;
+}
+
+QStringList Listed(const QListWidget* files) {
+  QStringList names;
+  for (int row = 0; row < files->count(); ++row) names << files->item(row)->text();
+  return names;
+}
+
+QStringList FolderList(const std::string& dir) {
+  QStringList names;
+  for (const std::string& name : FolderNames(dir)) names << QString::fromStdString(name);
+  return names;
+}
+
+// A click on the entry of that name, with Ctrl to add it to the selection.
+void ClickEntry(QListWidget* files, const QString& name, Qt::KeyboardModifiers keys = {}) {
+  const auto found = files->findItems(name, Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1) << name.toStdString();
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, keys,
+                    files->visualItemRect(found[0]).center());
+}
+
+// A double-click as the window system delivers it: a click, then the
+// second press as a double-click.
+void DoubleClickEntry(QListWidget* files, const QString& name) {
+  ClickEntry(files, name);
+  const auto found = files->findItems(name, Qt::MatchExactly);
+  QTest::mouseDClick(files->viewport(), Qt::LeftButton, {},
+                     files->visualItemRect(found[0]).center());
+}
+
+// The tone at 48 kHz: length and level.
+void ExpectTone(const std::string& lsu, double seconds) {
+  const std::vector<int16_t> samples = ReadLsuSamples(lsu);
+  ASSERT_NEAR(double(samples.size()), 48000 * seconds, 2) << lsu;
+  const std::vector<double> middle(samples.begin() + 2400, samples.end() - 2400);
+  EXPECT_NEAR(ToneAmplitude(middle, 1000, 48000) / 32768, 0.5, 0.01) << lsu;
+}
+
+// The recordings of the window's folder: written before the window lists it.
+std::string RecordingsFolder() {
+  const std::string dir = UniqueTempPath("brelka_resample");
+  std::filesystem::create_directories(dir);
+  WriteFile(dir + "/a.wav", MakeWav(1, 48000, 16, std::vector<uint8_t>(200, 1)));
+  WriteSound(dir + "/hum.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 44100, 2,
+             StereoTone(44100, 0.5));
+  WriteSound(dir + "/st.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, StereoTone(44100, 0.5));
+  WriteFile(dir + "/notes.txt", {'h', 'i'});
+  return dir;
+}
+
+class ResamplingWindow : public ::testing::Test {
+ protected:
+  ResamplingWindow() {
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+  ~ResamplingWindow() override { std::filesystem::remove_all(dir); }
+
+  template <typename W>
+  W* Control(const char* name) {
+    W* w = window.findChild<W*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+
+  const std::string dir = RecordingsFolder();
+  ScriptedDialogs dialogs;
+  converter::ConverterWindow window{QString::fromStdString(dir), &dialogs};
+  QListWidget* files = Control<QListWidget>("FileList");
+  QPushButton* convert = Control<QPushButton>("ConvertBtn");
+  QCheckBox* resample = Control<QCheckBox>("ResampleCheck");
+};
+
+// Off, the window does what it always did with a FLAC file; a click on the
+// check box lets it show what the file is and convert it.
+TEST_F(ResamplingWindow, TheCheckBoxLetsAFlacFileBeShownAndConverted) {
+  EXPECT_EQ(resample->text(), "Convert other formats to mono 16 bit 48 kHz");
+  EXPECT_FALSE(resample->isChecked());
+  // Every file of the folder, as always: the FLAC file among them.
+  EXPECT_EQ(Listed(files), FolderList(dir));
+
+  DoubleClickEntry(files, "hum.flac");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages.back().text, "Invalid WAV file");
+  ClickEntry(files, "hum.flac");
+  QTest::mouseClick(convert, Qt::LeftButton);
+  EXPECT_EQ(dialogs.messages.back().text, "Invalid WAV file");
+  EXPECT_TRUE(dialogs.fileRequests.empty());
+
+  QTest::mouseClick(resample, Qt::LeftButton);
+  ASSERT_TRUE(resample->isChecked());
+  EXPECT_EQ(Listed(files), FolderList(dir));
+  DoubleClickEntry(files, "hum.flac");
+  EXPECT_EQ(dialogs.messages.back().text,
+            "File information: FLAC, stereo, Frequency: 44100, Coding: 24 bits, Duration: 0.5 sec");
+  EXPECT_EQ(dialogs.messages.back().icon, seams::DialogIcon::Information);
+  DoubleClickEntry(files, "notes.txt");
+  EXPECT_EQ(dialogs.messages.back().text.rfind("notes.txt cannot be read as sound", 0), 0u);
+
+  dialogs.savePaths = {dir + "/hum.lsu"};
+  ClickEntry(files, "hum.flac");
+  QTest::mouseClick(convert, Qt::LeftButton);
+  ASSERT_EQ(dialogs.fileRequests.size(), 1u);
+  EXPECT_EQ(dialogs.fileRequests[0].fileName, "hum.lsu");
+  EXPECT_EQ(dialogs.messages.back().text,
+            "Converted: stereo 44100 Hz 24 bit \u2192 mono 48000 Hz 16 bit");
+  ExpectTone(dir + "/hum.lsu", 0.5);
+  EXPECT_TRUE(Listed(files).contains("hum.lsu"));
+}
+
+// Several files with the box checked: the WAV reader's file keeps its
+// copy, the others are resampled on the workers while the window shows
+// progress and a cancel button, and whatever cannot be read is refused.
+TEST_F(ResamplingWindow, ABatchConvertsEveryReadableFormat) {
+  QTest::mouseClick(resample, Qt::LeftButton);
+  ClickEntry(files, "a.wav");
+  for (const char* name : {"hum.flac", "notes.txt", "st.wav"})
+    ClickEntry(files, name, Qt::ControlModifier);
+  auto* progress = Control<QProgressBar>("ConvertProgress");
+  auto* cancel = Control<QPushButton>("CancelBtn");
+  bool shown = false, controlsWaited = true;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (!progress->isVisible()) return;
+    shown = cancel->isVisible() && cancel->isEnabled();
+    controlsWaited = controlsWaited && !resample->isEnabled() && !convert->isEnabled();
+  });
+  during.start(0);
+  QTest::mouseClick(convert, Qt::LeftButton);
+  during.stop();
+
+  EXPECT_TRUE(shown) << "progress and cancel showed while the batch ran";
+  EXPECT_TRUE(controlsWaited);
+  EXPECT_FALSE(progress->isVisible());
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[0].text.rfind("notes.txt cannot be read as sound", 0), 0u);
+  EXPECT_EQ(dialogs.messages[0].icon, seams::DialogIcon::Critical);
+  EXPECT_EQ(
+      dialogs.messages[1].text,
+      "THE FOLLOWING FILES WERE CONVERTED: \r\na.wav"
+      "\r\nhum.flac \u2192 hum.lsu (Converted: stereo 44100 Hz 24 bit \u2192 mono 48000 Hz 16 "
+      "bit)"
+      "\r\nst.wav \u2192 st.lsu (Converted: stereo 44100 Hz 16 bit \u2192 mono 48000 Hz 16 bit)");
+  EXPECT_EQ(ReadLsuSamples(dir + "/a.lsu").size(), 100u);
+  ExpectTone(dir + "/hum.lsu", 0.5);
+  ExpectTone(dir + "/st.lsu", 0.5);
+  EXPECT_EQ(Listed(files), FolderList(dir));
+}
+
+// The progress bar moves while the workers convert, and Cancel stops the
+// batch: the long recording leaves no file, half or whole, and the report
+// says the rest was not converted.
+TEST_F(ResamplingWindow, CancelStopsTheBatch) {
+  WriteSound(dir + "/long.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2,
+             StereoTone(44100, 60));
+  window.Browser().RefreshFiles();
+  QTest::mouseClick(resample, Qt::LeftButton);
+  ClickEntry(files, "long.flac");
+  ClickEntry(files, "st.wav", Qt::ControlModifier);
+  auto* cancel = Control<QPushButton>("CancelBtn");
+  auto* progress = Control<QProgressBar>("ConvertProgress");
+  // Clicked once the bar has moved: the window took events while the
+  // workers converted.
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (progress->value() > 0 && cancel->isEnabled()) QTest::mouseClick(cancel, Qt::LeftButton);
+  });
+  during.start(0);
+  QTest::mouseClick(convert, Qt::LeftButton);
+  during.stop();
+
+  ASSERT_FALSE(dialogs.messages.empty());
+  const std::string report = dialogs.messages.back().text;
+  EXPECT_EQ(report.rfind("THE FOLLOWING FILES WERE CONVERTED: ", 0), 0u);
+  EXPECT_NE(report.find("Cancelled: the other files were not converted."), std::string::npos)
+      << report;
+  EXPECT_EQ(report.find("long.flac"), std::string::npos) << report;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/long.lsu"));
+  // st.wav was converted whole on the other worker, or not at all.
+  QStringList expected = {"a.wav", "hum.flac", "long.flac", "notes.txt", "st.wav"};
+  if (std::filesystem::exists(dir + "/st.lsu")) {
+    ExpectTone(dir + "/st.lsu", 0.5);
+    expected << "st.lsu";
+  }
+  expected.sort();
+  EXPECT_EQ(FolderList(dir), expected) << "no temporary file left";
+  EXPECT_TRUE(convert->isEnabled() && resample->isEnabled() && files->isEnabled());
+  EXPECT_FALSE(cancel->isVisible());
+}
 
 TEST(ConverterWindow, ConvertsTheSelectedFiles) {
   const std::string dir = UniqueTempPath("brelka_window");
@@ -68,10 +273,14 @@ TEST(ConverterWindow, OneConversionAtATimeAndTheNewFileIsListed) {
 
   int seen = 0;
   bool enabledWhileConverting = false;
+  bool progressWhileCopying = false;
   QTimer during;
   QObject::connect(&during, &QTimer::timeout, [&] {
     if (!wait->isVisible() || seen++) return;
     enabledWhileConverting = convert->isEnabled() || files->isEnabled();
+    // A plain copy shows the wait panel as it always did, nothing more.
+    progressWhileCopying = window.findChild<QWidget*>("ConvertProgress")->isVisible() ||
+                           window.findChild<QWidget*>("CancelBtn")->isVisible();
     QTest::mouseClick(convert, Qt::LeftButton);
   });
   during.start(0);
@@ -80,6 +289,7 @@ TEST(ConverterWindow, OneConversionAtATimeAndTheNewFileIsListed) {
 
   EXPECT_GT(seen, 0) << "the conversion let events through";
   EXPECT_FALSE(enabledWhileConverting);
+  EXPECT_FALSE(progressWhileCopying);
   EXPECT_EQ(dialogs.fileRequests.size(), 1u) << "a second conversion was started";
   EXPECT_FALSE(std::filesystem::exists(dir + "/again.lsu"));
   EXPECT_TRUE(convert->isEnabled());

@@ -29,6 +29,8 @@ struct ProgramOptions {
   // For a server that runs until stopped: stop it (SIGTERM) as soon as its
   // stdout holds this text.
   std::string stopOnOutput;
+  // The folder it runs in; the test's own when empty.
+  std::string workingDirectory;
 };
 
 struct ProgramRun {
@@ -65,6 +67,8 @@ inline ProgramRun RunProgram(const std::vector<std::string>& argv,
       else
         unsetenv(name.c_str());
     }
+    if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
+      _exit(126);
     if (options.fileSizeLimit >= 0) {
       const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
       setrlimit(RLIMIT_FSIZE, &limit);
