@@ -37,17 +37,17 @@ W* Named(const char* name, Args&&... args) {
   return w;
 }
 
-const char* ButtonName(devlink::ImageButton b) {
+const char* ButtonName(session::ImageButton b) {
   switch (b) {
-    case devlink::ImageButton::LoadBtn:
+    case session::ImageButton::LoadBtn:
       return "LoadBtn";
-    case devlink::ImageButton::SaveBtn:
+    case session::ImageButton::SaveBtn:
       return "SaveBtn";
-    case devlink::ImageButton::ConfigBtn:
+    case session::ImageButton::ConfigBtn:
       return "ConfigBtn";
-    case devlink::ImageButton::SendBtn:
+    case session::ImageButton::SendBtn:
       return "SendBtn";
-    case devlink::ImageButton::UpdateBtn:
+    case session::ImageButton::UpdateBtn:
       return "UpdateBtn";
   }
   return "";
@@ -67,7 +67,7 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
     dialogs_ = ownDialogs_.get();
   }
   lifecycle_ =
-      std::make_unique<devlink::ConnectionLifecycle>(*options_.board.agent, *this, *dialogs_);
+      std::make_unique<session::ConnectionLifecycle>(*options_.board.agent, *this, *dialogs_);
   // An error that escapes one of the window's handlers is shown in the
   // window's own message box, and the window goes on.
   if (Application* a = RunningApplication())
@@ -370,7 +370,7 @@ void Main::UpdateMemoryStatus() {
           .arg(fits ? QString(" (%p %)") : QString(": too many for the board")));
   memoryStatus_->setProperty("overflow", !fits);
   memoryStatus_->setStyleSheet(fits ? "" : "QProgressBar::chunk { background-color: #d02020; }");
-  EnableButton(devlink::ImageButton::SendBtn,
+  EnableButton(session::ImageButton::SendBtn,
                lifecycle_->LS_ONLINE && lifecycle_->DEVICE_TYPE == devlink::kSoundBoard);
 }
 
@@ -412,9 +412,9 @@ void Main::SetSNLabel(const std::string& text) {
   snLabel_->setText(QString::fromStdString(text));
 }
 
-void Main::EnableButton(devlink::ImageButton button, bool enabled) {
+void Main::EnableButton(session::ImageButton button, bool enabled) {
   // A configuration that does not fit cannot be downloaded.
-  if (button == devlink::ImageButton::SendBtn) enabled = enabled && ConfigurationFits();
+  if (button == session::ImageButton::SendBtn) enabled = enabled && ConfigurationFits();
   const char* name = ButtonName(button);
   if (lockedStates_.count(name)) {
     lockedStates_[name] = enabled;  // applied when the download ends

@@ -93,8 +93,7 @@ bool LedPanel::SelectLED(const std::string& LEDName, double Voltage, int32_t Ove
       },
       &catalogueProblem_);
   if (!read)
-    dialogs_.Message(devlink::InvalidLedCatalogueMessage(catalogueProblem_),
-                     seams::DialogIcon::Critical);
+    dialogs_.Message(InvalidLedCatalogueMessage(catalogueProblem_), seams::DialogIcon::Critical);
   return read;
 }
 

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 
-#include "devlink/ConnectionLifecycle.h"
 #include "devlink/TLS.h"
 #include "led/LED_Driver.h"
 #include "led/LED_Pulse.h"

@@ -31,7 +31,7 @@ const char* const kLocked[] = {"LoadBtn", "SaveBtn",        "ConfigBtn",   "Send
 struct Window {
   // spec: the virtual board; flash: bytes its flash starts with.
   explicit Window(const std::string& spec, bool plugged = true, const std::string& flash = "") {
-    frontend::FrontEndOptions o;
+    session::FrontEndOptions o;
     o.virtualBoard = spec;
     if (!flash.empty()) {
       sound_test::WriteBytes(dir.Path("flash.bin"), flash);
@@ -40,7 +40,7 @@ struct Window {
     o.hidLog = log;
     app::MainOptions m;
     m.appFolder = APP_FOLDER;
-    m.board = frontend::MakeBoardAgent(o);
+    m.board = session::MakeBoardAgent(o);
     if (!plugged) m.board.firmware->Unplug();
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};

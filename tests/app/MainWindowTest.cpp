@@ -26,13 +26,13 @@ struct Window {
   // readTimeOutMs: how long the agent waits for an answer (0: its default).
   explicit Window(const std::string& spec, bool plugged = true, int readTimeOutMs = 0,
                   bool realHelpViewer = false) {
-    frontend::FrontEndOptions o;
+    session::FrontEndOptions o;
     o.virtualBoard = spec;
     log = testing_support::UniqueTempPath("main_window") + ".log";
     o.hidLog = log;
     app::MainOptions m;
     m.appFolder = APP_FOLDER;
-    m.board = frontend::MakeBoardAgent(o);
+    m.board = session::MakeBoardAgent(o);
     firmware = m.board.firmware;
     if (readTimeOutMs) m.board.agent->TimeOut = readTimeOutMs;
     if (!plugged) firmware->Unplug();
@@ -331,12 +331,12 @@ TEST(MainWindow, ClosingSaysBye) {
 }
 
 TEST(MainWindow, MissingBitmapsLeaveButtonsWithoutPictures) {
-  frontend::FrontEndOptions o;
+  session::FrontEndOptions o;
   o.virtualBoard = "sound";
   testing_support::ScriptedDialogs dialogs;
   app::MainOptions m;
   m.appFolder = QString::fromStdString(::testing::TempDir()) + "/no_bitmaps_here";
-  m.board = frontend::MakeBoardAgent(o);
+  m.board = session::MakeBoardAgent(o);
   m.dialogs = &dialogs;
   m.openHelp = [](const QString&) {};
   app::Main main(std::move(m));

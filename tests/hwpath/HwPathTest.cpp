@@ -16,8 +16,8 @@
 #include <string>
 #include <thread>
 
-#include "devlink/ConnectionLifecycle.h"
 #include "devlink/HidapiBus.h"
+#include "session/ConnectionLifecycle.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/Recorders.h"
@@ -238,11 +238,11 @@ TEST_F(HwPath, SplitBoardIsOneCompleteLink) {
 // offline; a board plugged in later is found by the agent's look at the bus
 // (every 250 ms in the window) and the go-online timer, and one unplugged
 // is let go.
-class OnlineView : public devlink::ConnectionView {
+class OnlineView : public session::ConnectionView {
  public:
   void SetOnlinePicture(bool on) override { online = on; }
   void SetSNLabel(const std::string& text) override { sn = text; }
-  void EnableButton(devlink::ImageButton, bool) override {}
+  void EnableButton(session::ImageButton, bool) override {}
   void ShowLedPanel(bool) override {}
   void StartGoOnlineTimer(int) override {}
   void StopGoOnlineTimer() override {}
@@ -257,7 +257,7 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
   OnlineView view;
   testing_support::ScriptedDialogs dialogs;
   dialogs.answers.push_back(seams::DialogResult::Ok);  // work offline
-  devlink::ConnectionLifecycle life(*agent, view, dialogs);
+  session::ConnectionLifecycle life(*agent, view, dialogs);
   ASSERT_TRUE(life.ConnectAtStartup());
   ASSERT_FALSE(life.LS_ONLINE);
   ASSERT_EQ(dialogs.messages.size(), 1u);

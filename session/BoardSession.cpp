@@ -1,9 +1,9 @@
-#include "cli/BoardSession.h"
+#include "session/BoardSession.h"
 
 #include "devlink/HidapiBus.h"
 #include "virtualboard/VirtualBoardBus.h"
 
-namespace frontend {
+namespace session {
 
 BoardAgent MakeBoardAgent(const FrontEndOptions& options) {
   BoardAgent made;
@@ -50,4 +50,4 @@ bool BoardSession::SearchBoard() {
   return agent_->FindDevices() && !links_.Empty();
 }
 
-}  // namespace frontend
+}  // namespace session

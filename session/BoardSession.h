@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "cli/FrontEndOptions.h"
 #include "devlink/DeviceLinks.h"
 #include "devlink/ReportAgent.h"
+#include "session/FrontEndOptions.h"
 #include "virtualboard/BoardFirmware.h"
 
-namespace frontend {
+namespace session {
 
 // The HID agent the options ask for: the virtual board (with its firmware)
 // or hidapi; logging set up from --hid-log, else into the application
@@ -43,4 +43,4 @@ class BoardSession {
   devlink::DeviceLinks links_;
 };
 
-}  // namespace frontend
+}  // namespace session

@@ -6,18 +6,18 @@
 #include <fstream>
 #include <map>
 
-#include "devlink/ConnectionLifecycle.h"
+#include "session/ConnectionLifecycle.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/ScriptedBus.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardDescriptor.h"
 #include "virtualboard/VirtualBoardBus.h"
 
-using devlink::ImageButton;
+using session::ImageButton;
 
 namespace {
 
-class RecordingView : public devlink::ConnectionView {
+class RecordingView : public session::ConnectionView {
  public:
   void SetOnlinePicture(bool on) override { online = on; }
   void SetSNLabel(const std::string& text) override { sn = text; }
@@ -58,7 +58,7 @@ struct Fixture {
   virtualboard::VirtualBoard board;
   RecordingView view;
   testing_support::ScriptedDialogs dialogs;
-  devlink::ConnectionLifecycle life;
+  session::ConnectionLifecycle life;
   std::string log;
 };
 
@@ -144,7 +144,7 @@ TEST(Lifecycle, RetryPassesOverARefusedBoard) {
   a.answers = {{1, 0}, {0x12, 0x34}, {0x56, 0x78}};  // GetID 256, GetSN
   RecordingView view;
   testing_support::ScriptedDialogs dialogs;
-  devlink::ConnectionLifecycle life(*s.agent, view, dialogs);
+  session::ConnectionLifecycle life(*s.agent, view, dialogs);
   view.ledCatalogueOk = false;
   ASSERT_TRUE(life.ConnectAtStartup());
   ASSERT_EQ(life.DeviceLinks.Count(), 2u);

@@ -13,7 +13,7 @@
 #include "devlink/HIDagentX.h"
 #include "seams/UserDialogs.h"
 
-namespace devlink {
+namespace session {
 
 enum class ImageButton { LoadBtn, SaveBtn, ConfigBtn, SendBtn, UpdateBtn };
 
@@ -45,18 +45,11 @@ inline constexpr int kGoOnlineIntervalMs = 1000;
 inline constexpr const char* kNoConnectionQuestion =
     "A connection with DudedAvori could not be established.\r\n Press OK to work offline or Cancel "
     "to exit the application";
-inline constexpr const char* kInvalidLedCatalogue =
-    "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !";
-// The message, with the reason the file could not be read on a line of its
-// own when there is one.
-inline std::string InvalidLedCatalogueMessage(const std::string& problem) {
-  return kInvalidLedCatalogue + (problem.empty() ? "" : "\r\n" + problem);
-}
 
 class ConnectionLifecycle {
  public:
   // Takes over the agent's four events.
-  ConnectionLifecycle(HIDagentX& agent, ConnectionView& view, seams::UserDialogs& dialogs);
+  ConnectionLifecycle(devlink::HIDagentX& agent, ConnectionView& view, seams::UserDialogs& dialogs);
 
   // Start-up: set up the agent and search for the board; online when found,
   // else offline after asking whether to go on. False when the user chose
@@ -74,7 +67,7 @@ class ConnectionLifecycle {
   // it starts the timer again for the next retry (the view's timer fires
   // once per start).
   void GoOnlineTimerTick();
-  TLS* LastLink() const { return DeviceLinks.LastLink(); }
+  devlink::TLS* LastLink() const { return DeviceLinks.LastLink(); }
   void CloseHidAgent();
 
   // The agent's events.
@@ -83,17 +76,17 @@ class ConnectionLifecycle {
   void DeviceArrived();
   void DeviceRemoved();
 
-  class DeviceLinks DeviceLinks;
+  devlink::DeviceLinks DeviceLinks;
   bool LS_ONLINE = false;
-  int DEVICE_TYPE = kSoundBoard;
+  int DEVICE_TYPE = devlink::kSoundBoard;
   int FW_VERSION = 0;
   bool startupInProgress = false;
-  int MemorySize = kDefaultCapacity;
+  int MemorySize = devlink::kDefaultCapacity;
 
  private:
   void EnableSoundButtons(bool enabled);
   void TryToGoOnline();
-  bool Refused(const TLS& link) const { return refused_.count(link.ClassDebugID) != 0; }
+  bool Refused(const devlink::TLS& link) const { return refused_.count(link.ClassDebugID) != 0; }
 
   // Links (by ClassDebugID) of boards that the window could not work with
   // (an LED driver whose LED type the catalogue lacks): never taken online
@@ -101,9 +94,9 @@ class ConnectionLifecycle {
   // a new one and is tried afresh.
   std::set<int> refused_;
 
-  HIDagentX& agent_;
+  devlink::HIDagentX& agent_;
   ConnectionView& view_;
   seams::UserDialogs& dialogs_;
 };
 
-}  // namespace devlink
+}  // namespace session

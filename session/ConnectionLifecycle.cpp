@@ -1,8 +1,10 @@
-#include "devlink/ConnectionLifecycle.h"
+#include "session/ConnectionLifecycle.h"
 
-namespace devlink {
+#include "led/LedCatalogue.h"
 
-ConnectionLifecycle::ConnectionLifecycle(HIDagentX& agent, ConnectionView& view,
+namespace session {
+
+ConnectionLifecycle::ConnectionLifecycle(devlink::HIDagentX& agent, ConnectionView& view,
                                          seams::UserDialogs& dialogs)
     : agent_(agent), view_(view), dialogs_(dialogs) {
   agent_.InterfaceOpened = [this](int, int, int, const std::string&) { InterfaceOpened(); };
@@ -20,8 +22,8 @@ void ConnectionLifecycle::SetUpHidAgent() {
 }
 
 bool ConnectionLifecycle::SearchBoard() {
-  agent_.VID_To_Match = kBoardVID;
-  agent_.PID_To_Match = kBoardPID;
+  agent_.VID_To_Match = devlink::kBoardVID;
+  agent_.PID_To_Match = devlink::kBoardPID;
   agent_.SearchOnPID = true;
   agent_.SearchOnVID = true;
   return agent_.FindDevices();
@@ -45,7 +47,7 @@ void ConnectionLifecycle::EnableSoundButtons(bool enabled) {
 }
 
 void ConnectionLifecycle::GoOnline() {
-  TLS* link = DeviceLinks.First();
+  devlink::TLS* link = DeviceLinks.First();
   if (!link) {
     // Found, but no interface carried the board's variables: nothing to
     // talk to, so stay offline and let the timer retry.
@@ -56,7 +58,7 @@ void ConnectionLifecycle::GoOnline() {
   view_.StopGoOnlineTimer();
   view_.SetOnlinePicture(true);
 
-  const BoardKind kind = IdentifyBoard(link->GetID());
+  const devlink::BoardKind kind = devlink::IdentifyBoard(link->GetID());
   FW_VERSION = kind.fwVersion;
   if (kind.capacity) {
     MemorySize = kind.capacity;
@@ -66,15 +68,15 @@ void ConnectionLifecycle::GoOnline() {
   view_.SetSNLabel(kind.caption);
 
   std::string sn = link->GetSN();
-  if (sn == kNoSerialNumber) sn = link->GetSN();
-  if (sn == kNoSerialNumber) {
+  if (sn == devlink::kNoSerialNumber) sn = link->GetSN();
+  if (sn == devlink::kNoSerialNumber) {
     link->Reset();
     GoOffline();
     return;
   }
   view_.SetSNLabel(kind.caption + sn);
 
-  if (DEVICE_TYPE == kSoundBoard) {
+  if (DEVICE_TYPE == devlink::kSoundBoard) {
     view_.ReadAccData();
     view_.EnableButton(ImageButton::LoadBtn, true);
     view_.EnableButton(ImageButton::SaveBtn, true);
@@ -88,7 +90,7 @@ void ConnectionLifecycle::GoOnline() {
     // Trying the same board again would only bring the same message back
     // at every retry: it waits until it is unplugged.
     refused_.insert(link->ClassDebugID);
-    dialogs_.Message(InvalidLedCatalogueMessage(view_.LedCatalogueProblem()),
+    dialogs_.Message(led::InvalidLedCatalogueMessage(view_.LedCatalogueProblem()),
                      seams::DialogIcon::Critical, seams::DialogButtons::Ok);
     GoOffline();
     return;
@@ -102,11 +104,11 @@ void ConnectionLifecycle::GoOffline() {
   view_.StartGoOnlineTimer(kGoOnlineIntervalMs);
   view_.SetOnlinePicture(false);
   view_.SetSNLabel("");
-  if (DEVICE_TYPE == kSoundBoard) {
+  if (DEVICE_TYPE == devlink::kSoundBoard) {
     view_.EnableButton(ImageButton::LoadBtn, true);
     view_.EnableButton(ImageButton::SaveBtn, true);
     EnableSoundButtons(false);
-  } else if (DEVICE_TYPE == kLedDriver) {
+  } else if (DEVICE_TYPE == devlink::kLedDriver) {
     EnableSoundButtons(false);
     view_.EnableLedPanel(false);
   }
@@ -121,10 +123,10 @@ void ConnectionLifecycle::GoOnlineTimerTick() {
 }
 
 void ConnectionLifecycle::TryToGoOnline() {
-  TLS* link = nullptr;
+  devlink::TLS* link = nullptr;
   for (size_t i = 0; i < DeviceLinks.Count() && !link; ++i)
     if (!Refused(DeviceLinks.At(i))) link = &DeviceLinks.At(i);
-  if (!link || link->GetSN() == kNoSerialNumber) return;
+  if (!link || link->GetSN() == devlink::kNoSerialNumber) return;
   // Commands go to the first link: the board that answered becomes it.
   DeviceLinks.MoveToFront(link);
   GoOnline();
@@ -153,7 +155,7 @@ void ConnectionLifecycle::CloseHidAgent() {
 
 void ConnectionLifecycle::Exit() {
   try {
-    if (TLS* link = DeviceLinks.First()) link->Bye();
+    if (devlink::TLS* link = DeviceLinks.First()) link->Bye();
   } catch (...) {
   }
   try {
@@ -162,4 +164,4 @@ void ConnectionLifecycle::Exit() {
   }
 }
 
-}  // namespace devlink
+}  // namespace session
