@@ -42,10 +42,10 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   led::LedPanel& Logic() { return logic_; }
 
   // LedPanelView.
-  devlink::TLS* FirstLink() override { return connection_.DeviceLinks.First(); }
+  devlink::TLS* FirstLink() override { return connection_.DeviceLinks().First(); }
   void GoOffline() override { connection_.GoOffline(); }
   bool LedDriverIdentified() const override {
-    return connection_.DEVICE_TYPE == devlink::kLedDriver;
+    return connection_.DEVICE_TYPE() == devlink::kLedDriver;
   }
   void SetEnabled(led::LedControl control, bool enabled) override;
   void ShowLevelFrame(bool visible) override { pickFrame_->setVisible(visible); }

@@ -115,8 +115,8 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
       std::make_unique<DownloadPanel>(findChild<QGroupBox*>("DownloadFrame"), hideFrameTimer_,
                                       [this](bool locked) { LockControls(locked); });
   motionPanel_ = std::make_unique<MotionPanel>(
-      findChild<QGroupBox*>("ConfigFrame"), [this] { return lifecycle_->DeviceLinks.First(); },
-      motion_, [this] { return lifecycle_->FW_VERSION; });
+      findChild<QGroupBox*>("ConfigFrame"), [this] { return lifecycle_->DeviceLinks().First(); },
+      motion_, [this] { return lifecycle_->FW_VERSION(); });
   connect(findChild<QToolButton*>("SendBtn"), &QToolButton::clicked, this,
           [this] { SendBtnClick(); });
   connect(findChild<QToolButton*>("ConfigBtn"), &QToolButton::clicked, this,
@@ -346,7 +346,7 @@ void Main::closeEvent(QCloseEvent* event) {
 }
 
 void Main::SendBtnClick() {
-  if (devlink::TLS* link = lifecycle_->DeviceLinks.First())
+  if (devlink::TLS* link = lifecycle_->DeviceLinks().First())
     downloadPanel_->Run(config_, *link, *dialogs_, motion_);
 }
 
@@ -371,7 +371,7 @@ void Main::UpdateMemoryStatus() {
   memoryStatus_->setProperty("overflow", !fits);
   memoryStatus_->setStyleSheet(fits ? "" : "QProgressBar::chunk { background-color: #d02020; }");
   EnableButton(session::ImageButton::SendBtn,
-               lifecycle_->LS_ONLINE && lifecycle_->DEVICE_TYPE == devlink::kSoundBoard);
+               lifecycle_->LS_ONLINE() && lifecycle_->DEVICE_TYPE() == devlink::kSoundBoard);
 }
 
 // While a download runs nothing else may reach the board or change the
@@ -457,9 +457,9 @@ std::string Main::LedCatalogueProblem() const {
 }
 
 void Main::LoadBtnClick() {
-  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
+  if (lifecycle_->DEVICE_TYPE() == devlink::kLedDriver) {
     ledPanel_->Logic().LoadLedSettings();
-  } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
+  } else if (lifecycle_->DEVICE_TYPE() == devlink::kSoundBoard) {
     soundPanel_->HideVolume();
     sound::LoadConfigurationWithDialog(config_, *soundPanel_, *dialogs_,
                                        options_.appFolder.toStdString());
@@ -468,9 +468,9 @@ void Main::LoadBtnClick() {
 }
 
 void Main::SaveBtnClick() {
-  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
+  if (lifecycle_->DEVICE_TYPE() == devlink::kLedDriver) {
     ledPanel_->Logic().SaveLedSettings();
-  } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
+  } else if (lifecycle_->DEVICE_TYPE() == devlink::kSoundBoard) {
     sound::SaveConfigurationWithDialog(config_, *dialogs_, options_.appFolder.toStdString());
   }
 }
@@ -478,7 +478,7 @@ void Main::SaveBtnClick() {
 // Online font update for the board's serial number; a board that does not
 // tell it cannot start one.
 void Main::UpdateBtnClick() {
-  devlink::TLS* link = lifecycle_->DeviceLinks.First();
+  devlink::TLS* link = lifecycle_->DeviceLinks().First();
   if (!link || !updateManager_) return;
   const std::string serial = link->GetSN();
   if (serial == devlink::kNoSerialNumber) return;

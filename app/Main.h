@@ -13,7 +13,7 @@
 
 #include "app/ImageButtons.h"
 #include "seams/UserDialogs.h"
-#include "session/BoardSession.h"
+#include "session/BoardAgent.h"
 #include "session/ConnectionLifecycle.h"
 #include "sound/LSU_Configuration.h"
 #include "update/UpdateHost.h"

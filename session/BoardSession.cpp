@@ -1,53 +1,18 @@
 #include "session/BoardSession.h"
 
-#include "devlink/HidapiBus.h"
-#include "virtualboard/VirtualBoardBus.h"
-
 namespace session {
 
-BoardAgent MakeBoardAgent(const FrontEndOptions& options) {
-  BoardAgent made;
-  if (options.virtualBoard) {
-    auto board =
-        virtualboard::MakeVirtualBoard(virtualboard::ParseBoardSpec(*options.virtualBoard));
-    made.firmware = std::move(board.firmware);
-    made.agent = std::move(board.agent);
-  } else {
-    made.agent = devlink::MakeHidapiAgent();
-  }
-  made.agent->LogFile = AppFolder() + "/HidLog.txt";
-  if (options.hidLog) {
-    made.agent->Logging = true;
-    made.agent->LogFile = *options.hidLog;
-  }
-  return made;
-}
-
-BoardSession::BoardSession(const FrontEndOptions& options) {
-  auto made = MakeBoardAgent(options);
-  firmware_ = std::move(made.firmware);
-  agent_ = std::move(made.agent);
-  agent_->ShowOperations = false;
-  agent_->Verbose = false;
-  agent_->InterfaceOpened = [this](int, int, int, const std::string&) {
-    links_.InterfaceOpened(*agent_);
-  };
-  agent_->InterfaceClosed = [this](int still, const std::string& name, int handle) {
-    links_.InterfaceClosed(*agent_, still, name, handle);
-  };
-  agent_->Start();
+BoardSession::BoardSession(const FrontEndOptions& options)
+    : made_(MakeBoardAgent(options)), board_(*made_.agent) {
+  board_.SetUpHidAgent();
 }
 
 BoardSession::~BoardSession() {
-  agent_->Stop();
+  board_.CloseHidAgent();
 }
 
 bool BoardSession::SearchBoard() {
-  agent_->VID_To_Match = devlink::kBoardVID;
-  agent_->PID_To_Match = devlink::kBoardPID;
-  agent_->SearchOnVID = true;
-  agent_->SearchOnPID = true;
-  return agent_->FindDevices() && !links_.Empty();
+  return board_.SearchBoard() && !board_.Links().Empty();
 }
 
 }  // namespace session

@@ -117,7 +117,7 @@ TEST(MainWindow, OfflineStartupAndCancel) {
   // Plugged in later: found on the agent's next look, online at the next tick.
   ok.firmware->Plug();
   QTest::qWait(app::kAgentPollMs + 100);
-  EXPECT_EQ(ok.main->Lifecycle().DeviceLinks.Count(), 1u);
+  EXPECT_EQ(ok.main->Lifecycle().DeviceLinks().Count(), 1u);
   QTest::qWait(1100);
   EXPECT_EQ(ok.Picture("OnlinePicture"), "on");
 
@@ -143,7 +143,7 @@ TEST(MainWindow, AnLedDriverOutsideTheCatalogueIsNotRetriedUntilReplugged) {
 
   // Unplugged and plugged in again, it is tried afresh.
   w.firmware->Unplug();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w.main->Lifecycle().DeviceLinks.Empty(); }, 30000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.main->Lifecycle().DeviceLinks().Empty(); }, 30000));
   w.firmware->Plug();
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.dialogs.messages.size() == 2; }, 30000));
 }
@@ -187,7 +187,7 @@ TEST(MainWindow, ABoardThatNeverAnswersLeavesTheWindowTimeBetweenRetries) {
                    [&] { eventsAtTickEnd.push_back(events); });
 
   w.firmware->Plug();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.main->Lifecycle().DeviceLinks.Empty(); }, 30000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.main->Lifecycle().DeviceLinks().Empty(); }, 30000));
   const int linkedAt = w.ticks;
   ASSERT_TRUE(w.WaitForTicks(linkedAt + 3));
   const std::vector<std::string> log = ReadLines(w.log);
@@ -216,7 +216,7 @@ TEST(MainWindow, AnErrorInATimerIsShownAndTheWindowGoesOn) {
   // not repeated, and a click still works.
   ASSERT_TRUE(w.WaitForTicks(w.ticks + 2));
   EXPECT_TRUE(w.main->isVisible());
-  EXPECT_TRUE(w.main->Lifecycle().DeviceLinks.Empty());
+  EXPECT_TRUE(w.main->Lifecycle().DeviceLinks().Empty());
   EXPECT_EQ(w.dialogs.messages.size(), 2u);
   EXPECT_EQ(w.Picture("OnlinePicture"), "off");
   QTest::mouseClick(w.Child<QToolButton>("SaveBtn"), Qt::LeftButton);

@@ -259,7 +259,7 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
   dialogs.answers.push_back(seams::DialogResult::Ok);  // work offline
   session::ConnectionLifecycle life(*agent, view, dialogs);
   ASSERT_TRUE(life.ConnectAtStartup());
-  ASSERT_FALSE(life.LS_ONLINE);
+  ASSERT_FALSE(life.LS_ONLINE());
   ASSERT_EQ(dialogs.messages.size(), 1u);
 
   const auto until = [&](bool online) {
@@ -268,7 +268,7 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
       std::this_thread::sleep_for(std::chrono::milliseconds(250));
       agent->ProcessEvents();
       life.GoOnlineTimerTick();
-      if (life.LS_ONLINE == online) return true;
+      if (life.LS_ONLINE() == online) return true;
     }
     return false;
   };
@@ -278,7 +278,7 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
     ASSERT_TRUE(until(true));
     EXPECT_TRUE(view.online);
     EXPECT_EQ(view.sn, "Kestrane USB2 Serial Number: 12345678");
-    EXPECT_EQ(life.FW_VERSION, 293);
+    EXPECT_EQ(life.FW_VERSION(), 293);
   }
   ASSERT_TRUE(until(false)) << "unplugged";
   EXPECT_FALSE(view.online);
@@ -288,7 +288,7 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
   ASSERT_TRUE(led.Ready());
   ASSERT_TRUE(until(true));
   EXPECT_EQ(view.sn, "Kestrane LED Driver Serial Number: 0000BEEF");
-  EXPECT_EQ(life.DEVICE_TYPE, devlink::kLedDriver);
+  EXPECT_EQ(life.DEVICE_TYPE(), devlink::kLedDriver);
   life.Exit();
 }
 
