@@ -6,6 +6,7 @@
 #include "led/LedCatalogue.h"
 #include "led/LedSettingsFile.h"
 #include "led/PulseFields.h"
+#include "led/panel/PulseWire.h"
 #include "text/NumberReading.h"
 
 namespace led {
@@ -13,6 +14,15 @@ namespace led {
 namespace {
 
 constexpr int kChannels = 4;
+
+// One of the board's pulses, whole: a pulse that does not come back in full
+// keeps its values.
+bool ReadPulse(devlink::TLS& link, int pulseId, LED_Pulse& pulse) {
+  devlink::LEDPulseWire wire;
+  if (!link.GetLEDPulses(pulseId, wire)) return false;
+  FromWire(wire, pulse);
+  return true;
+}
 
 }  // namespace
 
@@ -63,9 +73,9 @@ bool LedPanel::InitLedDrivers() {
   if (selected < 0) return false;
   SelectLED(view_.SelectedLedType(), voltage, overdrive);
 
-  if (!link->GetLEDPulses(kIdlePulse, IdlePulse)) return false;
+  if (!ReadPulse(*link, kIdlePulse, IdlePulse)) return false;
   ShowIdlePulse();
-  if (!link->GetLEDPulses(kFocPulse, FocPulse)) return false;
+  if (!ReadPulse(*link, kFocPulse, FocPulse)) return false;
   ShowFocPulse();
   return true;
 }
@@ -232,7 +242,7 @@ void LedPanel::PickColorOKClick() {
 // Both commands are made even when the first fails.
 bool LedPanel::SendPulse(int pulseId, const LED_Pulse& pulse) {
   const bool set =
-      RunCommand([&](devlink::TLS& link) { return link.SetLEDPulses(pulseId, pulse); });
+      RunCommand([&](devlink::TLS& link) { return link.SetLEDPulses(pulseId, ToWire(pulse)); });
   const bool started = RunCommand([&](devlink::TLS& link) { return link.StartPulse(pulseId); });
   return set && started;
 }
