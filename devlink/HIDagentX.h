@@ -2,8 +2,11 @@
 // The HID control that all USB traffic goes through. It finds HID devices,
 // opens the interfaces of matching ones, numbers all their reports and
 // report variables globally across the open interfaces, and reads or writes
-// whole reports. Two implementations exist: the hidapi backend for real
-// boards and the virtual board's agent; both sit on ReportAgent.
+// whole reports. It has one implementation, ReportAgent, which sits on a
+// HidBus/HidPort (HidTransport.h): that is the seam with two
+// implementations, the hidapi backend for real boards and the virtual
+// board's bus. Both paths thus share one descriptor parser and one
+// numbering.
 
 #include <cstdint>
 #include <fstream>
