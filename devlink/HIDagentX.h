@@ -105,6 +105,11 @@ class HIDagentX {
   virtual int CurrentRptNum() const = 0;
   virtual bool WriteReport() = 0;
   virtual bool ReadReport() = 0;
+  // Reads, without waiting, the input reports already waiting on the
+  // current report's interface, storing and logging each as ReadReport
+  // does; returns how many. Stops after a bounded number, so a device that
+  // sends without end cannot hold it.
+  virtual int ReadWaitingReports() = 0;
 
  protected:
   // One line per report: "W " and the bytes written, "R " and the bytes read,

@@ -122,9 +122,19 @@ int TLS::UnboundVarCount() const {
 
 // A transfer that the agent cannot make (an index it does not know) is a
 // failed transfer, like one the device does not answer.
+//
+// A response that came after its command stopped waiting for it (the
+// board's late answer to an erase whose wait gave up, say) is still queued
+// when the next command goes out, and that command would take it for its
+// own first answer. So what is waiting is read off (and logged) before each
+// command: a command only ever reads what came after it.
 bool TLS::WriteOutputRptA() {
   if (outputRpt_ < 0 || !agent_) return false;
   try {
+    if (inputRpt_ >= 0) {
+      agent_->SetCurrentRptNum(inputRpt_);
+      agent_->ReadWaitingReports();
+    }
     agent_->SelectVar(commandVarIndex_);
     for (int i = 0; i < kCommandSize; ++i) agent_->SetElement(i, commandBuf_[i]);
     agent_->SetCurrentRptNum(outputRpt_);

@@ -50,6 +50,16 @@ TEST_F(ProtocolTest, CommandsWithoutResponseSucceedWhenWritten) {
   EXPECT_EQ(dev->reads, 0);
 }
 
+// An answer that came after its command stopped waiting (here a late ACK)
+// is read off before the next command goes out, never taken as its answer.
+TEST_F(ProtocolTest, AResponseWaitingBeforeACommandIsNotItsAnswer) {
+  dev->waiting = {{10, 10}, {0xFF, 0xFF}};
+  Answer(0x11, 0x24);
+  EXPECT_EQ(link.GetID(), 0x1124);
+  EXPECT_TRUE(dev->waiting.empty());
+  EXPECT_EQ(dev->reads, 1);
+}
+
 TEST_F(ProtocolTest, GetIDAndGetMemorySizeShareTheirCode) {
   Answer(0x11, 0x24);
   EXPECT_EQ(link.GetID(), 0x1124);
