@@ -50,8 +50,8 @@ QLabel* ChannelLabel(const QString& name, const QString& text) {
 }  // namespace
 
 LedPanelWidget::LedPanelWidget(QGroupBox* frmLED, Bitmaps& bitmaps, seams::UserDialogs& dialogs,
-                               const QString& appFolder, devlink::ConnectionLifecycle& connection,
-                               devlink::ConnectionView& window)
+                               const QString& appFolder, session::ConnectionLifecycle& connection,
+                               session::ConnectionView& window)
     : QObject(frmLED),
       logic_(*this, dialogs, appFolder.toStdString()),
       bitmaps_(bitmaps),
@@ -242,10 +242,10 @@ QGroupBox* LedPanelWidget::BuildLevelFrame() {
 void LedPanelWidget::SetEnabled(led::LedControl control, bool enabled) {
   switch (control) {
     case led::LedControl::LoadBtn:
-      window_.EnableButton(devlink::ImageButton::LoadBtn, enabled);
+      window_.EnableButton(session::ImageButton::LoadBtn, enabled);
       return;
     case led::LedControl::SaveBtn:
-      window_.EnableButton(devlink::ImageButton::SaveBtn, enabled);
+      window_.EnableButton(session::ImageButton::SaveBtn, enabled);
       return;
     case led::LedControl::btnUpdateLED:
     case led::LedControl::btnSendPulse:

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "app/ImageButtons.h"
-#include "devlink/ConnectionLifecycle.h"
 #include "led/panel/LedPanel.h"
 #include "led/panel/LedPanelView.h"
+#include "session/ConnectionLifecycle.h"
 
 class QCheckBox;
 class QGridLayout;
@@ -37,16 +37,16 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   // going offline and the device kind through its connection, and the load
   // and save buttons through its ConnectionView.
   LedPanelWidget(QGroupBox* frmLED, Bitmaps& bitmaps, seams::UserDialogs& dialogs,
-                 const QString& appFolder, devlink::ConnectionLifecycle& connection,
-                 devlink::ConnectionView& window);
+                 const QString& appFolder, session::ConnectionLifecycle& connection,
+                 session::ConnectionView& window);
 
   led::LedPanel& Logic() { return logic_; }
 
   // LedPanelView.
-  devlink::TLS* FirstLink() override { return connection_.DeviceLinks.First(); }
+  devlink::TLS* FirstLink() override { return connection_.DeviceLinks().First(); }
   void GoOffline() override { connection_.GoOffline(); }
   bool LedDriverIdentified() const override {
-    return connection_.DEVICE_TYPE == devlink::kLedDriver;
+    return connection_.DEVICE_TYPE() == devlink::kLedDriver;
   }
   void SetEnabled(led::LedControl control, bool enabled) override;
   void ShowLevelFrame(bool visible) override { pickFrame_->setVisible(visible); }
@@ -104,8 +104,8 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
 
   led::LedPanel logic_;
   Bitmaps& bitmaps_;
-  devlink::ConnectionLifecycle& connection_;
-  devlink::ConnectionView& window_;
+  session::ConnectionLifecycle& connection_;
+  session::ConnectionView& window_;
   QComboBox* ledCombo_ = nullptr;
   std::array<QLabel*, 4> channelLabels_{};
   QSlider* overdrive_ = nullptr;

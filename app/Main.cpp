@@ -44,7 +44,7 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
     dialogs_ = ownDialogs_.get();
   }
   lifecycle_ =
-      std::make_unique<devlink::ConnectionLifecycle>(*options_.board.agent, *this, *dialogs_);
+      std::make_unique<session::ConnectionLifecycle>(*options_.board.agent, *this, *dialogs_);
   // An error that escapes one of the window's handlers is shown in the
   // window's own message box, and the window goes on.
   if (Application* a = RunningApplication())
@@ -171,8 +171,9 @@ QWidget* Main::BuildMiddle() {
       new LedPanelWidget(ledFrame_, bitmaps_, *dialogs_, options_.appFolder, *lifecycle_, *this);
   grid->addWidget(ledFrame_, 0, 0, 1, 2);
 
-  motionPanel_ = std::make_unique<MotionPanel>([this] { return lifecycle_->DeviceLinks.First(); },
-                                               motion_, [this] { return lifecycle_->FW_VERSION; });
+  motionPanel_ =
+      std::make_unique<MotionPanel>([this] { return lifecycle_->DeviceLinks().First(); }, motion_,
+                                    [this] { return lifecycle_->FW_VERSION(); });
   grid->addWidget(motionPanel_->Frame(), 0, 0, 1, 2, Qt::AlignCenter);
 
   downloadPanel_ = std::make_unique<DownloadPanel>([this](bool locked) { LockControls(locked); });
@@ -264,7 +265,7 @@ void Main::closeEvent(QCloseEvent* event) {
 }
 
 void Main::SendBtnClick() {
-  if (devlink::TLS* link = lifecycle_->DeviceLinks.First())
+  if (devlink::TLS* link = lifecycle_->DeviceLinks().First())
     downloadPanel_->Run(config_, *link, *dialogs_, motion_);
 }
 
@@ -288,8 +289,8 @@ void Main::UpdateMemoryStatus() {
           .arg(fits ? QString(" (%p %)") : QString(": too many for the board")));
   memoryStatus_->setProperty("overflow", !fits);
   memoryStatus_->setStyleSheet(fits ? "" : "QProgressBar::chunk { background-color: #d02020; }");
-  EnableButton(devlink::ImageButton::SendBtn,
-               lifecycle_->LS_ONLINE && lifecycle_->DEVICE_TYPE == devlink::kSoundBoard);
+  EnableButton(session::ImageButton::SendBtn,
+               lifecycle_->LS_ONLINE() && lifecycle_->DEVICE_TYPE() == devlink::kSoundBoard);
 }
 
 // While a download runs nothing else may reach the board or change the
@@ -330,9 +331,9 @@ void Main::SetSNLabel(const std::string& text) {
   snLabel_->setText(QString::fromStdString(text));
 }
 
-void Main::EnableButton(devlink::ImageButton button, bool enabled) {
+void Main::EnableButton(session::ImageButton button, bool enabled) {
   // A configuration that does not fit cannot be downloaded.
-  if (button == devlink::ImageButton::SendBtn) enabled = enabled && ConfigurationFits();
+  if (button == session::ImageButton::SendBtn) enabled = enabled && ConfigurationFits();
   QToolButton* b = Button(button);
   if (lockedStates_.count(b)) {
     lockedStates_[b] = enabled;  // applied when the download ends
@@ -341,17 +342,17 @@ void Main::EnableButton(devlink::ImageButton button, bool enabled) {
   EnableImageButton(b, enabled);
 }
 
-QToolButton* Main::Button(devlink::ImageButton button) const {
+QToolButton* Main::Button(session::ImageButton button) const {
   switch (button) {
-    case devlink::ImageButton::LoadBtn:
+    case session::ImageButton::LoadBtn:
       return loadBtn_;
-    case devlink::ImageButton::SaveBtn:
+    case session::ImageButton::SaveBtn:
       return saveBtn_;
-    case devlink::ImageButton::ConfigBtn:
+    case session::ImageButton::ConfigBtn:
       return configBtn_;
-    case devlink::ImageButton::SendBtn:
+    case session::ImageButton::SendBtn:
       return sendBtn_;
-    case devlink::ImageButton::UpdateBtn:
+    case session::ImageButton::UpdateBtn:
       return updateBtn_;
   }
   return sendBtn_;
@@ -391,23 +392,23 @@ std::string Main::LedCatalogueProblem() const {
 }
 
 void Main::LoadBtnClick() {
-  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver)
+  if (lifecycle_->DEVICE_TYPE() == devlink::kLedDriver)
     ledPanel_->Logic().LoadLedSettings();
-  else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard)
+  else if (lifecycle_->DEVICE_TYPE() == devlink::kSoundBoard)
     soundPanel_->Logic().LoadConfigurationFile();
 }
 
 void Main::SaveBtnClick() {
-  if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver)
+  if (lifecycle_->DEVICE_TYPE() == devlink::kLedDriver)
     ledPanel_->Logic().SaveLedSettings();
-  else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard)
+  else if (lifecycle_->DEVICE_TYPE() == devlink::kSoundBoard)
     soundPanel_->Logic().SaveConfigurationFile();
 }
 
 // Online font update for the board's serial number; a board that does not
 // tell it cannot start one.
 void Main::UpdateBtnClick() {
-  devlink::TLS* link = lifecycle_->DeviceLinks.First();
+  devlink::TLS* link = lifecycle_->DeviceLinks().First();
   if (!link || !updateManager_) return;
   const std::string serial = link->GetSN();
   if (serial == devlink::kNoSerialNumber) return;

@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "app/ImageButtons.h"
-#include "cli/BoardSession.h"
-#include "devlink/ConnectionLifecycle.h"
 #include "seams/UserDialogs.h"
+#include "session/BoardAgent.h"
+#include "session/ConnectionLifecycle.h"
 #include "sound/LSU_Configuration.h"
 #include "update/UpdateHost.h"
 #include "update/UpdateManager.h"
@@ -37,7 +37,7 @@ class LedPanelWidget;
 
 struct MainOptions {
   QString appFolder;
-  frontend::BoardAgent board;
+  session::BoardAgent board;
   // Null: real dialogs. Tests pass scripted ones.
   seams::UserDialogs* dialogs = nullptr;
   // Null: the sound output. Plays a WAV file of that many seconds to its end.
@@ -53,7 +53,7 @@ struct MainOptions {
 inline constexpr const char* kWindowTitle = "Taldrix Kestrane Launcher v2.2.2 ";
 inline constexpr int kAgentPollMs = 250;
 
-class Main : public QMainWindow, public devlink::ConnectionView {
+class Main : public QMainWindow, public session::ConnectionView {
  public:
   explicit Main(MainOptions options);
   ~Main() override;
@@ -64,13 +64,13 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   // The shutdown sequence; runs once, however the window goes.
   void Shutdown();
 
-  devlink::ConnectionLifecycle& Lifecycle() { return *lifecycle_; }
+  session::ConnectionLifecycle& Lifecycle() { return *lifecycle_; }
   QString HelpFile() const { return helpFile_; }
 
   // ConnectionView.
   void SetOnlinePicture(bool online) override;
   void SetSNLabel(const std::string& text) override;
-  void EnableButton(devlink::ImageButton button, bool enabled) override;
+  void EnableButton(session::ImageButton button, bool enabled) override;
   void ShowLedPanel(bool visible) override;
   void StartGoOnlineTimer(int intervalMs) override;
   void StopGoOnlineTimer() override;
@@ -97,7 +97,7 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   QWidget* BuildMiddle();
   QGroupBox* BuildFileBrowser();
   QToolButton* AddImageButton(const char* name, const QString& bitmap);
-  QToolButton* Button(devlink::ImageButton button) const;
+  QToolButton* Button(session::ImageButton button) const;
   void FillDriveList();
   void SetUpHints();
   void UpdateBtnClick();
@@ -112,7 +112,7 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   std::unique_ptr<seams::UserDialogs> ownDialogs_;
   seams::UserDialogs* dialogs_;
   Bitmaps bitmaps_;
-  std::unique_ptr<devlink::ConnectionLifecycle> lifecycle_;
+  std::unique_ptr<session::ConnectionLifecycle> lifecycle_;
   QString helpFile_;
   QToolButton* loadBtn_ = nullptr;
   QToolButton* saveBtn_ = nullptr;

@@ -4,8 +4,8 @@
 
 #include "app/Application.h"
 #include "app/Main.h"
-#include "cli/FrontEndOptions.h"
 #include "fileio/AtomicFile.h"
+#include "session/FrontEndOptions.h"
 #include "virtualboard/BoardSpec.h"
 
 int main(int argc, char** argv) {
@@ -13,24 +13,24 @@ int main(int argc, char** argv) {
   // Errors that escape an event handler are shown, not fatal.
   app::Application qapp(argc, argv);
   QApplication::setApplicationName("morvane");
-  frontend::FrontEndOptions options;
+  session::FrontEndOptions options;
   try {
     std::vector<std::string> args;
     for (const QString& a : QApplication::arguments().mid(1)) args.push_back(a.toStdString());
-    options = frontend::ParseFrontEndOptions(args);
+    options = session::ParseFrontEndOptions(args);
     if (!options.rest.empty())
-      throw frontend::UsageError("unknown argument \"" + options.rest[0] + "\"");
-  } catch (const frontend::UsageError& e) {
+      throw session::UsageError("unknown argument \"" + options.rest[0] + "\"");
+  } catch (const session::UsageError& e) {
     std::cerr
         << "morvane: " << e.what()
         << "\nusage: morvane [--virtual-board SPEC] [--hid-log FILE] [--update-host HOST[:PORT]]\n";
     return 2;
   }
   app::MainOptions mainOptions;
-  mainOptions.appFolder = QString::fromStdString(frontend::AppFolder());
+  mainOptions.appFolder = QString::fromStdString(session::AppFolder());
   mainOptions.updateHost = update::ResolveUpdateHost(options.updateHost);
   try {
-    mainOptions.board = frontend::MakeBoardAgent(options);
+    mainOptions.board = session::MakeBoardAgent(options);
   } catch (const virtualboard::BoardSpecError& e) {
     std::cerr << "morvane: " << e.what() << '\n';
     return 2;

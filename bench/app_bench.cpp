@@ -8,17 +8,17 @@
 #include <cstdlib>
 
 #include "app/Main.h"
-#include "cli/FrontEndOptions.h"
+#include "session/FrontEndOptions.h"
 
 namespace {
 
 void BM_StartupToShownWindow(benchmark::State& state) {
   for (auto _ : state) {
-    frontend::FrontEndOptions o;
+    session::FrontEndOptions o;
     o.virtualBoard = "usb2,sn=0A1B2C3D";
     app::MainOptions m;
     m.appFolder = APP_FOLDER;
-    m.board = frontend::MakeBoardAgent(o);
+    m.board = session::MakeBoardAgent(o);
     m.openHelp = [](const QString&) {};
     app::Main window(std::move(m));
     if (!window.Startup()) state.SkipWithError("start-up failed");

@@ -5,9 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "cli/FrontEndOptions.h"
+#include "session/FrontEndOptions.h"
 
 namespace frontend {
+
+// The options and helpers morvane shares, under the short names the
+// commands use.
+using session::AppFolder;
+using session::FrontEndOptions;
+using session::UsageError;
 
 struct CliCommand {
   const char* name;

@@ -3,11 +3,11 @@
 #include <charconv>
 #include <iostream>
 
-#include "cli/BoardSession.h"
 #include "cli/ConsoleSeams.h"
 #include "cli/ImageCommand.h"
 #include "devlink/BoardKind.h"
 #include "motion/MotionSettings.h"
+#include "session/BoardSession.h"
 #include "sound/FlashDownload.h"
 
 namespace frontend {
@@ -15,7 +15,7 @@ namespace frontend {
 namespace {
 
 // Opens the board and checks that it is a sound board; prints why not.
-devlink::TLS* SoundBoard(BoardSession& session, devlink::BoardKind& kind) {
+devlink::TLS* SoundBoard(session::BoardSession& session, devlink::BoardKind& kind) {
   if (!session.SearchBoard()) {
     std::cerr << kNoConnection << '\n';
     return nullptr;
@@ -48,7 +48,7 @@ int Download(const FrontEndOptions& options, const std::vector<std::string>& arg
   config.MaxNrOfSamples = devlink::kDefaultCapacity;
   if (!LoadWholeConfiguration(path, config)) return 1;
 
-  BoardSession session(options);
+  session::BoardSession session(options);
   devlink::BoardKind kind;
   devlink::TLS* link = SoundBoard(session, kind);
   if (!link) return 1;
@@ -110,7 +110,7 @@ int Motion(const FrontEndOptions& options, const std::vector<std::string>& args)
   if (verb == "set" && args.size() < 2) throw UsageError("motion set needs NAME=VALUE");
   if (verb != "set" && args.size() > 1) throw UsageError("motion " + verb + " takes no values");
 
-  BoardSession session(options);
+  session::BoardSession session(options);
   devlink::BoardKind kind;
   devlink::TLS* link = SoundBoard(session, kind);
   if (!link) return 1;

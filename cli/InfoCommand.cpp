@@ -7,7 +7,7 @@
 
 namespace frontend {
 
-int RunInfo(BoardSession& session, std::ostream& out, std::ostream& err) {
+int RunInfo(session::BoardSession& session, std::ostream& out, std::ostream& err) {
   devlink::TLS* link = session.FirstLink();
   const devlink::BoardKind kind = devlink::IdentifyBoard(link->GetID());
   std::string sn = link->GetSN();
@@ -34,7 +34,7 @@ namespace {
 
 int Info(const FrontEndOptions& options, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("info takes no arguments");
-  BoardSession session(options);
+  session::BoardSession session(options);
   if (!session.SearchBoard()) {
     std::cerr << kNoConnection << '\n';
     return 1;

@@ -7,11 +7,12 @@
 #include <optional>
 #include <sstream>
 
-#include "cli/BoardSession.h"
 #include "cli/ConsoleSeams.h"
 #include "devlink/BoardKind.h"
+#include "led/LedCatalogue.h"
 #include "led/LedSettingsFile.h"
 #include "led/panel/LedPanel.h"
+#include "session/BoardSession.h"
 #include "text/NumberReading.h"
 
 namespace frontend {
@@ -48,7 +49,7 @@ struct Panel {
 // it and runs body; says goodbye to the board afterwards.
 int WithPanel(const FrontEndOptions& options, const std::string& path,
               const std::function<int(Panel&)>& body) {
-  BoardSession session(options);
+  session::BoardSession session(options);
   if (!session.SearchBoard()) {
     std::cerr << kNoConnection << '\n';
     return 1;
@@ -62,7 +63,7 @@ int WithPanel(const FrontEndOptions& options, const std::string& path,
   CliDialogs dialogs(path);
   led::LedPanel logic(view, dialogs, AppFolder());
   if (!logic.InitLedDrivers()) {
-    std::cerr << ForTerminal(devlink::InvalidLedCatalogueMessage(logic.CatalogueProblem())) << '\n';
+    std::cerr << ForTerminal(led::InvalidLedCatalogueMessage(logic.CatalogueProblem())) << '\n';
     return 1;
   }
   Panel panel{link, logic};

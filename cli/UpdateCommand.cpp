@@ -7,8 +7,8 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/BoardSession.h"
 #include "devlink/BoardKind.h"
+#include "session/BoardSession.h"
 #include "update/PrintableText.h"
 #include "update/UpdateHost.h"
 #include "update/UpdateManager.h"
@@ -84,7 +84,7 @@ class CliUpdateView : public update::UpdateView {
 
 int Update(const FrontEndOptions& options, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("update takes no arguments");
-  BoardSession session(options);
+  session::BoardSession session(options);
   if (!session.SearchBoard()) {
     std::cerr << kNoConnection << '\n';
     return 1;

@@ -42,10 +42,10 @@ int UsageError(const std::string& message) {
 
 int main(int argc, char** argv) {
   fileio::FailWritesPastSizeLimit();
-  frontend::FrontEndOptions options;
+  session::FrontEndOptions options;
   try {
-    options = frontend::ParseFrontEndOptions(std::vector<std::string>(argv + 1, argv + argc));
-  } catch (const frontend::UsageError& e) {
+    options = session::ParseFrontEndOptions(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const session::UsageError& e) {
     return UsageError(e.what());
   }
   if (options.rest.empty()) return UsageError("no command given");
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     if (name != c->name) continue;
     try {
       return c->run(options, args);
-    } catch (const frontend::UsageError& e) {
+    } catch (const session::UsageError& e) {
       return UsageError(e.what());
     } catch (const virtualboard::BoardSpecError& e) {
       std::cerr << "morvane-cli: " << e.what() << '\n';

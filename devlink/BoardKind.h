@@ -12,7 +12,7 @@ enum DeviceType : int { kSoundBoard = 0, kLedDriver = 1 };
 
 struct BoardKind {
   std::string caption;  // the serial-number caption, ending in ": "
-  int deviceType = kSoundBoard;
+  DeviceType deviceType = kSoundBoard;
   int capacity = 0;   // samples; 0 leaves the capacity as it was
   int fwVersion = 0;  // 0 when the board does not tell it
 };

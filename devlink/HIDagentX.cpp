@@ -1,4 +1,4 @@
-#include "HIDagentX.h"
+#include "devlink/HIDagentX.h"
 
 namespace devlink {
 

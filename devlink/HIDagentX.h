@@ -2,8 +2,11 @@
 // The HID control that all USB traffic goes through. It finds HID devices,
 // opens the interfaces of matching ones, numbers all their reports and
 // report variables globally across the open interfaces, and reads or writes
-// whole reports. Two implementations exist: the hidapi backend for real
-// boards and the virtual board's agent; both sit on ReportAgent.
+// whole reports. It has one implementation, ReportAgent, which sits on a
+// HidBus/HidPort (HidTransport.h): that is the seam with two
+// implementations, the hidapi backend for real boards and the virtual
+// board's bus. Both paths thus share one descriptor parser and one
+// numbering.
 
 #include <cstdint>
 #include <fstream>
@@ -102,6 +105,11 @@ class HIDagentX {
   virtual int CurrentRptNum() const = 0;
   virtual bool WriteReport() = 0;
   virtual bool ReadReport() = 0;
+  // Reads, without waiting, the input reports already waiting on the
+  // current report's interface, storing and logging each as ReadReport
+  // does; returns how many. Stops after a bounded number, so a device that
+  // sends without end cannot hold it.
+  virtual int ReadWaitingReports() = 0;
 
  protected:
   // One line per report: "W " and the bytes written, "R " and the bytes read,

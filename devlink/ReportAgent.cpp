@@ -10,6 +10,9 @@ namespace devlink {
 
 namespace {
 constexpr int kNoVar = -1;
+// More reports than a board ever has waiting: a device that keeps sending
+// cannot hold ReadWaitingReports.
+constexpr int kMaxWaitingReports = 256;
 
 std::string DeviceName(const HidDeviceInfo& info) {
   return info.product.empty() ? info.path : info.product;
@@ -333,6 +336,19 @@ bool ReportAgent::ReadReport() {
   return ok;
 }
 
+// Copies a received input report (its ID byte first when the interface
+// numbers its reports) into the buffer of that report. Returns the
+// report's index, or -1 when the interface has no input report of that ID.
+int ReportAgent::StoreInput(const Interface& itf, const std::vector<uint8_t>& bytes) {
+  const size_t skip = itf.usesReportIds ? 1 : 0;
+  if (bytes.size() < skip) return -1;
+  const int at = FindReport(itf.handle, ReportType::Input, skip ? bytes[0] : 0);
+  if (at < 0) return -1;
+  auto& data = reports_[at].data;
+  std::copy_n(bytes.begin() + long(skip), std::min(data.size(), bytes.size() - skip), data.begin());
+  return at;
+}
+
 // Reads input reports until one for `r` arrives or the time-out passes; a
 // report with another ID is stored in its own buffer on the way.
 bool ReportAgent::ReadInputReport(Interface& itf, Report& r) {
@@ -347,21 +363,24 @@ bool ReportAgent::ReadInputReport(Interface& itf, Report& r) {
         res != ReadResult::Ok)
       return false;
     if (Logging) LogReport('R', bytes);
-    Report* target = &r;
-    size_t skip = 0;
-    if (itf.usesReportIds) {
-      if (bytes.empty()) continue;
-      const int at = FindReport(itf.handle, ReportType::Input, bytes[0]);
-      target = at < 0 ? nullptr : &reports_[at];
-      skip = 1;
-    }
-    if (target) {
-      const size_t n = std::min(target->data.size(), bytes.size() - std::min(skip, bytes.size()));
-      std::copy_n(bytes.begin() + long(skip), n, target->data.begin());
-      if (target == &r) return true;
-    }
+    if (const int at = StoreInput(itf, bytes); at >= 0 && &reports_[at] == &r) return true;
     if (Clock::now() >= deadline) return false;
   }
+}
+
+int ReportAgent::ReadWaitingReports() {
+  if (currentRpt_ < 0) return 0;
+  Interface& itf = interfaces_[reports_[currentRpt_].handle - 1];
+  if (!itf.port) return 0;
+  std::vector<uint8_t> bytes;
+  int n = 0;
+  while (n < kMaxWaitingReports &&
+         itf.port->ReadInput(bytes, itf.maxInputBytes, 0) == ReadResult::Ok) {
+    if (Logging) LogReport('R', bytes);
+    StoreInput(itf, bytes);
+    ++n;
+  }
+  return n;
 }
 
 }  // namespace devlink

@@ -67,6 +67,7 @@ class ReportAgent : public HIDagentX {
   int CurrentRptNum() const override { return currentRpt_; }
   bool WriteReport() override;
   bool ReadReport() override;
+  int ReadWaitingReports() override;
 
   HidBus& Bus() { return *bus_; }
 
@@ -105,6 +106,7 @@ class ReportAgent : public HIDagentX {
   void WriteElement(Variable& v, int i, int64_t value);
   std::vector<uint8_t> WithId(const Interface& itf, const Report& r) const;
   bool ReadInputReport(Interface& itf, Report& r);
+  int StoreInput(const Interface& itf, const std::vector<uint8_t>& bytes);
 
   std::unique_ptr<HidBus> bus_;
   std::vector<Interface> interfaces_;  // every interface ever opened; handle = position + 1

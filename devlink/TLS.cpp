@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "devlink/AppError.h"
-#include "led/LedSettingsFile.h"
 
 namespace devlink {
 
@@ -123,9 +122,19 @@ int TLS::UnboundVarCount() const {
 
 // A transfer that the agent cannot make (an index it does not know) is a
 // failed transfer, like one the device does not answer.
+//
+// A response that came after its command stopped waiting for it (the
+// board's late answer to an erase whose wait gave up, say) is still queued
+// when the next command goes out, and that command would take it for its
+// own first answer. So what is waiting is read off (and logged) before each
+// command: a command only ever reads what came after it.
 bool TLS::WriteOutputRptA() {
   if (outputRpt_ < 0 || !agent_) return false;
   try {
+    if (inputRpt_ >= 0) {
+      agent_->SetCurrentRptNum(inputRpt_);
+      agent_->ReadWaitingReports();
+    }
     agent_->SelectVar(commandVarIndex_);
     for (int i = 0; i < kCommandSize; ++i) agent_->SetElement(i, commandBuf_[i]);
     agent_->SetCurrentRptNum(outputRpt_);
@@ -327,45 +336,39 @@ bool TLS::SetLEDParam(const LEDParams& p) {
   return SendAck(cmdSetLEDParam);
 }
 
-bool TLS::GetLEDPulses(int PulseID, led::LED_Pulse& Pulse) {
+bool TLS::GetLEDPulses(int PulseID, LEDPulseWire& Pulse) {
   commandBuf_[1] = ExtractByte(uint32_t(PulseID), 0);
   if (!Send(cmdGetLEDPulses)) return false;
-  for (int16_t k = 1; k <= 4; ++k) {
+  for (auto& channel : Pulse.channels) {
     if (!ReadInputRptB()) return false;
-    Pulse.SetHigh(k, responseBuf_[0]);
-    Pulse.SetLow(k, responseBuf_[1]);
+    channel.High = responseBuf_[0];
+    channel.Low = responseBuf_[1];
   }
-  double* times[] = {&Pulse.Trise, &Pulse.Ton, &Pulse.Tfall, &Pulse.Toff};
-  for (double* t : times) {
+  uint16_t* values[] = {&Pulse.Trise, &Pulse.Ton, &Pulse.Tfall, &Pulse.Toff, &Pulse.NRep};
+  for (uint16_t* value : values) {
     int v = 0;
     if (!Read16(v)) return false;
-    *t = v;
+    *value = uint16_t(v);
   }
-  // The board's count is unsigned; NRep (and a settings file) holds up to
-  // 32767.
-  int rep = 0;
-  if (!Read16(rep)) return false;
-  Pulse.NRep = int16_t(std::min(rep, led::kMaxRepeat));
   return true;
 }
 
-// Times are held in ms as fractions; the board takes whole ms.
-bool TLS::SetLEDPulses(int PulseID, const led::LED_Pulse& Pulse) {
-  auto ms = [](double t) { return int64_t(std::nearbyint(t)); };
+bool TLS::SetLEDPulses(int PulseID, const LEDPulseWire& Pulse) {
   commandBuf_[1] = ExtractByte(uint32_t(PulseID), 0);
-  for (int16_t k = 1; k <= 4; ++k) {
-    const int b = 10 * (k - 1);
-    commandBuf_[b + 2] = ExtractByte(uint32_t(Pulse.GetLow(k)), 0);
-    commandBuf_[b + 3] = ExtractByte(uint32_t(Pulse.GetHigh(k)), 0);
-    Put16(b + 4, Pulse.GetTon_Low(k));
-    Put16(b + 6, Pulse.GetToff_Low(k));
-    Put16(b + 8, Pulse.GetTon_High(k));
-    Put16(b + 10, Pulse.GetToff_High(k));
+  for (size_t k = 0; k < Pulse.channels.size(); ++k) {
+    const auto& channel = Pulse.channels[k];
+    const int b = 10 * int(k);
+    commandBuf_[b + 2] = channel.Low;
+    commandBuf_[b + 3] = channel.High;
+    Put16(b + 4, channel.Ton_Low);
+    Put16(b + 6, channel.Toff_Low);
+    Put16(b + 8, channel.Ton_High);
+    Put16(b + 10, channel.Toff_High);
   }
-  Put16(42, ms(Pulse.Trise));
-  Put16(44, ms(Pulse.Ton));
-  Put16(46, ms(Pulse.Tfall));
-  Put16(48, ms(Pulse.Toff));
+  Put16(42, Pulse.Trise);
+  Put16(44, Pulse.Ton);
+  Put16(46, Pulse.Tfall);
+  Put16(48, Pulse.Toff);
   Put16(50, Pulse.NRep);
   return SendAck(cmdSetLEDPulses);
 }

@@ -10,7 +10,6 @@
 
 #include "devlink/HIDagentX.h"
 #include "devlink/OneHidVar.h"
-#include "led/LED_Pulse.h"
 
 namespace devlink {
 
@@ -53,6 +52,20 @@ struct AccParams {
 
 // Period, LED1_on, LED1_off, ..., LED4_off.
 using LEDParams = std::array<uint16_t, 9>;
+
+// One light pulse as SetLEDPulses lays it out from byte 2: per channel its
+// low and high level (one byte each) and the on and off ticks of either
+// level, then the rise, on, fall and off times in whole ms and the repeat
+// count, 16-bit each. GetLEDPulses brings back the levels, the times and
+// the count, not the ticks.
+struct LEDPulseWire {
+  struct Channel {
+    uint8_t Low = 0, High = 0;
+    uint16_t Ton_Low = 0, Toff_Low = 0, Ton_High = 0, Toff_High = 0;
+  };
+  std::array<Channel, 4> channels{};  // channel 1 first
+  uint16_t Trise = 0, Ton = 0, Tfall = 0, Toff = 0, NRep = 0;
+};
 
 class TLS {
  public:
@@ -113,8 +126,8 @@ class TLS {
   bool SetAccParam(const AccParams& p);
   bool GetLEDParam(LEDParams& p);
   bool SetLEDParam(const LEDParams& p);
-  bool GetLEDPulses(int PulseID, led::LED_Pulse& Pulse);
-  bool SetLEDPulses(int PulseID, const led::LED_Pulse& Pulse);
+  bool GetLEDPulses(int PulseID, LEDPulseWire& Pulse);
+  bool SetLEDPulses(int PulseID, const LEDPulseWire& Pulse);
   bool StartPulse(int PulseID);
   // The LED code is the catalogue's signed 16-bit code; on the wire it is
   // the same 16 bits (two's complement: -5 goes out and comes back as FFFB),

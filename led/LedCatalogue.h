@@ -16,6 +16,13 @@
 namespace led {
 
 inline constexpr const char* kCatalogueFileName = "KestraneLEDS.ldcfg";
+inline constexpr const char* kInvalidLedCatalogue =
+    "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !";
+// The message, with the reason the file could not be read on a line of its
+// own when there is one.
+inline std::string InvalidLedCatalogueMessage(const std::string& problem) {
+  return kInvalidLedCatalogue + (problem.empty() ? "" : "\r\n" + problem);
+}
 
 // The catalogue's path in the application folder.
 std::string CataloguePath(const std::string& appFolder);

@@ -5,6 +5,7 @@
 #include "led/LedCatalogue.h"
 #include "led/LedSettingsFile.h"
 #include "led/PulseFields.h"
+#include "led/panel/PulseWire.h"
 #include "text/NumberReading.h"
 
 namespace led {
@@ -16,6 +17,15 @@ constexpr int kChannels = 4;
 // The level of channel 1..4, held to what a slider shows.
 int16_t LevelOf(const Levels& levels, int channel) {
   return int16_t(std::clamp(levels[channel - 1], 0, kLevelMax));
+}
+
+// One of the board's pulses, whole: a pulse that does not come back in full
+// keeps its values.
+bool ReadPulse(devlink::TLS& link, int pulseId, LED_Pulse& pulse) {
+  devlink::LEDPulseWire wire;
+  if (!link.GetLEDPulses(pulseId, wire)) return false;
+  FromWire(wire, pulse);
+  return true;
 }
 
 }  // namespace
@@ -71,9 +81,9 @@ bool LedPanel::InitLedDrivers() {
   selectedType_ = ledTypes_[selected];
   SelectLED(selectedType_, voltage, overdrive);
 
-  if (!link->GetLEDPulses(kIdlePulse, IdlePulse)) return false;
+  if (!ReadPulse(*link, kIdlePulse, IdlePulse)) return false;
   ShowIdlePulse();
-  if (!link->GetLEDPulses(kFocPulse, FocPulse)) return false;
+  if (!ReadPulse(*link, kFocPulse, FocPulse)) return false;
   ShowFocPulse();
   return true;
 }
@@ -99,8 +109,7 @@ bool LedPanel::SelectLED(const std::string& LEDName, double Voltage, int32_t Ove
       },
       &catalogueProblem_);
   if (!read)
-    dialogs_.Message(devlink::InvalidLedCatalogueMessage(catalogueProblem_),
-                     seams::DialogIcon::Critical);
+    dialogs_.Message(InvalidLedCatalogueMessage(catalogueProblem_), seams::DialogIcon::Critical);
   return read;
 }
 
@@ -240,7 +249,7 @@ void LedPanel::StoreLevels(const Levels& levels) {
 // Both commands are made even when the first fails.
 bool LedPanel::SendPulse(int pulseId, const LED_Pulse& pulse) {
   const bool set =
-      RunCommand([&](devlink::TLS& link) { return link.SetLEDPulses(pulseId, pulse); });
+      RunCommand([&](devlink::TLS& link) { return link.SetLEDPulses(pulseId, ToWire(pulse)); });
   const bool started = RunCommand([&](devlink::TLS& link) { return link.StartPulse(pulseId); });
   return set && started;
 }

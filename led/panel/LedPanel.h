@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "devlink/ConnectionLifecycle.h"
 #include "devlink/TLS.h"
 #include "led/LED_Driver.h"
 #include "led/LED_Pulse.h"

@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <fstream>
 #include <map>
+#include <thread>
 
 #include "app/Main.h"
 #include "sound/FlashDownload.h"
@@ -29,9 +30,11 @@ const char* const kLocked[] = {"LoadBtn", "SaveBtn",        "ConfigBtn",   "Send
                                "Frame1",  "DiscFilesFrame", "ConfigFrame", "frmLED"};
 
 struct Window {
-  // spec: the virtual board; flash: bytes its flash starts with.
-  explicit Window(const std::string& spec, bool plugged = true, const std::string& flash = "") {
-    frontend::FrontEndOptions o;
+  // spec: the virtual board; flash: bytes its flash starts with;
+  // readTimeOutMs: how long the agent waits for an answer (0: its default).
+  explicit Window(const std::string& spec, bool plugged = true, const std::string& flash = "",
+                  int readTimeOutMs = 0) {
+    session::FrontEndOptions o;
     o.virtualBoard = spec;
     if (!flash.empty()) {
       sound_test::WriteBytes(dir.Path("flash.bin"), flash);
@@ -40,8 +43,10 @@ struct Window {
     o.hidLog = log;
     app::MainOptions m;
     m.appFolder = APP_FOLDER;
-    m.board = frontend::MakeBoardAgent(o);
-    if (!plugged) m.board.firmware->Unplug();
+    m.board = session::MakeBoardAgent(o);
+    if (readTimeOutMs) m.board.agent->TimeOut = readTimeOutMs;
+    firmware = m.board.firmware;
+    if (!plugged) firmware->Unplug();
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};
     m.play = [](const QString&, double) {};
@@ -82,6 +87,7 @@ struct Window {
   sound_test::TempFolder dir;
   std::string log = dir.Path("hid.log");
   testing_support::ScriptedDialogs dialogs;
+  std::shared_ptr<virtualboard::BoardFirmware> firmware;
   std::unique_ptr<app::Main> main;
 };
 
@@ -303,6 +309,46 @@ TEST(DownloadWindow, MotionPanelSendsOnlyOnSend) {
       std::vector<int>(codes.end() - 3, codes.end()),
       (std::vector<int>{devlink::cmdSetAccParam, devlink::cmdReset, devlink::cmdGetAccParam}));
   EXPECT_EQ(w.Text("FOCTimeLabel"), "1000") << "read back from the board";
+}
+
+// A download cancelled while the board erases, the one poll after the
+// cancel giving up before the erase ends: the board answers the erase
+// later, unasked. The next download must not take that answer for the
+// first of its GetAccParam: it would write wrong motion values back after
+// its own erase.
+TEST(DownloadWindow, ALateEraseAnswerIsNotTakenByTheNextCommand) {
+  constexpr int kEraseMs = 2000;
+  Window w("sound,erase-ms=" + std::to_string(kEraseMs), true, "", 300);
+  w.Fill();
+  w.dialogs.answers = {seams::DialogResult::Cancel};
+  w.DuringDownload([&] { w.Child<QPushButton>("FrameButton")->click(); });
+  w.Child<QToolButton>("SendBtn")->click();
+  ASSERT_EQ(w.Text("InfoLabel"), "Canceled");
+  ASSERT_EQ(w.dialogs.messages.size(), 2u) << "the erase was still running after the cancel";
+  EXPECT_EQ(w.dialogs.messages[1].text.rfind(sound::kMotionNotRestored, 0), 0u);
+  // The erase ends (and its answer is queued) while nobody asks.
+  std::this_thread::sleep_for(std::chrono::milliseconds(kEraseMs));
+
+  // That erase wiped the motion values with the rest of the flash: the next
+  // download reads them as 0xFF and writes them back so.
+  w.Child<QToolButton>("SendBtn")->click();
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  const auto restored = testing_support::HidWrites(w.log, "2a");
+  ASSERT_FALSE(restored.empty());
+  EXPECT_EQ(restored.back().substr(0, 14), "2affffffffffff");
+  EXPECT_EQ(std::vector<uint8_t>(w.firmware->Flash().begin(), w.firmware->Flash().begin() + 6),
+            std::vector<uint8_t>(6, 0xFF));
+
+  // The late answer is logged where it was read: just before the next
+  // command went out.
+  std::ifstream log(w.log);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(log, line);) lines.push_back(line);
+  const auto next = std::find_if(lines.rbegin(), lines.rend(),
+                                 [](const std::string& l) { return l.rfind("W 29", 0) == 0; });
+  ASSERT_NE(next, lines.rend());
+  ASSERT_NE(next + 1, lines.rend());
+  EXPECT_EQ(*(next + 1), "R 0a0a");
 }
 
 }  // namespace

@@ -30,12 +30,12 @@ using testing_support::Hex;
 
 struct LedWindow {
   explicit LedWindow(const std::string& spec) {
-    frontend::FrontEndOptions board;
+    session::FrontEndOptions board;
     board.virtualBoard = spec;
     board.hidLog = log;
     app::MainOptions options;
     options.appFolder = APP_FOLDER;
-    options.board = frontend::MakeBoardAgent(board);
+    options.board = session::MakeBoardAgent(board);
     options.dialogs = &dialogs;
     options.openHelp = [](const QString&) {};
     main = std::make_unique<app::Main>(std::move(options));

@@ -27,13 +27,13 @@ struct Window {
   // readTimeOutMs: how long the agent waits for an answer (0: its default).
   explicit Window(const std::string& spec, bool plugged = true, int readTimeOutMs = 0,
                   bool realHelpViewer = false) {
-    frontend::FrontEndOptions o;
+    session::FrontEndOptions o;
     o.virtualBoard = spec;
     log = testing_support::UniqueTempPath("main_window") + ".log";
     o.hidLog = log;
     app::MainOptions m;
     m.appFolder = APP_FOLDER;
-    m.board = frontend::MakeBoardAgent(o);
+    m.board = session::MakeBoardAgent(o);
     firmware = m.board.firmware;
     if (readTimeOutMs) m.board.agent->TimeOut = readTimeOutMs;
     if (!plugged) firmware->Unplug();
@@ -118,7 +118,7 @@ TEST(MainWindow, OfflineStartupAndCancel) {
   // Plugged in later: found on the agent's next look, online at the next tick.
   ok.firmware->Plug();
   QTest::qWait(app::kAgentPollMs + 100);
-  EXPECT_EQ(ok.main->Lifecycle().DeviceLinks.Count(), 1u);
+  EXPECT_EQ(ok.main->Lifecycle().DeviceLinks().Count(), 1u);
   QTest::qWait(1100);
   EXPECT_EQ(ok.Picture("OnlinePicture"), "on");
 
@@ -144,7 +144,7 @@ TEST(MainWindow, AnLedDriverOutsideTheCatalogueIsNotRetriedUntilReplugged) {
 
   // Unplugged and plugged in again, it is tried afresh.
   w.firmware->Unplug();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w.main->Lifecycle().DeviceLinks.Empty(); }, 30000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.main->Lifecycle().DeviceLinks().Empty(); }, 30000));
   w.firmware->Plug();
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.dialogs.messages.size() == 2; }, 30000));
 }
@@ -195,7 +195,7 @@ TEST(MainWindow, ABoardThatNeverAnswersLeavesTheWindowTimeBetweenRetries) {
   });
 
   w.firmware->Plug();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.main->Lifecycle().DeviceLinks.Empty(); }, 30000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.main->Lifecycle().DeviceLinks().Empty(); }, 30000));
   const int linkedAt = w.ticks;
   ASSERT_TRUE(w.WaitForTicks(linkedAt + 3));
   const std::vector<std::string> log = ReadLines(w.log);
@@ -227,7 +227,7 @@ TEST(MainWindow, AnErrorInATimerIsShownAndTheWindowGoesOn) {
   // not repeated, and a click still works.
   ASSERT_TRUE(w.WaitForTicks(w.ticks + 2));
   EXPECT_TRUE(w.main->isVisible());
-  EXPECT_TRUE(w.main->Lifecycle().DeviceLinks.Empty());
+  EXPECT_TRUE(w.main->Lifecycle().DeviceLinks().Empty());
   EXPECT_EQ(w.dialogs.messages.size(), 2u);
   EXPECT_EQ(w.Picture("OnlinePicture"), "off");
   QTest::mouseClick(w.Child<QToolButton>("SaveBtn"), Qt::LeftButton);
@@ -342,12 +342,12 @@ TEST(MainWindow, ClosingSaysBye) {
 }
 
 TEST(MainWindow, MissingBitmapsLeaveButtonsWithoutPictures) {
-  frontend::FrontEndOptions o;
+  session::FrontEndOptions o;
   o.virtualBoard = "sound";
   testing_support::ScriptedDialogs dialogs;
   app::MainOptions m;
   m.appFolder = QString::fromStdString(::testing::TempDir()) + "/no_bitmaps_here";
-  m.board = frontend::MakeBoardAgent(o);
+  m.board = session::MakeBoardAgent(o);
   m.dialogs = &dialogs;
   m.openHelp = [](const QString&) {};
   app::Main main(std::move(m));

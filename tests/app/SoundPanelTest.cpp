@@ -31,11 +31,11 @@ struct SoundWindow {
   // starts, so that its file browser lists them.
   explicit SoundWindow(const std::vector<std::string>& lsuFiles = {}) {
     for (const std::string& name : lsuFiles) Lsu(name);
-    frontend::FrontEndOptions o;
+    session::FrontEndOptions o;
     o.virtualBoard = "sound";
     app::MainOptions m;
     m.appFolder = QString::fromStdString(dir.dir().string());
-    m.board = frontend::MakeBoardAgent(o);
+    m.board = session::MakeBoardAgent(o);
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};
     m.play = [this](const QString& wav, double) { played.push_back(wav.toStdString()); };

@@ -141,11 +141,11 @@ struct UpdateWindow {
     for (const auto& entry : std::filesystem::directory_iterator(APP_FOLDER))
       if (entry.path().extension() == ".bmp")
         std::filesystem::copy_file(entry.path(), app / entry.path().filename());
-    frontend::FrontEndOptions o;
+    session::FrontEndOptions o;
     o.virtualBoard = spec;
     app::MainOptions m;
     m.appFolder = QString::fromStdString(app.string());
-    m.board = frontend::MakeBoardAgent(o);
+    m.board = session::MakeBoardAgent(o);
     firmware = m.board.firmware;
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};

@@ -50,6 +50,16 @@ TEST_F(ProtocolTest, CommandsWithoutResponseSucceedWhenWritten) {
   EXPECT_EQ(dev->reads, 0);
 }
 
+// An answer that came after its command stopped waiting (here a late ACK)
+// is read off before the next command goes out, never taken as its answer.
+TEST_F(ProtocolTest, AResponseWaitingBeforeACommandIsNotItsAnswer) {
+  dev->waiting = {{10, 10}, {0xFF, 0xFF}};
+  Answer(0x11, 0x24);
+  EXPECT_EQ(link.GetID(), 0x1124);
+  EXPECT_TRUE(dev->waiting.empty());
+  EXPECT_EQ(dev->reads, 1);
+}
+
 TEST_F(ProtocolTest, GetIDAndGetMemorySizeShareTheirCode) {
   Answer(0x11, 0x24);
   EXPECT_EQ(link.GetID(), 0x1124);
@@ -194,25 +204,28 @@ TEST_F(ProtocolTest, LedConfigurationEncodings) {
 }
 
 TEST_F(ProtocolTest, LedPulseLayout) {
-  led::LED_Pulse p;
+  devlink::LEDPulseWire p;
   p.Trise = 10;
-  p.Ton = 1220.4;
+  p.Ton = 1220;
   p.Tfall = 300;
   p.Toff = 65535;
   p.NRep = 3;
-  for (int16_t k = 1; k <= 4; ++k) {
-    p.SetLow(k, int16_t(k));
-    p.SetHigh(k, int16_t(200 + k));
+  for (uint8_t k = 1; k <= 4; ++k) {
+    p.channels[k - 1].Low = k;
+    p.channels[k - 1].High = uint8_t(200 + k);
+    p.channels[k - 1].Ton_High = uint16_t(1000 + k);
   }
   Answer(10, 10);
   EXPECT_TRUE(link.SetLEDPulses(1, p));
   const auto& w = Last();
   EXPECT_EQ(w[0], 53);
   EXPECT_EQ(w[1], 1);
-  EXPECT_EQ(w[2], 1);    // channel 1 low
-  EXPECT_EQ(w[3], 201);  // channel 1 high
-  EXPECT_EQ(w[32], 4);   // channel 4 low at 10 x 3 + 2
+  EXPECT_EQ(w[2], 1);                  // channel 1 low
+  EXPECT_EQ(w[3], 201);                // channel 1 high
+  EXPECT_EQ(w[8] * 256 + w[9], 1001);  // channel 1's on tick of the high level
+  EXPECT_EQ(w[32], 4);                 // channel 4 low at 10 x 3 + 2
   EXPECT_EQ(w[33], 204);
+  EXPECT_EQ(w[38] * 256 + w[39], 1004);
   EXPECT_EQ(w[42] * 256 + w[43], 10);
   EXPECT_EQ(w[44] * 256 + w[45], 1220);
   EXPECT_EQ(w[46] * 256 + w[47], 300);
@@ -221,12 +234,12 @@ TEST_F(ProtocolTest, LedPulseLayout) {
 
   for (int k = 1; k <= 4; ++k) Answer(uint8_t(100 + k), uint8_t(k));
   for (int v : {5, 1000, 6, 2000, 2}) Answer(uint8_t(v >> 8), uint8_t(v & 255));
-  led::LED_Pulse q;
+  devlink::LEDPulseWire q;
   EXPECT_TRUE(link.GetLEDPulses(0, q));
   EXPECT_EQ(Last()[0], 52);
   EXPECT_EQ(Last()[1], 0);
-  EXPECT_EQ(q.GetHigh(4), 104);
-  EXPECT_EQ(q.GetLow(4), 4);
+  EXPECT_EQ(q.channels[3].High, 104);
+  EXPECT_EQ(q.channels[3].Low, 4);
   EXPECT_EQ(q.Trise, 5);
   EXPECT_EQ(q.Ton, 1000);
   EXPECT_EQ(q.Tfall, 6);

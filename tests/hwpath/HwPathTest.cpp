@@ -16,8 +16,8 @@
 #include <string>
 #include <thread>
 
-#include "devlink/ConnectionLifecycle.h"
 #include "devlink/HidapiBus.h"
+#include "session/ConnectionLifecycle.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/Recorders.h"
@@ -238,11 +238,11 @@ TEST_F(HwPath, SplitBoardIsOneCompleteLink) {
 // offline; a board plugged in later is found by the agent's look at the bus
 // (every 250 ms in the window) and the go-online timer, and one unplugged
 // is let go.
-class OnlineView : public devlink::ConnectionView {
+class OnlineView : public session::ConnectionView {
  public:
   void SetOnlinePicture(bool on) override { online = on; }
   void SetSNLabel(const std::string& text) override { sn = text; }
-  void EnableButton(devlink::ImageButton, bool) override {}
+  void EnableButton(session::ImageButton, bool) override {}
   void ShowLedPanel(bool) override {}
   void StartGoOnlineTimer(int) override {}
   void StopGoOnlineTimer() override {}
@@ -257,9 +257,9 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
   OnlineView view;
   testing_support::ScriptedDialogs dialogs;
   dialogs.answers.push_back(seams::DialogResult::Ok);  // work offline
-  devlink::ConnectionLifecycle life(*agent, view, dialogs);
+  session::ConnectionLifecycle life(*agent, view, dialogs);
   ASSERT_TRUE(life.ConnectAtStartup());
-  ASSERT_FALSE(life.LS_ONLINE);
+  ASSERT_FALSE(life.LS_ONLINE());
   ASSERT_EQ(dialogs.messages.size(), 1u);
 
   const auto until = [&](bool online) {
@@ -268,7 +268,7 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
       std::this_thread::sleep_for(std::chrono::milliseconds(250));
       agent->ProcessEvents();
       life.GoOnlineTimerTick();
-      if (life.LS_ONLINE == online) return true;
+      if (life.LS_ONLINE() == online) return true;
     }
     return false;
   };
@@ -278,7 +278,7 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
     ASSERT_TRUE(until(true));
     EXPECT_TRUE(view.online);
     EXPECT_EQ(view.sn, "Kestrane USB2 Serial Number: 12345678");
-    EXPECT_EQ(life.FW_VERSION, 293);
+    EXPECT_EQ(life.FW_VERSION(), 293);
   }
   ASSERT_TRUE(until(false)) << "unplugged";
   EXPECT_FALSE(view.online);
@@ -288,7 +288,7 @@ TEST_F(HwPath, BoardPluggedInLaterIsFound) {
   ASSERT_TRUE(led.Ready());
   ASSERT_TRUE(until(true));
   EXPECT_EQ(view.sn, "Kestrane LED Driver Serial Number: 0000BEEF");
-  EXPECT_EQ(life.DEVICE_TYPE, devlink::kLedDriver);
+  EXPECT_EQ(life.DEVICE_TYPE(), devlink::kLedDriver);
   life.Exit();
 }
 

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/BoardSession.h"
 #include "led/LedSettingsFile.h"
+#include "session/BoardSession.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
@@ -43,10 +43,10 @@ std::string AppFolder(const std::string& catalogue) {
 struct Panel {
   explicit Panel(const std::string& spec, const std::string& catalogue = kCatalogue)
       : folder(AppFolder(catalogue)), log(folder + "/hid.log") {
-    frontend::FrontEndOptions options;
+    session::FrontEndOptions options;
     options.virtualBoard = spec;
     options.hidLog = log;
-    session = std::make_unique<frontend::BoardSession>(options);
+    session = std::make_unique<session::BoardSession>(options);
     EXPECT_TRUE(session->SearchBoard());
     view.link = session->FirstLink();
   }
@@ -62,7 +62,7 @@ struct Panel {
   }
 
   std::string folder, log;
-  std::unique_ptr<frontend::BoardSession> session;
+  std::unique_ptr<session::BoardSession> session;
   led::MemoryLedPanelView view;
   testing_support::ScriptedDialogs dialogs;
   led::LedPanel panel{view, dialogs, folder};

@@ -15,12 +15,14 @@ class ScriptedPort : public devlink::HidPort {
     d_->written.emplace_back(id, data);
     return true;
   }
-  devlink::ReadResult ReadInput(std::vector<uint8_t>& report, size_t, int) override {
-    ++d_->reads;
+  devlink::ReadResult ReadInput(std::vector<uint8_t>& report, size_t, int timeoutMs) override {
+    if (timeoutMs > 0) ++d_->reads;
     if (!d_->present) return devlink::ReadResult::Error;
-    if (d_->answers.empty()) return devlink::ReadResult::Timeout;
-    report = d_->answers.front();
-    d_->answers.pop_front();
+    auto& from = !d_->waiting.empty() ? d_->waiting : d_->answers;
+    if (from.empty() || (timeoutMs <= 0 && &from == &d_->answers))
+      return devlink::ReadResult::Timeout;
+    report = from.front();
+    from.pop_front();
     return devlink::ReadResult::Ok;
   }
   bool GetFeature(uint8_t, std::vector<uint8_t>&) override { return false; }

@@ -15,9 +15,13 @@ namespace testing_support {
 struct ScriptedDevice {
   devlink::HidDeviceInfo info;
   std::vector<uint8_t> descriptor;
-  std::deque<std::vector<uint8_t>> answers;  // input reports, ID byte first when numbered
+  // Input reports, ID byte first when numbered: answers come to reads that
+  // wait for one; waiting ones the device sent already, unasked, and any
+  // read (one that does not wait too) gets them first.
+  std::deque<std::vector<uint8_t>> answers;
+  std::deque<std::vector<uint8_t>> waiting;
   std::vector<std::pair<uint8_t, std::vector<uint8_t>>> written;  // (report ID, data)
-  int reads = 0;
+  int reads = 0;                                                  // reads that waited for an answer
   bool present = true;
   bool openable = true;  // false: enumerated, but opening it fails
 };

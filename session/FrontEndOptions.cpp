@@ -1,8 +1,8 @@
-#include "cli/FrontEndOptions.h"
+#include "session/FrontEndOptions.h"
 
 #include <filesystem>
 
-namespace frontend {
+namespace session {
 
 FrontEndOptions ParseFrontEndOptions(const std::vector<std::string>& args) {
   FrontEndOptions o;
@@ -29,4 +29,4 @@ std::string AppFolder() {
   return exe.parent_path().string();
 }
 
-}  // namespace frontend
+}  // namespace session

@@ -1,30 +1,23 @@
-#include "devlink/ConnectionLifecycle.h"
+#include "session/ConnectionLifecycle.h"
 
-namespace devlink {
+#include "led/LedCatalogue.h"
 
-ConnectionLifecycle::ConnectionLifecycle(HIDagentX& agent, ConnectionView& view,
+namespace session {
+
+ConnectionLifecycle::ConnectionLifecycle(devlink::HIDagentX& agent, ConnectionView& view,
                                          seams::UserDialogs& dialogs)
-    : agent_(agent), view_(view), dialogs_(dialogs) {
-  agent_.InterfaceOpened = [this](int, int, int, const std::string&) { InterfaceOpened(); };
-  agent_.InterfaceClosed = [this](int still, const std::string& name, int handle) {
-    InterfaceClosed(still, name, handle);
-  };
-  agent_.DeviceArrived = [this](int, const std::string&) { DeviceArrived(); };
-  agent_.DeviceRemoved = [this](int, const std::string&) { DeviceRemoved(); };
+    : board_(
+          agent,
+          [this] { std::erase_if(refused_, [this](int id) { return !DeviceLinks().Find(id); }); }),
+      view_(view),
+      dialogs_(dialogs) {
+  agent.DeviceArrived = [this](int, const std::string&) { DeviceArrived(); };
+  agent.DeviceRemoved = [this](int, const std::string&) { DeviceRemoved(); };
 }
 
-void ConnectionLifecycle::SetUpHidAgent() {
-  agent_.ShowOperations = false;
-  agent_.Verbose = false;
-  agent_.Start();
-}
-
-bool ConnectionLifecycle::SearchBoard() {
-  agent_.VID_To_Match = kBoardVID;
-  agent_.PID_To_Match = kBoardPID;
-  agent_.SearchOnPID = true;
-  agent_.SearchOnVID = true;
-  return agent_.FindDevices();
+ConnectionLifecycle::~ConnectionLifecycle() {
+  board_.Agent().DeviceArrived = nullptr;
+  board_.Agent().DeviceRemoved = nullptr;
 }
 
 bool ConnectionLifecycle::ConnectAtStartup() {
@@ -45,36 +38,36 @@ void ConnectionLifecycle::EnableSoundButtons(bool enabled) {
 }
 
 void ConnectionLifecycle::GoOnline() {
-  TLS* link = DeviceLinks.First();
+  devlink::TLS* link = DeviceLinks().First();
   if (!link) {
     // Found, but no interface carried the board's variables: nothing to
     // talk to, so stay offline and let the timer retry.
     GoOffline();
     return;
   }
-  LS_ONLINE = true;
+  online_ = true;
   view_.StopGoOnlineTimer();
   view_.SetOnlinePicture(true);
 
-  const BoardKind kind = IdentifyBoard(link->GetID());
-  FW_VERSION = kind.fwVersion;
+  const devlink::BoardKind kind = devlink::IdentifyBoard(link->GetID());
+  fwVersion_ = kind.fwVersion;
   if (kind.capacity) {
-    MemorySize = kind.capacity;
-    view_.SetMemorySize(MemorySize);
+    memorySize_ = kind.capacity;
+    view_.SetMemorySize(memorySize_);
   }
-  DEVICE_TYPE = kind.deviceType;
+  deviceType_ = kind.deviceType;
   view_.SetSNLabel(kind.caption);
 
   std::string sn = link->GetSN();
-  if (sn == kNoSerialNumber) sn = link->GetSN();
-  if (sn == kNoSerialNumber) {
+  if (sn == devlink::kNoSerialNumber) sn = link->GetSN();
+  if (sn == devlink::kNoSerialNumber) {
     link->Reset();
     GoOffline();
     return;
   }
   view_.SetSNLabel(kind.caption + sn);
 
-  if (DEVICE_TYPE == kSoundBoard) {
+  if (deviceType_ == devlink::kSoundBoard) {
     view_.ReadAccData();
     view_.EnableButton(ImageButton::LoadBtn, true);
     view_.EnableButton(ImageButton::SaveBtn, true);
@@ -88,7 +81,7 @@ void ConnectionLifecycle::GoOnline() {
     // Trying the same board again would only bring the same message back
     // at every retry: it waits until it is unplugged.
     refused_.insert(link->ClassDebugID);
-    dialogs_.Message(InvalidLedCatalogueMessage(view_.LedCatalogueProblem()),
+    dialogs_.Message(led::InvalidLedCatalogueMessage(view_.LedCatalogueProblem()),
                      seams::DialogIcon::Critical, seams::DialogButtons::Ok);
     GoOffline();
     return;
@@ -98,15 +91,15 @@ void ConnectionLifecycle::GoOnline() {
 }
 
 void ConnectionLifecycle::GoOffline() {
-  LS_ONLINE = false;
+  online_ = false;
   view_.StartGoOnlineTimer(kGoOnlineIntervalMs);
   view_.SetOnlinePicture(false);
   view_.SetSNLabel("");
-  if (DEVICE_TYPE == kSoundBoard) {
+  if (deviceType_ == devlink::kSoundBoard) {
     view_.EnableButton(ImageButton::LoadBtn, true);
     view_.EnableButton(ImageButton::SaveBtn, true);
     EnableSoundButtons(false);
-  } else if (DEVICE_TYPE == kLedDriver) {
+  } else if (deviceType_ == devlink::kLedDriver) {
     EnableSoundButtons(false);
     view_.EnableLedPanel(false);
   }
@@ -117,43 +110,30 @@ void ConnectionLifecycle::GoOnlineTimerTick() {
   // The next retry starts a full interval after this one ended: a board that
   // stays linked but never answers holds each retry for the read time-out,
   // and the window needs the time in between.
-  if (!LS_ONLINE) view_.StartGoOnlineTimer(kGoOnlineIntervalMs);
+  if (!online_) view_.StartGoOnlineTimer(kGoOnlineIntervalMs);
 }
 
 void ConnectionLifecycle::TryToGoOnline() {
-  TLS* link = nullptr;
-  for (size_t i = 0; i < DeviceLinks.Count() && !link; ++i)
-    if (!Refused(DeviceLinks.At(i))) link = &DeviceLinks.At(i);
-  if (!link || link->GetSN() == kNoSerialNumber) return;
+  devlink::TLS* link = nullptr;
+  for (size_t i = 0; i < DeviceLinks().Count() && !link; ++i)
+    if (!Refused(DeviceLinks().At(i))) link = &DeviceLinks().At(i);
+  if (!link || link->GetSN() == devlink::kNoSerialNumber) return;
   // Commands go to the first link: the board that answered becomes it.
-  DeviceLinks.MoveToFront(link);
+  DeviceLinks().MoveToFront(link);
   GoOnline();
 }
 
-void ConnectionLifecycle::InterfaceOpened() {
-  DeviceLinks.InterfaceOpened(agent_);
-}
-
-void ConnectionLifecycle::InterfaceClosed(int numStillOpen, const std::string& name, int handle) {
-  DeviceLinks.InterfaceClosed(agent_, numStillOpen, name, handle);
-  std::erase_if(refused_, [this](int id) { return !DeviceLinks.Find(id); });
-}
-
 void ConnectionLifecycle::DeviceArrived() {
-  if (!startupInProgress) agent_.FindDevices();
+  if (!startupInProgress) board_.Agent().FindDevices();
 }
 
 void ConnectionLifecycle::DeviceRemoved() {
   GoOffline();
 }
 
-void ConnectionLifecycle::CloseHidAgent() {
-  agent_.Stop();
-}
-
 void ConnectionLifecycle::Exit() {
   try {
-    if (TLS* link = DeviceLinks.First()) link->Bye();
+    if (devlink::TLS* link = DeviceLinks().First()) link->Bye();
   } catch (...) {
   }
   try {
@@ -162,4 +142,4 @@ void ConnectionLifecycle::Exit() {
   }
 }
 
-}  // namespace devlink
+}  // namespace session

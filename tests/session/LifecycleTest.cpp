@@ -6,18 +6,18 @@
 #include <fstream>
 #include <map>
 
-#include "devlink/ConnectionLifecycle.h"
+#include "session/ConnectionLifecycle.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/ScriptedBus.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardDescriptor.h"
 #include "virtualboard/VirtualBoardBus.h"
 
-using devlink::ImageButton;
+using session::ImageButton;
 
 namespace {
 
-class RecordingView : public devlink::ConnectionView {
+class RecordingView : public session::ConnectionView {
  public:
   void SetOnlinePicture(bool on) override { online = on; }
   void SetSNLabel(const std::string& text) override { sn = text; }
@@ -58,7 +58,7 @@ struct Fixture {
   virtualboard::VirtualBoard board;
   RecordingView view;
   testing_support::ScriptedDialogs dialogs;
-  devlink::ConnectionLifecycle life;
+  session::ConnectionLifecycle life;
   std::string log;
 };
 
@@ -73,7 +73,7 @@ TEST(Lifecycle, StartupWithoutBoardAsksToWorkOffline) {
               "offline or Cancel to exit the application");
     EXPECT_EQ(f.dialogs.messages[0].buttons, seams::DialogButtons::OkCancel);
     EXPECT_EQ(f.dialogs.messages[0].icon, seams::DialogIcon::None);
-    EXPECT_FALSE(f.life.LS_ONLINE);
+    EXPECT_FALSE(f.life.LS_ONLINE());
     EXPECT_EQ(f.view.timerMs, 1000);
     EXPECT_EQ(f.view.ledEnables, std::vector<bool>{false});
     EXPECT_TRUE(f.view.buttons[ImageButton::LoadBtn]);
@@ -85,12 +85,12 @@ TEST(Lifecycle, SoundBoardGoesOnline) {
   Fixture f("usb2,fw=292,sn=0A1B2C3D");
   ASSERT_TRUE(f.life.ConnectAtStartup());
   EXPECT_TRUE(f.dialogs.messages.empty());
-  EXPECT_TRUE(f.life.LS_ONLINE);
+  EXPECT_TRUE(f.life.LS_ONLINE());
   EXPECT_TRUE(f.view.online);
   EXPECT_EQ(f.view.timerMs, 0);
   EXPECT_EQ(f.view.sn, "Kestrane USB2 Serial Number: 0A1B2C3D");
-  EXPECT_EQ(f.life.FW_VERSION, 292);
-  EXPECT_EQ(f.life.DEVICE_TYPE, 0);
+  EXPECT_EQ(f.life.FW_VERSION(), 292);
+  EXPECT_EQ(f.life.DEVICE_TYPE(), 0);
   EXPECT_EQ(f.view.memory, 2793120);
   EXPECT_EQ(f.view.accReads, 1);
   EXPECT_FALSE(f.view.ledPanel);
@@ -102,7 +102,7 @@ TEST(Lifecycle, SoundBoardGoesOnline) {
 TEST(Lifecycle, LargeBoardSetsTheCapacity) {
   Fixture f("sound64,split");
   ASSERT_TRUE(f.life.ConnectAtStartup());
-  EXPECT_EQ(f.life.DeviceLinks.Count(), 1u);
+  EXPECT_EQ(f.life.DeviceLinks().Count(), 1u);
   EXPECT_EQ(f.view.memory, 5589300);
   EXPECT_EQ(f.view.sn.rfind("Kestrane USB 64 Serial Number: ", 0), 0u);
 }
@@ -110,8 +110,8 @@ TEST(Lifecycle, LargeBoardSetsTheCapacity) {
 TEST(Lifecycle, LedDriverShowsItsPanel) {
   Fixture f("led");
   ASSERT_TRUE(f.life.ConnectAtStartup());
-  EXPECT_TRUE(f.life.LS_ONLINE);
-  EXPECT_EQ(f.life.DEVICE_TYPE, 1);
+  EXPECT_TRUE(f.life.LS_ONLINE());
+  EXPECT_EQ(f.life.DEVICE_TYPE(), 1);
   EXPECT_TRUE(f.view.ledPanel);
   EXPECT_EQ(f.view.ledEnables, (std::vector<bool>{true, true}));
   EXPECT_EQ(f.view.memory, 0);  // capacity unchanged
@@ -128,7 +128,7 @@ TEST(Lifecycle, InvalidLedCatalogueGoesOffline) {
   EXPECT_EQ(f.dialogs.messages[0].text,
             "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !");
   EXPECT_EQ(f.dialogs.messages[0].icon, seams::DialogIcon::Critical);
-  EXPECT_FALSE(f.life.LS_ONLINE);
+  EXPECT_FALSE(f.life.LS_ONLINE());
   EXPECT_EQ(f.view.sn, "");
   EXPECT_EQ(f.view.ledEnables.back(), false);
 }
@@ -144,22 +144,22 @@ TEST(Lifecycle, RetryPassesOverARefusedBoard) {
   a.answers = {{1, 0}, {0x12, 0x34}, {0x56, 0x78}};  // GetID 256, GetSN
   RecordingView view;
   testing_support::ScriptedDialogs dialogs;
-  devlink::ConnectionLifecycle life(*s.agent, view, dialogs);
+  session::ConnectionLifecycle life(*s.agent, view, dialogs);
   view.ledCatalogueOk = false;
   ASSERT_TRUE(life.ConnectAtStartup());
-  ASSERT_EQ(life.DeviceLinks.Count(), 2u);
+  ASSERT_EQ(life.DeviceLinks().Count(), 2u);
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_FALSE(life.LS_ONLINE);
+  EXPECT_FALSE(life.LS_ONLINE());
 
   const size_t toA = a.written.size();
   life.GoOnlineTimerTick();  // B says nothing yet
-  EXPECT_FALSE(life.LS_ONLINE);
+  EXPECT_FALSE(life.LS_ONLINE());
   b.answers = {{0xAB, 0xCD}, {0x00, 0x01}, {0, 0}, {0xAB, 0xCD}, {0x00, 0x01}};
   life.GoOnlineTimerTick();  // GetSN answers: GetID 0, GetSN
-  EXPECT_TRUE(life.LS_ONLINE);
+  EXPECT_TRUE(life.LS_ONLINE());
   EXPECT_EQ(view.sn, "Kestrane USB Serial Number: ABCD0001");
   EXPECT_EQ(a.written.size(), toA);
-  EXPECT_EQ(life.DeviceLinks.First()->Reset(), true);
+  EXPECT_EQ(life.DeviceLinks().First()->Reset(), true);
   EXPECT_EQ(b.written.back().second[0], devlink::cmdReset);
   EXPECT_EQ(dialogs.messages.size(), 1u);
 }
@@ -167,12 +167,12 @@ TEST(Lifecycle, RetryPassesOverARefusedBoard) {
 TEST(Lifecycle, SerialNumberIsAskedTwice) {
   Fixture once("sound,no-sn=1,sn=12345678");
   once.life.ConnectAtStartup();
-  EXPECT_TRUE(once.life.LS_ONLINE);
+  EXPECT_TRUE(once.life.LS_ONLINE());
   EXPECT_EQ(once.view.sn, "Kestrane USB Serial Number: 12345678");
 
   Fixture twice("sound,no-sn=2");
   twice.life.ConnectAtStartup();
-  EXPECT_FALSE(twice.life.LS_ONLINE);
+  EXPECT_FALSE(twice.life.LS_ONLINE());
   EXPECT_EQ(twice.view.sn, "");
   EXPECT_EQ(twice.view.timerMs, 1000);
   EXPECT_TRUE(twice.dialogs.messages.empty());                  // no message for this one
@@ -180,28 +180,28 @@ TEST(Lifecycle, SerialNumberIsAskedTwice) {
 
   // The next tick asks again, and this time the board answers.
   twice.life.GoOnlineTimerTick();
-  EXPECT_TRUE(twice.life.LS_ONLINE);
+  EXPECT_TRUE(twice.life.LS_ONLINE());
 }
 
 TEST(Lifecycle, UnplugGoesOfflineAndReplugComesBack) {
   Fixture f("sound");
   f.life.ConnectAtStartup();
-  ASSERT_TRUE(f.life.LS_ONLINE);
+  ASSERT_TRUE(f.life.LS_ONLINE());
   f.board.firmware->Unplug();
   f.board.agent->ProcessEvents();
-  EXPECT_FALSE(f.life.LS_ONLINE);
-  EXPECT_TRUE(f.life.DeviceLinks.Empty());
+  EXPECT_FALSE(f.life.LS_ONLINE());
+  EXPECT_TRUE(f.life.DeviceLinks().Empty());
   const size_t sent = f.Commands().size();
   f.life.GoOnlineTimerTick();  // no link: quiet
   EXPECT_EQ(f.Commands().size(), sent);
-  EXPECT_FALSE(f.life.LS_ONLINE);
+  EXPECT_FALSE(f.life.LS_ONLINE());
 
   f.board.firmware->Plug();
   f.board.agent->ProcessEvents();  // arrival: the search binds a new link
-  EXPECT_EQ(f.life.DeviceLinks.Count(), 1u);
-  EXPECT_FALSE(f.life.LS_ONLINE);
+  EXPECT_EQ(f.life.DeviceLinks().Count(), 1u);
+  EXPECT_FALSE(f.life.LS_ONLINE());
   f.life.GoOnlineTimerTick();
-  EXPECT_TRUE(f.life.LS_ONLINE);
+  EXPECT_TRUE(f.life.LS_ONLINE());
 }
 
 TEST(Lifecycle, NoSearchWhileStartupRuns) {
@@ -210,13 +210,13 @@ TEST(Lifecycle, NoSearchWhileStartupRuns) {
   f.life.startupInProgress = true;
   f.board.firmware->Plug();
   f.board.agent->ProcessEvents();
-  EXPECT_TRUE(f.life.DeviceLinks.Empty());
+  EXPECT_TRUE(f.life.DeviceLinks().Empty());
   f.life.startupInProgress = false;
   f.board.firmware->Unplug();
   f.board.agent->ProcessEvents();
   f.board.firmware->Plug();
   f.board.agent->ProcessEvents();
-  EXPECT_EQ(f.life.DeviceLinks.Count(), 1u);
+  EXPECT_EQ(f.life.DeviceLinks().Count(), 1u);
 }
 
 TEST(Lifecycle, ExitSaysByeThenStops) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace frontend {
+namespace session {
 
 class UsageError : public std::runtime_error {
  public:
@@ -27,4 +27,4 @@ FrontEndOptions ParseFrontEndOptions(const std::vector<std::string>& args);
 // The folder of the running program: the application folder.
 std::string AppFolder();
 
-}  // namespace frontend
+}  // namespace session

@@ -12,8 +12,9 @@
 #include "devlink/DeviceLinks.h"
 #include "devlink/HIDagentX.h"
 #include "seams/UserDialogs.h"
+#include "session/BoardLinks.h"
 
-namespace devlink {
+namespace session {
 
 enum class ImageButton { LoadBtn, SaveBtn, ConfigBtn, SendBtn, UpdateBtn };
 
@@ -45,18 +46,15 @@ inline constexpr int kGoOnlineIntervalMs = 1000;
 inline constexpr const char* kNoConnectionQuestion =
     "A connection with DudedAvori could not be established.\r\n Press OK to work offline or Cancel "
     "to exit the application";
-inline constexpr const char* kInvalidLedCatalogue =
-    "Invalid LED configuration file. Check KestraneLEDS.ldcfg in the installation path !";
-// The message, with the reason the file could not be read on a line of its
-// own when there is one.
-inline std::string InvalidLedCatalogueMessage(const std::string& problem) {
-  return kInvalidLedCatalogue + (problem.empty() ? "" : "\r\n" + problem);
-}
 
 class ConnectionLifecycle {
  public:
   // Takes over the agent's four events.
-  ConnectionLifecycle(HIDagentX& agent, ConnectionView& view, seams::UserDialogs& dialogs);
+  ConnectionLifecycle(devlink::HIDagentX& agent, ConnectionView& view, seams::UserDialogs& dialogs);
+  // Hands the agent's events back.
+  ~ConnectionLifecycle();
+  ConnectionLifecycle(const ConnectionLifecycle&) = delete;
+  ConnectionLifecycle& operator=(const ConnectionLifecycle&) = delete;
 
   // Start-up: set up the agent and search for the board; online when found,
   // else offline after asking whether to go on. False when the user chose
@@ -65,8 +63,8 @@ class ConnectionLifecycle {
   // Exit: Bye to the first link, then close the agent; errors are ignored.
   void Exit();
 
-  void SetUpHidAgent();
-  bool SearchBoard();
+  void SetUpHidAgent() { board_.SetUpHidAgent(); }
+  bool SearchBoard() { return board_.SearchBoard(); }
   void GoOnline();
   void GoOffline();
   // While offline: asks the first board that has not been refused for its
@@ -74,36 +72,46 @@ class ConnectionLifecycle {
   // it starts the timer again for the next retry (the view's timer fires
   // once per start).
   void GoOnlineTimerTick();
-  TLS* LastLink() const { return DeviceLinks.LastLink(); }
-  void CloseHidAgent();
+  devlink::TLS* LastLink() const { return DeviceLinks().LastLink(); }
+  void CloseHidAgent() { board_.CloseHidAgent(); }
 
-  // The agent's events.
-  void InterfaceOpened();
-  void InterfaceClosed(int numStillOpen, const std::string& name, int handle);
+  // The agent's device events (its interface events go to the links).
   void DeviceArrived();
   void DeviceRemoved();
 
-  class DeviceLinks DeviceLinks;
-  bool LS_ONLINE = false;
-  int DEVICE_TYPE = kSoundBoard;
-  int FW_VERSION = 0;
+  // The board state the window keeps: one link per bound board interface
+  // (commands go to the first), whether the window is in its online
+  // layout, the kind of the board last identified (a sound board until
+  // one was) and its firmware version (0 when it does not tell it).
+  devlink::DeviceLinks& DeviceLinks() { return board_.Links(); }
+  const devlink::DeviceLinks& DeviceLinks() const { return board_.Links(); }
+  bool LS_ONLINE() const { return online_; }
+  devlink::DeviceType DEVICE_TYPE() const { return deviceType_; }
+  int FW_VERSION() const { return fwVersion_; }
+  // The capacity in samples of the sound board last identified.
+  int MemorySize() const { return memorySize_; }
+  // Set by the window while its start-up runs: a device arriving then is
+  // left to the start-up's own search.
   bool startupInProgress = false;
-  int MemorySize = kDefaultCapacity;
 
  private:
   void EnableSoundButtons(bool enabled);
   void TryToGoOnline();
-  bool Refused(const TLS& link) const { return refused_.count(link.ClassDebugID) != 0; }
+  bool Refused(const devlink::TLS& link) const { return refused_.count(link.ClassDebugID) != 0; }
 
+  BoardLinks board_;
+  bool online_ = false;
+  devlink::DeviceType deviceType_ = devlink::kSoundBoard;
+  int fwVersion_ = 0;
+  int memorySize_ = devlink::kDefaultCapacity;
   // Links (by ClassDebugID) of boards that the window could not work with
   // (an LED driver whose LED type the catalogue lacks): never taken online
   // again. Unplugging the board drops its link; plugged in again, it gets
   // a new one and is tried afresh.
   std::set<int> refused_;
 
-  HIDagentX& agent_;
   ConnectionView& view_;
   seams::UserDialogs& dialogs_;
 };
 
-}  // namespace devlink
+}  // namespace session
