@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -116,7 +117,18 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
                                       [this](bool locked) { LockControls(locked); });
   motionPanel_ = std::make_unique<MotionPanel>(
       findChild<QGroupBox*>("ConfigFrame"), [this] { return lifecycle_->DeviceLinks.First(); },
-      motion_, [this] { return lifecycle_->FW_VERSION; });
+      motion_, [this] { return lifecycle_->FW_VERSION; },
+      LiveSensorHooks{dialogs_,
+                      // A download lets window events run between its commands,
+                      // and so does a question asked in the middle of work.
+                      [this] {
+                        return downloadPanel_->Running() ||
+                               QApplication::activeModalWidget() != nullptr;
+                      },
+                      [this] {
+                        options_.board.agent->ProcessEvents();
+                        return lifecycle_->LS_ONLINE;
+                      }});
   connect(findChild<QToolButton*>("SendBtn"), &QToolButton::clicked, this,
           [this] { SendBtnClick(); });
   connect(findChild<QToolButton*>("ConfigBtn"), &QToolButton::clicked, this,
@@ -327,6 +339,7 @@ bool Main::Startup() {
 void Main::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  motionPanel_->StopLive();
   agentPoll_.stop();
   goOnlineTimer_->stop();
   lifecycle_->Exit();
@@ -346,6 +359,7 @@ void Main::closeEvent(QCloseEvent* event) {
 }
 
 void Main::SendBtnClick() {
+  motionPanel_->StopLive();
   if (devlink::TLS* link = lifecycle_->DeviceLinks.First())
     downloadPanel_->Run(config_, *link, *dialogs_, motion_);
 }
@@ -415,6 +429,9 @@ void Main::SetSNLabel(const std::string& text) {
 void Main::EnableButton(devlink::ImageButton button, bool enabled) {
   // A configuration that does not fit cannot be downloaded.
   if (button == devlink::ImageButton::SendBtn) enabled = enabled && ConfigurationFits();
+  // The live sensor goes with the motion settings: offline, polling ends.
+  if (button == devlink::ImageButton::ConfigBtn && motionPanel_)
+    motionPanel_->SetLiveAvailable(enabled);
   const char* name = ButtonName(button);
   if (lockedStates_.count(name)) {
     lockedStates_[name] = enabled;  // applied when the download ends
