@@ -94,8 +94,12 @@ MotionPanel::MotionPanel(QGroupBox* frame, std::function<devlink::TLS*()> link,
   QObject::connect(close, &QPushButton::clicked, frame_, [this] { frame_->hide(); });
   QObject::connect(send, &QPushButton::clicked, frame_, [this] {
     devlink::TLS* link = link_();
-    if (link && motion::SendAccData(*link, Shown(), values_))
+    if (link && motion::SendAccData(*link, Shown(), values_)) {
+      // The board restarted to take the values: polling ends rather than
+      // meet a board that is starting up.
+      live_.Stop();
       ShowSliders(motion::SlidersFor(values_, fw_()));
+    }
   });
 }
 

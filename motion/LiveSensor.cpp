@@ -50,8 +50,15 @@ void LiveSensor::Stop() {
 
 void LiveSensor::Tick(double now) {
   if (!running_ || view_.BoardBusy()) return;
-  devlink::TLS* link = view_.FirstLink();
-  const auto reading = link ? ReadAcc(*link, now - start_) : std::nullopt;
+  devlink::TLS* link = nullptr;
+  std::optional<AccReading> reading;
+  try {
+    link = view_.FirstLink();
+    if (link) reading = ReadAcc(*link, now - start_);
+  } catch (...) {
+    Stop();  // an error of the HID layer is said once, not at every tick
+    throw;
+  }
   if (!reading) {
     Stop();
     if (link && view_.StillOnline())

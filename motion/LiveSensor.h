@@ -81,7 +81,8 @@ class LiveSensor {
   // Polling ends (the panel closes, a download starts, the board goes
   // offline); the plot keeps what it shows.
   void Stop();
-  // The timer's tick: one GetACC unless the board is busy.
+  // The timer's tick: one GetACC unless the board is busy. An error that
+  // the link throws stops polling and goes on to the caller.
   void Tick(double now);
   bool Running() const { return running_; }
   const LiveHistory& History() const { return history_; }

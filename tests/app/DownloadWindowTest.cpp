@@ -364,6 +364,17 @@ TEST(DownloadWindow, LiveSensorPlotsUntilThePanelCloses) {
   EXPECT_EQ(threshold->at(0).y(), 11);
   EXPECT_EQ(threshold->at(1).y(), 11);
 
+  // Sending the values restarts the board: polling ends; ticked again, it
+  // starts afresh.
+  w.Click("SendCmdBtn");
+  EXPECT_EQ(w.Codes().back(), devlink::cmdGetAccParam) << "sent, restarted, read back";
+  EXPECT_FALSE(live->isChecked());
+  EXPECT_FALSE(timer->isActive());
+  w.Click("LiveCheck");
+  EXPECT_TRUE(live->isChecked());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chart->Series().at(0)->count() >= 1; }, 30000));
+  EXPECT_LT(chart->Series().at(0)->count(), 42) << "the plot starts afresh";
+
   w.Click("CloseCfgBtn");
   EXPECT_FALSE(live->isChecked());
   EXPECT_FALSE(timer->isActive());
