@@ -166,14 +166,22 @@ struct LiveView : motion::LiveSensorView {
   size_t shown = 0;
 };
 
+// The live sensor on a virtual board, with the window's side recorded.
+struct Live {
+  explicit Live(const std::string& spec) : board(spec), live(view, dialogs) {
+    view.link = &board.Link();
+  }
+  Board board;
+  LiveView view;
+  testing_support::ScriptedDialogs dialogs;
+  motion::LiveSensor live;
+};
+
 // Ticks every 1/16 s for 12 s: one GetACC each, the plot keeps the last
 // 10 s; a tick while the board is busy sends nothing.
 TEST(LiveSensor, OneReadingPerTickAndTenSecondsKept) {
-  Board board("sound");
-  LiveView view;
-  view.link = &board.Link();
-  testing_support::ScriptedDialogs dialogs;
-  motion::LiveSensor live(view, dialogs);
+  Live l("sound");
+  auto& [board, view, dialogs, live] = l;
   live.SetLive(true, 50);
   EXPECT_TRUE(view.checked);
   EXPECT_EQ(view.timerMs, motion::kLiveIntervalMs);
@@ -203,11 +211,8 @@ TEST(LiveSensor, OneReadingPerTickAndTenSecondsKept) {
 }
 
 TEST(LiveSensor, AReadingThatFailsEndsPolling) {
-  Board board("sound,no-acc");
-  LiveView view;
-  view.link = &board.Link();
-  testing_support::ScriptedDialogs dialogs;
-  motion::LiveSensor live(view, dialogs);
+  Live l("sound,no-acc");
+  auto& [board, view, dialogs, live] = l;
   live.SetLive(true, 0);
   live.Tick(0.05);
   EXPECT_FALSE(live.Running());
