@@ -9,7 +9,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <QChart>
+#include <QLegend>
+
+#include "widgets/ColorSwatch.h"
+#include "widgets/LineChart.h"
 #include "widgets/Named.h"
+#include "widgets/PulsePreview.h"
 
 namespace app {
 
@@ -34,6 +40,36 @@ void SetTextColor(QLabel* label, int32_t color) {
   p.setColor(QPalette::Window,
              color == 0 ? QApplication::palette(label).color(QPalette::Window) : kDarkGround);
   label->setPalette(p);
+}
+
+QColor ToQColor(const led::Rgb& c) {
+  return QColor(c.red, c.green, c.blue);
+}
+
+// Pulse graphs: level 0..255 against seconds from the pulse's start.
+widgets::LineChart* PulseChart(const char* name) {
+  auto* chart = new widgets::LineChart(name, "time [s]", "level", true);
+  chart->SetXRange(0, 1, true);
+  chart->SetYRange(0, led::kLevelMax, 6);  // 0, 51, ... 255
+  // The lines have the colours of the channel labels above: no legend, and
+  // the room goes to the curves.
+  chart->chart()->legend()->hide();
+  chart->setMinimumHeight(170);
+  return chart;
+}
+
+void Draw(widgets::LineChart* chart, const std::vector<led::ChannelCurve>& curves) {
+  std::vector<widgets::ChartLine> lines;
+  double end = 0;
+  for (const auto& curve : curves) {
+    widgets::ChartLine line{QString("LED%1").arg(curve.channel), ToQColor(curve.color), {}};
+    for (const auto& p : curve.points) line.points.append(QPointF(p.seconds, p.level));
+    if (!curve.points.empty()) end = std::max(end, curve.points.back().seconds);
+    lines.push_back(std::move(line));
+  }
+  chart->SetLines(lines);
+  // A pulse of no time still gets an axis to stand on.
+  chart->SetXRange(0, end > 0 ? end : 1, true);
 }
 
 QLabel* ChannelLabel(const QString& name, const QString& text) {
@@ -63,6 +99,7 @@ LedPanelWidget::LedPanelWidget(QGroupBox* frmLED, Bitmaps& bitmaps, seams::UserD
   grid->addWidget(BuildFocFrame(), 1, 1);
   grid->addWidget(BuildLevelFrame(), 2, 0, 1, 2);
   grid->setRowStretch(3, 1);
+  PulsesChanged();
 }
 
 QAbstractButton* LedPanelWidget::ImageButton(led::LedControl control, const char* name,
@@ -138,6 +175,13 @@ QLineEdit* LedPanelWidget::Field(led::PulseField field) {
   edit->setAlignment(Qt::AlignRight);
   edit->installEventFilter(this);
   fields_[field] = edit;
+  // The graph follows the text as it is typed, read as a send would read it.
+  const bool idle = field == led::PulseField::IdleTON || field == led::PulseField::IdleTOFF ||
+                    field == led::PulseField::IdleTRISE || field == led::PulseField::IdleTFALL;
+  connect(edit, &QLineEdit::textChanged, this, [this, idle] {
+    if (idle && idleChart_) DrawIdlePulse();
+    if (!idle && focChart_) DrawFocPulse();
+  });
   return edit;
 }
 
@@ -155,45 +199,67 @@ QGroupBox* LedPanelWidget::BuildPulseFrame(const PulseFrame& pulse) {
   }
   for (const auto& b : pulse.setButtons) {
     grid->addWidget(new QLabel(b.caption), row, 0);
-    grid->addWidget(Button(b.name, "Set", b.click), row++, 1);
+    grid->addWidget(Button(b.name, "Set", b.click), row, 1);
+    auto* swatch = new widgets::ColorSwatch(b.swatch);
+    swatches_[b.swatch] = swatch;
+    grid->addWidget(swatch, row++, 2);
   }
-  grid->setRowStretch(row, 1);
-  auto* send = ImageButton(pulse.sendControl, pulse.sendName, "apply.bmp", pulse.send);
-  grid->addWidget(send, 0, 3, row + 1, 1, Qt::AlignRight | Qt::AlignBottom);
+  // The right-hand column: the idle pulse's live preview on top, the send
+  // button at the bottom.
+  auto* side = new QVBoxLayout;
+  if (pulse.frame == led::LedControl::FrameIdle) {
+    idlePreview_ = new widgets::PulsePreview(
+        "IdlePreview", [this](double ms) { return ToQColor(logic_.IdleColorAt(ms)); });
+    idlePreview_->setMinimumSize(64, 40);
+    auto* caption = new QLabel("Preview");
+    side->addWidget(caption, 0, Qt::AlignRight);
+    side->addWidget(idlePreview_, 0, Qt::AlignRight);
+  }
+  side->addStretch(1);
+  side->addWidget(ImageButton(pulse.sendControl, pulse.sendName, "apply.bmp", pulse.send), 0,
+                  Qt::AlignRight);
+  grid->addLayout(side, 0, 3, row, 1);
   grid->setColumnStretch(3, 1);
+  auto* chart = PulseChart(pulse.chart);
+  (pulse.frame == led::LedControl::FrameIdle ? idleChart_ : focChart_) = chart;
+  grid->addWidget(chart, row, 0, 1, 4);
+  grid->setRowStretch(row, 1);
   return frame;
 }
 
 QGroupBox* LedPanelWidget::BuildIdleFrame() {
   using F = led::PulseField;
-  return BuildPulseFrame(
-      {led::LedControl::FrameIdle,
-       "FrameIdle",
-       "Idle Pulse",
-       {{"On time", F::IdleTON, " [s]"},
-        {"Off time", F::IdleTOFF, " [s]"},
-        {"Rise time", F::IdleTRISE, " [s]"},
-        {"Fall time", F::IdleTFALL, " [s]"}},
-       {{"High level", "btnPulseHigh", [this] { logic_.OpenLevelEditor(logic_.IdlePulse, true); }},
-        {"Low level", "btnPulseLow", [this] { logic_.OpenLevelEditor(logic_.IdlePulse, false); }}},
-       led::LedControl::btnSendPulse,
-       "btnSendPulse",
-       [this] { logic_.SendIdlePulse(); }});
+  return BuildPulseFrame({led::LedControl::FrameIdle,
+                          "FrameIdle",
+                          "Idle Pulse",
+                          {{"On time", F::IdleTON, " [s]"},
+                           {"Off time", F::IdleTOFF, " [s]"},
+                           {"Rise time", F::IdleTRISE, " [s]"},
+                           {"Fall time", F::IdleTFALL, " [s]"}},
+                          {{"High level", "btnPulseHigh", "PulseHighSwatch",
+                            [this] { logic_.OpenLevelEditor(logic_.IdlePulse, true); }},
+                           {"Low level", "btnPulseLow", "PulseLowSwatch",
+                            [this] { logic_.OpenLevelEditor(logic_.IdlePulse, false); }}},
+                          led::LedControl::btnSendPulse,
+                          "btnSendPulse",
+                          [this] { logic_.SendIdlePulse(); },
+                          "IdlePulseChart"});
 }
 
 QGroupBox* LedPanelWidget::BuildFocFrame() {
   using F = led::PulseField;
-  return BuildPulseFrame(
-      {led::LedControl::FrameFoc,
-       "FrameFoc",
-       "Flash on Clash",
-       {{"On time", F::FocTON, "[s]"},
-        {"Off time", F::FocTOFF, "[s]"},
-        {"Repeat", F::focNREP, "times"}},
-       {{"High level", "btnFocHigh", [this] { logic_.OpenLevelEditor(logic_.FocPulse, true); }}},
-       led::LedControl::btnSendFoc,
-       "btnSendFoc",
-       [this] { logic_.SendFlashOnClash(); }});
+  return BuildPulseFrame({led::LedControl::FrameFoc,
+                          "FrameFoc",
+                          "Flash on Clash",
+                          {{"On time", F::FocTON, "[s]"},
+                           {"Off time", F::FocTOFF, "[s]"},
+                           {"Repeat", F::focNREP, "times"}},
+                          {{"High level", "btnFocHigh", "FocHighSwatch",
+                            [this] { logic_.OpenLevelEditor(logic_.FocPulse, true); }}},
+                          led::LedControl::btnSendFoc,
+                          "btnSendFoc",
+                          [this] { logic_.SendFlashOnClash(); },
+                          "FocPulseChart"});
 }
 
 QGroupBox* LedPanelWidget::BuildLevelFrame() {
@@ -210,8 +276,10 @@ QGroupBox* LedPanelWidget::BuildLevelFrame() {
         Named<QLabel>(ArrayName("ValueLedSet", i), QString::number(led::kLevelDesignValue));
     value->setMinimumWidth(32);
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    connect(slider, &QSlider::valueChanged, value,
-            [value](int level) { value->setText(QString::number(level)); });
+    connect(slider, &QSlider::valueChanged, value, [this, value](int level) {
+      value->setText(QString::number(level));
+      if (mixSwatch_) mixSwatch_->SetColor(ToQColor(logic_.MixColor(LevelsShown())));
+    });
     grid->addWidget(label, i - 1, 0);
     grid->addWidget(slider, i - 1, 1);
     grid->addWidget(value, i - 1, 2);
@@ -219,6 +287,14 @@ QGroupBox* LedPanelWidget::BuildLevelFrame() {
     levels_[i - 1] = slider;
     levelValues_[i - 1] = value;
   }
+  // The blade colour of the sliders' levels, as they move.
+  auto* mix = new QVBoxLayout;
+  mix->addWidget(new QLabel("Blade colour"), 0, Qt::AlignHCenter);
+  mixSwatch_ = new widgets::ColorSwatch("LevelMixSwatch");
+  mixSwatch_->setMinimumSize(64, 40);
+  mix->addWidget(mixSwatch_, 0, Qt::AlignHCenter);
+  mix->addStretch(1);
+  grid->addLayout(mix, 0, 3, 4, 1);
   grid->setColumnStretch(1, 1);
   v->addLayout(grid);
 
@@ -285,6 +361,27 @@ void LedPanelWidget::ShowLevelChannel(int channel, bool visible) {
 
 void LedPanelWidget::SetLevelLabelColor(int channel, int32_t color) {
   SetTextColor(levelLabels_.at(channel - 1), color);
+}
+
+void LedPanelWidget::DrawIdlePulse() {
+  Draw(idleChart_, logic_.IdleGraph());
+}
+
+void LedPanelWidget::DrawFocPulse() {
+  Draw(focChart_, logic_.FocGraph());
+}
+
+void LedPanelWidget::ShowLevelColors() {
+  swatches_.at("PulseHighSwatch")->SetColor(ToQColor(logic_.LevelColor(logic_.IdlePulse, true)));
+  swatches_.at("PulseLowSwatch")->SetColor(ToQColor(logic_.LevelColor(logic_.IdlePulse, false)));
+  swatches_.at("FocHighSwatch")->SetColor(ToQColor(logic_.LevelColor(logic_.FocPulse, true)));
+  mixSwatch_->SetColor(ToQColor(logic_.MixColor(LevelsShown())));
+}
+
+void LedPanelWidget::PulsesChanged() {
+  ShowLevelColors();
+  DrawIdlePulse();
+  DrawFocPulse();
 }
 
 bool LedPanelWidget::ColorFidelityChecked() const {

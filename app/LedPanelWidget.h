@@ -7,6 +7,12 @@
 // led::LedPanel, which owns the behaviour and the state. The
 // widgets' object names are the control names; arrays are named like
 // "SliderLedSet(2)".
+//
+// Beside the controls it draws what they set: a swatch of the blade colour
+// beside each level's "Set" button and in the LED setting frame (following
+// the sliders as they move), a graph of each pulse's levels against time,
+// redrawn as its fields change, and a swatch that plays the idle pulse in
+// real time. What they show is worked out by the logic.
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -28,6 +34,12 @@
 class QCheckBox;
 class QGridLayout;
 class QPushButton;
+
+namespace widgets {
+class ColorSwatch;
+class LineChart;
+class PulsePreview;
+}  // namespace widgets
 
 namespace app {
 
@@ -66,6 +78,7 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   void SetLevel(int channel, int value) override { levels_.at(channel - 1)->setValue(value); }
   int Level(int channel) const override { return levels_.at(channel - 1)->value(); }
   bool ColorFidelityChecked() const override;
+  void PulsesChanged() override;
 
  protected:
   // A pulse field that loses the focus gets its text corrected.
@@ -88,6 +101,7 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
     struct SetRow {
       const char* caption;
       const char* name;
+      const char* swatch;  // the swatch of the level's colour beside it
       std::function<void()> click;
     };
     led::LedControl frame;
@@ -98,9 +112,13 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
     led::LedControl sendControl;
     const char* sendName;
     std::function<void()> send;
+    const char* chart;  // the graph of the pulse
   };
   QGroupBox* BuildPulseFrame(const PulseFrame& pulse);
   QLineEdit* Field(led::PulseField field);
+  void DrawIdlePulse();
+  void DrawFocPulse();
+  void ShowLevelColors();
 
   led::LedPanel logic_;
   Bitmaps& bitmaps_;
@@ -116,6 +134,11 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   std::array<QSlider*, 4> levels_{};
   std::array<QLabel*, 4> levelValues_{};
   std::map<led::LedControl, QWidget*> controls_;
+  std::map<std::string, widgets::ColorSwatch*> swatches_;
+  widgets::LineChart* idleChart_ = nullptr;
+  widgets::LineChart* focChart_ = nullptr;
+  widgets::PulsePreview* idlePreview_ = nullptr;
+  widgets::ColorSwatch* mixSwatch_ = nullptr;
 };
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -171,9 +172,20 @@ QWidget* Main::BuildMiddle() {
       new LedPanelWidget(ledFrame_, bitmaps_, *dialogs_, options_.appFolder, *lifecycle_, *this);
   grid->addWidget(ledFrame_, 0, 0, 1, 2);
 
-  motionPanel_ =
-      std::make_unique<MotionPanel>([this] { return lifecycle_->DeviceLinks().First(); }, motion_,
-                                    [this] { return lifecycle_->FW_VERSION(); });
+  motionPanel_ = std::make_unique<MotionPanel>(
+      [this] { return lifecycle_->DeviceLinks().First(); }, motion_,
+      [this] { return lifecycle_->FW_VERSION(); },
+      LiveSensorHooks{dialogs_,
+                      // A download lets window events run between its commands,
+                      // and so does a question asked in the middle of work.
+                      [this] {
+                        return downloadPanel_->Running() ||
+                               QApplication::activeModalWidget() != nullptr;
+                      },
+                      [this] {
+                        options_.board.agent->ProcessEvents();
+                        return lifecycle_->LS_ONLINE();
+                      }});
   grid->addWidget(motionPanel_->Frame(), 0, 0, 1, 2, Qt::AlignCenter);
 
   downloadPanel_ = std::make_unique<DownloadPanel>([this](bool locked) { LockControls(locked); });
@@ -246,6 +258,7 @@ bool Main::Startup() {
 void Main::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  motionPanel_->StopLive();
   agentPoll_.stop();
   goOnlineTimer_->stop();
   lifecycle_->Exit();
@@ -265,6 +278,7 @@ void Main::closeEvent(QCloseEvent* event) {
 }
 
 void Main::SendBtnClick() {
+  motionPanel_->StopLive();
   if (devlink::TLS* link = lifecycle_->DeviceLinks().First())
     downloadPanel_->Run(config_, *link, *dialogs_, motion_);
 }
@@ -334,6 +348,9 @@ void Main::SetSNLabel(const std::string& text) {
 void Main::EnableButton(session::ImageButton button, bool enabled) {
   // A configuration that does not fit cannot be downloaded.
   if (button == session::ImageButton::SendBtn) enabled = enabled && ConfigurationFits();
+  // The live sensor goes with the motion settings: offline, polling ends.
+  if (button == session::ImageButton::ConfigBtn && motionPanel_)
+    motionPanel_->SetLiveAvailable(enabled);
   QToolButton* b = Button(button);
   if (lockedStates_.count(b)) {
     lockedStates_[b] = enabled;  // applied when the download ends

@@ -5,6 +5,7 @@
 
 #include "cli/ConsoleSeams.h"
 #include "cli/ImageCommand.h"
+#include "cli/MotionWatch.h"
 #include "devlink/BoardKind.h"
 #include "motion/MotionSettings.h"
 #include "session/BoardSession.h"
@@ -105,15 +106,18 @@ void SetNamed(const std::string& assignment, std::array<int, 6>& values, int fw)
 
 int Motion(const FrontEndOptions& options, const std::vector<std::string>& args) {
   const std::string verb = args.empty() ? "" : args[0];
-  if (verb != "get" && verb != "set" && verb != "default")
-    throw UsageError("motion needs get, set NAME=VALUE... or default");
+  if (verb != "get" && verb != "set" && verb != "default" && verb != "watch")
+    throw UsageError("motion needs get, set NAME=VALUE..., default or watch [--seconds N]");
   if (verb == "set" && args.size() < 2) throw UsageError("motion set needs NAME=VALUE");
-  if (verb != "set" && args.size() > 1) throw UsageError("motion " + verb + " takes no values");
+  const double watchSeconds = verb == "watch" ? WatchSeconds({args.begin() + 1, args.end()}) : 0;
+  if (verb != "set" && verb != "watch" && args.size() > 1)
+    throw UsageError("motion " + verb + " takes no values");
 
   session::BoardSession session(options);
   devlink::BoardKind kind;
   devlink::TLS* link = SoundBoard(session, kind);
   if (!link) return 1;
+  if (verb == "watch") return RunMotionWatch(*link, watchSeconds, std::cout, std::cerr);
   devlink::AccParams values;
   if (!link->GetAccParam(values)) {
     std::cerr << "The board did not tell its motion values.\n";
@@ -146,8 +150,9 @@ const CliCommand kDownloadCommand = {
     "erase the board, write the configuration's sounds and check them (Ctrl+C cancels)", Download};
 
 const CliCommand kMotionCommand = {
-    "motion", "motion get | motion set NAME=VALUE... | motion default",
-    "show, change or reset to factory values the board's motion, impact and lock-up values",
+    "motion", "motion get | motion set NAME=VALUE... | motion default | motion watch [--seconds N]",
+    "show, change or reset to factory values the board's motion, impact and lock-up values, or "
+    "watch its sensor: a line per reading, 20 a second for N seconds (default 10, Ctrl+C ends)",
     Motion};
 
 }  // namespace frontend

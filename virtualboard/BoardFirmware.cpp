@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "fileio/AtomicFile.h"
+#include "virtualboard/MotionScript.h"
 
 namespace virtualboard {
 namespace {
@@ -299,8 +300,9 @@ void BoardFirmware::HandleSound(Command cmd) {
         Queue16(ByteSum(flash_.data() + address, length));
       return;
     case kGetACC:
-      Queue(kRestingAcc[0], kRestingAcc[1]);
-      Queue(kRestingAcc[2], kRestingAcc[3]);
+      if (spec_.noAcc) return;  // a firmware without live sensor values
+      for (const auto& answer : AccResponses(ScriptedMotion(accReadings_++)))
+        Queue(answer[0], answer[1]);
       return;
     case kGetAccParam:
       for (size_t i = 0; i < kMotionBytes; i += 2) Queue(flash_[i], flash_[i + 1]);

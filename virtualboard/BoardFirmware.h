@@ -24,8 +24,6 @@ inline constexpr size_t kCommandSize = 1028;
 inline constexpr uint8_t kAck = 10;
 // What a board that refuses to erase answers to the completion poll.
 inline constexpr uint8_t kEraseRefused = 0xEE;
-// GetACC of a board lying flat and still: X 0, Y 0, Z 31 (full scale), tilt 0.
-inline constexpr std::array<uint8_t, 4> kRestingAcc = {0, 0, 31, 0};
 // GetLEDParam of a new LED driver: period 1000, then on 0 / off 500 for each
 // of the four LEDs (all four blink together at half duty).
 inline constexpr std::array<uint16_t, 9> kDefaultLedParam = {1000, 0, 500, 0, 500, 0, 500, 0, 500};
@@ -111,6 +109,7 @@ class BoardFirmware {
   bool present_ = true;
   int commands_ = 0;
   int snAsked_ = 0;
+  long long accReadings_ = 0;  // GetACC answered: the motion script's step
   bool erasing_ = false;
   std::chrono::steady_clock::time_point eraseEnd_{};
   // LED driver state.

@@ -122,6 +122,7 @@ std::string ApplyOption(BoardSpec& spec, std::string_view option, int& firmware)
       {"split", &spec.split},
       {"silent", &spec.silent},
       {"bind-error", &spec.bindError},
+      {"no-acc", &spec.noAcc},
   };
 
   if (auto it = valued.find(name); it != valued.end()) {
@@ -142,7 +143,7 @@ void CheckOptionFitsKind(const BoardSpec& spec, const std::string& name) {
                          ", not to " + Quote(spec.kind));
   };
   if (name == "fw" && spec.kind != "usb2") refuse("a usb2 board");
-  if (name == "flash" && spec.led) refuse("a sound board");
+  if ((name == "flash" || name == "no-acc") && spec.led) refuse("a sound board");
   if ((name == "ledcode" || name == "eeprom") && !spec.led) refuse("an LED driver");
 }
 

@@ -5,6 +5,10 @@
 // Kinds: sound (GetID 0), sound32 (32), sound64 (64, 8 MiB flash), usb2
 // (4096 + fw), usb2new (65535), led (an LED driver, 256) and id=N (a board
 // answering N, an LED driver exactly when N is not a sound board id).
+//
+// A sound board's acceleration sensor answers GetACC from a scripted
+// motion (still, a swing, a clash, every 2.5 s; see MotionScript.h); the
+// no-acc switch makes it a firmware that never answers GetACC.
 
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +50,8 @@ struct BoardSpec {
   bool silent = false;       // takes every command, answers none: each read waits its time-out
   bool bindError = false;    // bind-error: fails when the host reads its response variable's
                              // string while binding, an unexpected error in the host
+  bool noAcc = false;        // no-acc (sound boards): takes GetACC and never answers it, like a
+                             // firmware without live sensor values
 };
 
 // True when a board answering GetID with `id` is a sound board: 0, 32, 64,

@@ -110,6 +110,7 @@ bool LedPanel::SelectLED(const std::string& LEDName, double Voltage, int32_t Ove
       &catalogueProblem_);
   if (!read)
     dialogs_.Message(InvalidLedCatalogueMessage(catalogueProblem_), seams::DialogIcon::Critical);
+  view_.PulsesChanged();
   return read;
 }
 
@@ -118,12 +119,14 @@ void LedPanel::ShowIdlePulse() {
   view_.SetFieldText(PulseField::IdleTOFF, SecondsText(IdlePulse.Toff));
   view_.SetFieldText(PulseField::IdleTRISE, SecondsText(IdlePulse.Trise));
   view_.SetFieldText(PulseField::IdleTFALL, SecondsText(IdlePulse.Tfall));
+  view_.PulsesChanged();
 }
 
 void LedPanel::ShowFocPulse() {
   view_.SetFieldText(PulseField::FocTON, SecondsText(FocPulse.Ton));
   view_.SetFieldText(PulseField::FocTOFF, SecondsText(FocPulse.Toff));
   view_.SetFieldText(PulseField::focNREP, RepeatText(FocPulse.NRep));
+  view_.PulsesChanged();
 }
 
 void LedPanel::ReadIdlePulse() {
@@ -244,6 +247,50 @@ void LedPanel::StoreLevels(const Levels& levels) {
     EditHigh ? EditPulse->SetHigh(i, level) : EditPulse->SetLow(i, level);
   }
   CloseLevelEditor();
+  view_.PulsesChanged();
+}
+
+PulseTimes LedPanel::IdleTimes() const {
+  return {ReadSeconds(view_.FieldText(PulseField::IdleTRISE)),
+          ReadSeconds(view_.FieldText(PulseField::IdleTON)),
+          ReadSeconds(view_.FieldText(PulseField::IdleTFALL)),
+          ReadSeconds(view_.FieldText(PulseField::IdleTOFF)), kIdleCyclesDrawn};
+}
+
+PulseTimes LedPanel::FocTimes() const {
+  const int flashes =
+      std::clamp<int>(ReadRepeat(view_.FieldText(PulseField::focNREP)), 1, kMostFlashesDrawn);
+  return {0, ReadSeconds(view_.FieldText(PulseField::FocTON)), 0,
+          ReadSeconds(view_.FieldText(PulseField::FocTOFF)), flashes};
+}
+
+LED_Pulse LedPanel::FocAsSent() const {
+  LED_Pulse pulse = FocPulse;
+  for (int16_t i = 1; i <= kChannels; ++i) pulse.SetLow(i, IdlePulse.GetHigh(i));
+  return pulse;
+}
+
+std::vector<ChannelCurve> LedPanel::IdleGraph() const {
+  return PulseGraph(CurrentLED, IdlePulse, IdleTimes());
+}
+
+std::vector<ChannelCurve> LedPanel::FocGraph() const {
+  return PulseGraph(CurrentLED, FocAsSent(), FocTimes());
+}
+
+Rgb LedPanel::LevelColor(const LED_Pulse& pulse, bool high) const {
+  ChannelLevels levels{};
+  for (int16_t i = 1; i <= kChannels; ++i)
+    levels[size_t(i - 1)] = high ? pulse.GetHigh(i) : pulse.GetLow(i);
+  return BladeColor(CurrentLED, levels);
+}
+
+Rgb LedPanel::MixColor(const Levels& levels) const {
+  return BladeColor(CurrentLED, levels);
+}
+
+Rgb LedPanel::IdleColorAt(double ms) const {
+  return PulseColorAt(CurrentLED, IdlePulse, IdleTimes(), ms);
 }
 
 // Both commands are made even when the first fails.

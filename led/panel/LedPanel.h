@@ -18,6 +18,7 @@
 #include "devlink/TLS.h"
 #include "led/LED_Driver.h"
 #include "led/LED_Pulse.h"
+#include "led/PulseGraph.h"
 #include "led/panel/LedPanelView.h"
 #include "seams/UserDialogs.h"
 
@@ -30,6 +31,10 @@ inline constexpr const char* kLedSettingsNotWritten = "Could not write the LED s
 inline constexpr double kUpdateVoltage = 6.0;  // what btnUpdateLED and LEDcombo use
 inline constexpr int kIdlePulse = 0;
 inline constexpr int kFocPulse = 1;
+// The idle pulse repeats without end; its graph shows this many cycles.
+inline constexpr int kIdleCyclesDrawn = 2;
+// The most flashes a flash-on-clash graph shows (what the repeat field allows).
+inline constexpr int kMostFlashesDrawn = 10;
 
 class LedPanel {
  public:
@@ -96,6 +101,21 @@ class LedPanel {
   void StoreLevels(const Levels& levels);
   void CloseLevelEditor() { view_.ShowLevelFrame(false); }
 
+  // What the panel's pictures show, from the fields as a send would read
+  // them now and the pulses' levels; nothing is stored. The idle pulse is
+  // drawn over kIdleCyclesDrawn cycles; the flash on clash over its repeat
+  // count (1 to kMostFlashesDrawn), from the idle pulse's high levels (its
+  // low levels when it is sent) to its own high levels.
+  PulseTimes IdleTimes() const;
+  PulseTimes FocTimes() const;
+  std::vector<ChannelCurve> IdleGraph() const;
+  std::vector<ChannelCurve> FocGraph() const;
+  // The blade colour of a pulse's high or low levels on the current LED
+  // type, of levels being edited, and of the idle pulse ms into it.
+  Rgb LevelColor(const LED_Pulse& pulse, bool high) const;
+  Rgb MixColor(const Levels& levels) const;
+  Rgb IdleColorAt(double ms) const;
+
   // The load and save buttons while an LED driver is connected. False when
   // cancelled or when the file could not be read or written (said to the
   // user).
@@ -129,6 +149,7 @@ class LedPanel {
   void ShowLevelEditor();
   void ShowIdlePulse();
   void ShowFocPulse();
+  LED_Pulse FocAsSent() const;
   void ReadIdlePulse();
   void ReadFocPulse();
   bool SendPulse(int pulseId, const LED_Pulse& pulse);

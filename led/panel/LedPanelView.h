@@ -84,6 +84,10 @@ class LedPanelView {
   virtual int Level(int channel) const = 0;
   virtual bool ColorFidelityChecked() const = 0;
 
+  // The pulses' levels or the LED type changed: pictures drawn from them
+  // (colour swatches, pulse graphs) are out of date.
+  virtual void PulsesChanged() {}
+
   Levels LevelsShown() const { return {Level(1), Level(2), Level(3), Level(4)}; }
 };
 

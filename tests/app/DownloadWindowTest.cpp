@@ -1,12 +1,15 @@
 // The download and the motion panel in the main window on the virtual
 // board: when SendBtn may start a download, what is locked while it runs,
-// the download frame's texts and timer, and the acceleration sensor frame.
+// the download frame's texts and timer, and the acceleration sensor frame
+// with its live sensor plot.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineSeries>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -18,10 +21,12 @@
 #include <thread>
 
 #include "app/Main.h"
+#include "motion/LiveSensor.h"
 #include "sound/FlashDownload.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
+#include "widgets/LineChart.h"
 
 namespace {
 
@@ -83,6 +88,20 @@ struct Window {
   }
   // Runs f once while the next download processes window events.
   void DuringDownload(std::function<void()> f) { QTimer::singleShot(0, main.get(), f); }
+  // Shown, so that mouse clicks land on the controls.
+  void Show() {
+    main->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+  }
+  void Click(const char* name) { QTest::mouseClick(Child<QWidget>(name), Qt::LeftButton); }
+  // The lines of the HID log.
+  std::vector<std::string> LogLines() const {
+    std::ifstream in(log);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  size_t Polls() const { return testing_support::HidWrites(log, "28").size(); }  // GetACC
 
   sound_test::TempFolder dir;
   std::string log = dir.Path("hid.log");
@@ -171,8 +190,7 @@ TEST(DownloadWindow, SuccessFrameHidesWithItsTimer) {
   EXPECT_EQ(timer->interval(), 2000);
 
   timer->start(1);  // the same tick, without the two seconds
-  QTest::qWait(50);
-  EXPECT_FALSE(frame->isVisibleTo(w.main.get()));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !frame->isVisibleTo(w.main.get()); }, 10000));
   EXPECT_FALSE(timer->isActive()) << "it ticks once";
 }
 
@@ -349,6 +367,142 @@ TEST(DownloadWindow, ALateEraseAnswerIsNotTakenByTheNextCommand) {
   ASSERT_NE(next, lines.rend());
   ASSERT_NE(next + 1, lines.rend());
   EXPECT_EQ(*(next + 1), "R 0a0a");
+}
+
+// ---------------------------------------------------------------- live sensor
+
+// The switch polls the board (the virtual board's scripted motion: still,
+// a swing, a clash), the plot shows the readings with the impact threshold
+// as a line on its slider, and closing the panel ends it.
+TEST(DownloadWindow, LiveSensorPlotsUntilThePanelCloses) {
+  Window w("sound");
+  w.Show();
+  w.Click("ConfigBtn");
+  auto* live = w.Child<QCheckBox>("LiveCheck");
+  auto* timer = w.Child<QTimer>("LiveTimer");
+  auto* chart = w.Child<widgets::LineChart>("LiveChart");
+  w.Click("LiveCheck");
+  EXPECT_TRUE(live->isChecked());
+  EXPECT_TRUE(timer->isActive());
+  EXPECT_EQ(timer->interval(), 50);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chart->Series().at(0)->count() >= 42; }, 60000));
+
+  const auto& series = chart->Series();  // x, y, z, magnitude, threshold
+  ASSERT_EQ(series.size(), 5u);
+  const auto x = series[0]->points(), y = series[1]->points(), m = series[3]->points();
+  EXPECT_EQ(x[0].y(), 0);
+  EXPECT_EQ(y[0].y(), 8);
+  EXPECT_EQ(x[29].y(), 9) << "the top of the swing";
+  EXPECT_EQ(x[40].y(), -31) << "the clash";
+  EXPECT_EQ(y[40].y(), 24);
+  EXPECT_EQ(m[40].y(), 41);
+  EXPECT_LT(x.front().x(), x.back().x());
+  EXPECT_EQ(series[3]->points().back().x(), 0) << "the newest reading at 0 s";
+
+  auto* threshold = series[4];
+  EXPECT_EQ(threshold->at(0).y(), 10);
+  auto* slider = w.Child<QSlider>("ImpactThresholdSlider");
+  slider->setFocus();
+  QTest::keyClick(slider, Qt::Key_Right);
+  EXPECT_EQ(threshold->at(0).y(), 11);
+  EXPECT_EQ(threshold->at(1).y(), 11);
+
+  // Sending the values restarts the board: polling ends; ticked again, it
+  // starts afresh.
+  w.Click("SendCmdBtn");
+  EXPECT_EQ(w.Codes().back(), devlink::cmdGetAccParam) << "sent, restarted, read back";
+  EXPECT_FALSE(live->isChecked());
+  EXPECT_FALSE(timer->isActive());
+  w.Click("LiveCheck");
+  EXPECT_TRUE(live->isChecked());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return chart->Series().at(0)->count() >= 1; }, 30000));
+  EXPECT_LT(chart->Series().at(0)->count(), 42) << "the plot starts afresh";
+
+  w.Click("CloseCfgBtn");
+  EXPECT_FALSE(live->isChecked());
+  EXPECT_FALSE(timer->isActive());
+  const size_t polls = w.Polls();
+  QTest::qWait(300);
+  EXPECT_EQ(w.Polls(), polls) << "no poll after the panel closed";
+  EXPECT_TRUE(w.dialogs.messages.empty());
+}
+
+// Unplugged while polling: offline, the switch off and unavailable, and no
+// message about a board that does not answer.
+TEST(DownloadWindow, LiveSensorStopsWhenTheBoardGoes) {
+  Window w("sound");
+  w.Show();
+  w.Click("ConfigBtn");
+  auto* live = w.Child<QCheckBox>("LiveCheck");
+  w.Click("LiveCheck");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Polls() >= 3; }, 30000));
+  w.firmware->Unplug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !live->isChecked(); }, 30000));
+  EXPECT_FALSE(w.main->Lifecycle().LS_ONLINE());
+  EXPECT_FALSE(w.Child<QTimer>("LiveTimer")->isActive());
+  EXPECT_FALSE(live->isEnabled());
+  EXPECT_TRUE(w.dialogs.messages.empty());
+
+  w.firmware->Plug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.main->Lifecycle().LS_ONLINE(); }, 30000));
+  EXPECT_TRUE(live->isEnabled());
+  EXPECT_FALSE(live->isChecked()) << "polling starts only when asked";
+}
+
+// A board without live values: one message, the switch off, and nothing
+// else - the board stays online and the panel as it was.
+TEST(DownloadWindow, LiveSensorOnABoardThatDoesNotAnswer) {
+  Window w("sound,no-acc");
+  w.Show();
+  w.Click("ConfigBtn");
+  auto* live = w.Child<QCheckBox>("LiveCheck");
+  w.Click("LiveCheck");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !live->isChecked(); }, 30000));
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_EQ(w.dialogs.messages[0].text, motion::kNoLiveValues);
+  EXPECT_EQ(w.dialogs.messages[0].buttons, seams::DialogButtons::Ok);
+  EXPECT_TRUE(w.main->Lifecycle().LS_ONLINE());
+  EXPECT_TRUE(live->isEnabled());
+  EXPECT_TRUE(w.Enabled("ConfigBtn"));
+  EXPECT_TRUE(w.Child<QGroupBox>("ConfigFrame")->isVisibleTo(w.main.get()));
+  QTest::qWait(300);
+  EXPECT_EQ(w.Polls(), 1u) << "one try";
+  EXPECT_EQ(w.Codes().back(), devlink::cmdGetACC) << "nothing sent after it";
+  EXPECT_EQ(w.dialogs.messages.size(), 1u);
+}
+
+// A download lets window events run between its commands; no poll gets in
+// between them, and the switch goes off when the download starts.
+TEST(DownloadWindow, LiveSensorNeverPollsDuringADownload) {
+  Window w("sound,erase-ms=300");
+  w.Fill();
+  w.Show();
+  w.Click("ConfigBtn");
+  auto* live = w.Child<QCheckBox>("LiveCheck");
+  w.Click("LiveCheck");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Polls() >= 2; }, 30000));
+  w.Click("SendBtn");
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  EXPECT_FALSE(live->isChecked());
+
+  const auto lines = w.LogLines();
+  const size_t none = lines.size();
+  size_t firstPoll = none, lastPoll = none, firstDownload = none;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("W 28", 0) == 0) {  // GetACC: its two answers come right after it
+      if (firstPoll == none) firstPoll = i;
+      lastPoll = i;
+      ASSERT_LT(i + 2, lines.size());
+      EXPECT_EQ(lines[i + 1].substr(0, 2), "R ");
+      EXPECT_EQ(lines[i + 2].substr(0, 2), "R ");
+    }
+    // The download starts by reading the motion values (GetAccParam).
+    if (lines[i].rfind("W 29", 0) == 0 && firstPoll != none && firstDownload == none)
+      firstDownload = i;
+  }
+  ASSERT_LT(firstDownload, lines.size());
+  EXPECT_LT(lastPoll, firstDownload) << "no GetACC inside the download";
+  EXPECT_EQ(w.Codes().back(), devlink::cmdReset);
 }
 
 }  // namespace

@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <QToolButton>
 #include <cmath>
 #include <fstream>
@@ -23,6 +26,9 @@
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardFirmware.h"
+#include "widgets/ColorSwatch.h"
+#include "widgets/LineChart.h"
+#include "widgets/PulsePreview.h"
 
 namespace {
 
@@ -53,6 +59,24 @@ struct LedWindow {
   }
   std::vector<std::string> Writes(const char* prefix) {
     return testing_support::HidWrites(log, prefix);
+  }
+  // Shows the window, so that mouse clicks land on the controls.
+  void Show() {
+    main->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+  }
+  void Click(const QString& name) { QTest::mouseClick(Get<QWidget>(name), Qt::LeftButton); }
+  void Key(const QString& name, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(Get<QWidget>(name), Qt::Key(key), modifiers);
+  }
+  // Replaces a field's text by typing.
+  void Type(const QString& name, const char* text) {
+    Key(name, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(Get<QWidget>(name), text);
+  }
+  QColor Swatch(const QString& name) { return Get<widgets::ColorSwatch>(name)->Color(); }
+  QList<QPointF> Curve(const QString& chart, size_t channel) {
+    return Get<widgets::LineChart>(chart)->Series().at(channel - 1)->points();
   }
 
   testing_support::ScriptedDialogs dialogs;
@@ -209,6 +233,105 @@ TEST(LedPanelWidget, OverdriveBelowTheSliderIsHeldToItsMinimum) {
   w.Get<QToolButton>("btnUpdateLED")->click();
   EXPECT_EQ(w.Writes("3d").at(0).substr(0, 14), Hex("3d 0001 003c 0032"));
   std::remove(eeprom.c_str());
+}
+
+// Tri-Cree RGB: red 1400, green 5200, blue 1100 at full level.
+TEST(LedPanelWidget, SwatchesShowTheBladeColourOfEachLevel) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  w.Show();
+  const QColor black(0, 0, 0), blue(0, 0, 255);
+  EXPECT_EQ(w.Swatch("PulseHighSwatch"), black) << "a new driver's levels are 0";
+
+  w.Click("btnPulseHigh");
+  w.Key("SliderLedSet(3)", Qt::Key_End);
+  EXPECT_EQ(w.Swatch("LevelMixSwatch"), blue) << "the mix follows the sliders";
+  EXPECT_EQ(w.Swatch("PulseHighSwatch"), black) << "nothing stored before OK";
+  w.Key("SliderLedSet(2)", Qt::Key_End);
+  // Green at full is 1205 on blue's scale: dimmed as a whole, blue 54.
+  EXPECT_EQ(w.Swatch("LevelMixSwatch"), QColor(0, 255, 54));
+  w.Key("SliderLedSet(2)", Qt::Key_Home);
+  w.Click("PickColorOK");
+  EXPECT_EQ(w.Swatch("PulseHighSwatch"), blue);
+  EXPECT_EQ(w.Swatch("PulseLowSwatch"), black);
+  EXPECT_EQ(w.Curve("FocPulseChart", 3).front(), QPointF(0, 255))
+      << "the flash starts from the idle pulse's high level";
+
+  // A colour picked with colour fidelity shows as itself.
+  w.Click("btnFocHigh");
+  w.Click("ColorFidelity");
+  w.dialogs.colors = {led::RGBToSys(255, 128, 0)};
+  w.Click("PickColor");
+  const QColor mix = w.Swatch("LevelMixSwatch");
+  EXPECT_NEAR(mix.red(), 255, 2);
+  EXPECT_NEAR(mix.green(), 128, 2);
+  EXPECT_NEAR(mix.blue(), 0, 2);
+  w.Click("PickColorOK");
+  EXPECT_EQ(w.Swatch("FocHighSwatch"), mix);
+
+  // Another LED type mixes the same levels in its own colours.
+  auto* combo = w.Get<QComboBox>("LEDcombo");
+  combo->setFocus();
+  QTest::keyClick(combo, Qt::Key_Home);  // Cree XP-E2 Red: one red channel
+  EXPECT_EQ(w.main->LedPanel().Logic().CurrentLED.LEDName, "Cree XP-E2 Red");
+  EXPECT_EQ(w.Swatch("PulseHighSwatch"), black) << "channel 3 is gone";
+  EXPECT_EQ(w.Swatch("FocHighSwatch"), QColor(255, 0, 0));
+}
+
+TEST(LedPanelWidget, PulseGraphsFollowTheirFields) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  w.Show();
+  w.Click("btnFocHigh");
+  w.Key("SliderLedSet(1)", Qt::Key_End);
+  w.Click("PickColorOK");
+  // A new driver's flash: on 1 s, off 1 s, once; from level 0 to 255.
+  EXPECT_EQ(w.Curve("FocPulseChart", 1),
+            (QList<QPointF>{{0, 0}, {0, 255}, {1, 255}, {1, 0}, {2, 0}}));
+  w.Type("focNREP", "3");
+  const auto flashes = w.Curve("FocPulseChart", 1);
+  EXPECT_EQ(flashes.size(), 13);
+  EXPECT_EQ(flashes.at(4), QPointF(2, 0));
+  EXPECT_EQ(flashes.at(5), QPointF(2, 255));
+  EXPECT_EQ(flashes.back(), QPointF(6, 0));
+  w.Type("FocTOFF", "0.5");
+  EXPECT_EQ(w.Curve("FocPulseChart", 1).back(), QPointF(4.5, 0));
+
+  // The idle pulse: rise, on, fall, off, drawn twice.
+  w.Type("IdleTRISE", "0.5");
+  w.Type("IdleTFALL", "0.25");
+  const auto idle = w.Curve("IdlePulseChart", 2);
+  ASSERT_GE(idle.size(), 3);
+  EXPECT_EQ(idle.at(1).x(), 0.5);
+  EXPECT_EQ(idle.at(2).x(), 1.5);
+  EXPECT_EQ(idle.back().x(), 5.5);
+  auto& series = w.Get<widgets::LineChart>("IdlePulseChart")->Series();
+  ASSERT_EQ(series.size(), 3u) << "one line per channel";
+  EXPECT_EQ(series[0]->pen().color(), QColor(255, 0, 0));
+  EXPECT_EQ(series[1]->pen().color(), QColor(0, 192, 0));
+  EXPECT_EQ(series[2]->pen().color(), QColor(128, 128, 255));
+}
+
+// The preview plays the idle pulse while it can be seen: a new driver's
+// pulse is on for 1 s and off for 1 s.
+TEST(LedPanelWidget, IdlePreviewPlaysThePulseWhileShown) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  auto* preview = w.Get<widgets::PulsePreview>("IdlePreview");
+  EXPECT_FALSE(preview->Timer().isActive()) << "not shown yet";
+  w.Show();
+  EXPECT_TRUE(preview->Timer().isActive());
+  w.Click("btnPulseHigh");
+  w.Key("SliderLedSet(3)", Qt::Key_End);
+  w.Click("PickColorOK");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Color() == QColor(0, 0, 255); }, 20000))
+      << "on";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Color() == QColor(0, 0, 0); }, 20000))
+      << "then off";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return preview->Color() == QColor(0, 0, 255); }, 20000))
+      << "and on again";
+  w.main->hide();
+  EXPECT_FALSE(preview->Timer().isActive());
 }
 
 TEST(LedPanelWidget, Hints) {

@@ -117,10 +117,9 @@ TEST(MainWindow, OfflineStartupAndCancel) {
 
   // Plugged in later: found on the agent's next look, online at the next tick.
   ok.firmware->Plug();
-  QTest::qWait(app::kAgentPollMs + 100);
-  EXPECT_EQ(ok.main->Lifecycle().DeviceLinks().Count(), 1u);
-  QTest::qWait(1100);
-  EXPECT_EQ(ok.Picture("OnlinePicture"), "on");
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return ok.main->Lifecycle().DeviceLinks().Count() == 1u; }, 30000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ok.Picture("OnlinePicture") == "on"; }, 30000));
 
   Window cancel("sound", false);
   cancel.dialogs.answers.push_back(seams::DialogResult::Cancel);

@@ -1,12 +1,15 @@
 // morvane-cli download and motion on the virtual board: the flash a
 // download leaves (compared with what image writes), the failures and
-// their texts, the per-file check, Ctrl+C as the cancel button, and the
-// board's motion values read, changed and reset.
+// their texts, the per-file check, Ctrl+C as the cancel button, the
+// board's motion values read, changed and reset, and its live readings.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 
 #include "sound/FlashDownload.h"
 #include "tests/cli/RunCli.h"
@@ -279,6 +282,49 @@ TEST_F(DownloadCommand, MotionGetSetAndDefault) {
     EXPECT_EQ(Cli("usb2", bad).status, 2) << bad;
   EXPECT_EQ(Cli("usb2", "motion set MotionTh=x").out, "");
   ExpectFailed(Cli("usb2,drop=2", "motion get"), "motion values");
+}
+
+// The virtual board's sensor plays its script, a reading per line: still,
+// a swing, a clash, 50 readings in 2.5 s.
+TEST_F(DownloadCommand, MotionWatchPrintsTheLiveReadings) {
+  const auto r = Cli("sound", "motion watch --seconds 2.5");
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> lines;
+  std::vector<double> times;
+  std::istringstream out(r.out);
+  const std::regex line(R"(t=(\d+\.\d{3}) (x=-?\d+ y=-?\d+ z=-?\d+ tilt=\d+ magnitude=\d+\.\d\d))");
+  for (std::string text; std::getline(out, text);) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
+    times.push_back(std::stod(m[1]));
+    lines.push_back(m[2]);
+  }
+  ASSERT_EQ(lines.size(), 50u);
+  EXPECT_EQ(lines[0], "x=0 y=8 z=0 tilt=0 magnitude=8.00");
+  EXPECT_EQ(lines[19], "x=0 y=8 z=0 tilt=0 magnitude=8.00");
+  EXPECT_EQ(lines[22], "x=2 y=8 z=0 tilt=10 magnitude=8.25");
+  EXPECT_EQ(lines[29], "x=9 y=8 z=3 tilt=45 magnitude=12.41");
+  EXPECT_EQ(lines[40], "x=-31 y=24 z=12 tilt=0 magnitude=41.00");
+  EXPECT_EQ(lines[41], "x=-15 y=16 z=6 tilt=0 magnitude=22.74");
+  EXPECT_EQ(lines[49], "x=0 y=8 z=0 tilt=0 magnitude=8.00");
+  EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+  std::vector<int> codes = {3};
+  codes.insert(codes.end(), 50, 40);
+  codes.push_back(7);
+  EXPECT_EQ(Codes(log), codes) << "GetID, 50 GetACC, Bye";
+
+  // A board that does not answer: one message, exit 1, nothing printed.
+  const auto silent = Cli("sound,no-acc", "motion watch --seconds 1");
+  EXPECT_EQ(silent.status, 1);
+  EXPECT_EQ(silent.out, "");
+  EXPECT_NE(silent.err.find("did not answer the request for live sensor values"), std::string::npos)
+      << silent.err;
+  EXPECT_EQ(Codes(log), (std::vector<int>{3, 40, 7})) << "one try, then goodbye";
+
+  for (const char* bad :
+       {"motion watch --seconds 0", "motion watch --seconds -1", "motion watch --seconds",
+        "motion watch --seconds 1x", "motion watch --seconds 90000", "motion watch 5"})
+    EXPECT_EQ(Cli("sound", bad).status, 2) << bad;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The motion, impact and lock-up parameters: what the sliders show for the
 // board's values, what a send transmits, the firmware-293 rule for the
 // flash period, and the read / send / restart / read-back exchange on the
-// virtual board.
+// virtual board; and the live sensor's polling.
 
 #include "motion/MotionSettings.h"
 
@@ -10,7 +10,9 @@
 #include <cstdio>
 
 #include "devlink/DeviceLinks.h"
+#include "motion/LiveSensor.h"
 #include "tests/support/HidLog.h"
+#include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/VirtualBoardBus.h"
 
@@ -140,6 +142,99 @@ TEST(MotionSettings, UnconfirmedSendDoesNothingMore) {
   EXPECT_FALSE(motion::SendAccData(board.Link(), motion::kFactorySliders, values));
   EXPECT_EQ(board.Codes(), (std::vector<int>{devlink::cmdSetAccParam}));
   EXPECT_EQ(motion::AsArray(values), (std::array<int, 6>{1, 2, 3, 4, 5, 6}));
+}
+
+// The window's side of the live sensor, recorded.
+struct LiveView : motion::LiveSensorView {
+  devlink::TLS* FirstLink() override {
+    if (failing) throw std::runtime_error("An unknown error has occurred!");
+    return link;
+  }
+  bool BoardBusy() const override { return busy; }
+  bool StillOnline() override { return online; }
+  void StartTimer(int ms) override { timerMs = ms; }
+  void StopTimer() override { timerMs = 0; }
+  void SetLiveChecked(bool on) override { checked = on; }
+  void ShowReadings(const motion::LiveHistory& history) override {
+    shown = history.Readings().size();
+  }
+
+  devlink::TLS* link = nullptr;
+  bool busy = false, online = true, failing = false;
+  int timerMs = 0;
+  bool checked = false;
+  size_t shown = 0;
+};
+
+// The live sensor on a virtual board, with the window's side recorded.
+struct Live {
+  explicit Live(const std::string& spec) : board(spec), live(view, dialogs) {
+    view.link = &board.Link();
+  }
+  Board board;
+  LiveView view;
+  testing_support::ScriptedDialogs dialogs;
+  motion::LiveSensor live;
+};
+
+// Ticks every 1/16 s for 12 s: one GetACC each, the plot keeps the last
+// 10 s; a tick while the board is busy sends nothing.
+TEST(LiveSensor, OneReadingPerTickAndTenSecondsKept) {
+  Live l("sound");
+  auto& [board, view, dialogs, live] = l;
+  live.SetLive(true, 50);
+  EXPECT_TRUE(view.checked);
+  EXPECT_EQ(view.timerMs, motion::kLiveIntervalMs);
+  for (int i = 0; i <= 192; ++i) live.Tick(50 + i / 16.0);
+  const auto& readings = live.History().Readings();
+  ASSERT_EQ(readings.size(), 161u) << "2 s to 12 s";
+  EXPECT_EQ(readings.front().seconds, 2);
+  EXPECT_EQ(readings.back().seconds, 12);
+  EXPECT_EQ(view.shown, 161u);
+  EXPECT_EQ(board.Codes().size(), 193u);
+
+  view.busy = true;
+  live.Tick(62.5);
+  EXPECT_EQ(board.Codes().size(), 193u) << "a busy board is not asked";
+  EXPECT_TRUE(live.Running());
+  view.busy = false;
+  live.Tick(62.5625);
+  EXPECT_EQ(board.Codes().size(), 194u);
+
+  live.SetLive(false, 63);
+  EXPECT_FALSE(view.checked);
+  EXPECT_EQ(view.timerMs, 0);
+  live.Tick(63.0625);
+  EXPECT_EQ(board.Codes().size(), 194u) << "stopped";
+  live.SetLive(true, 70);
+  EXPECT_TRUE(live.History().Readings().empty()) << "a new start plots afresh";
+}
+
+TEST(LiveSensor, AReadingThatFailsEndsPolling) {
+  Live l("sound,no-acc");
+  auto& [board, view, dialogs, live] = l;
+  live.SetLive(true, 0);
+  live.Tick(0.05);
+  EXPECT_FALSE(live.Running());
+  EXPECT_FALSE(view.checked);
+  EXPECT_EQ(view.timerMs, 0);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, motion::kNoLiveValues);
+  EXPECT_EQ(dialogs.messages[0].icon, seams::DialogIcon::Exclamation);
+
+  // The board went: the window found it offline, so no message.
+  view.online = false;
+  live.SetLive(true, 1);
+  live.Tick(1.05);
+  EXPECT_FALSE(live.Running());
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+
+  // An error of the HID layer goes on to the window, once: polling ends.
+  view.failing = true;
+  live.SetLive(true, 2);
+  EXPECT_THROW(live.Tick(2.05), std::runtime_error);
+  EXPECT_FALSE(live.Running());
+  EXPECT_EQ(view.timerMs, 0);
 }
 
 }  // namespace

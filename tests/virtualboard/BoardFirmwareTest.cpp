@@ -264,7 +264,30 @@ TEST(BoardFirmware, MotionParametersLiveInFlashBytesZeroToFive) {
   // A block written over address 0 replaces them too.
   Exchange(board, WriteLess(0, {9, 9}));
   EXPECT_EQ(Exchange(board, Command(41)).front(), (Response{9, 9}));
-  EXPECT_EQ(Exchange(board, Command(40)), (Responses{{0, 0}, {31, 0}}));
+  // The sensor is still at first: held upright, gravity on y.
+  EXPECT_EQ(Exchange(board, Command(40)), (Responses{{0, 8}, {0, 0}}));
+}
+
+// GetACC follows the scripted motion, 50 ms a reading: still for 1 s, a
+// swing for 1 s, then a clash; every 2.5 s again. Negative axes go out as
+// sign and magnitude (32 - value).
+TEST(BoardFirmware, GetAccPlaysTheScriptedMotion) {
+  BoardFirmware board(ParseBoardSpec("sound"));
+  std::vector<Responses> readings;
+  for (int n = 0; n < 51; ++n) readings.push_back(Exchange(board, Command(40)));
+  EXPECT_EQ(readings[19], (Responses{{0, 8}, {0, 0}}));     // still
+  EXPECT_EQ(readings[21], (Responses{{1, 8}, {0, 5}}));     // the swing starts
+  EXPECT_EQ(readings[29], (Responses{{9, 8}, {3, 45}}));    // its top
+  EXPECT_EQ(readings[39], (Responses{{0, 8}, {0, 0}}));     // back
+  EXPECT_EQ(readings[40], (Responses{{63, 24}, {12, 0}}));  // the clash: x -31
+  EXPECT_EQ(readings[41], (Responses{{47, 16}, {6, 0}}));   // x -15
+  EXPECT_EQ(readings[45], (Responses{{0, 8}, {0, 0}}));     // died away
+  EXPECT_EQ(readings[50], readings[0]);                     // and again
+
+  // A firmware without live values takes GetACC and never answers it.
+  BoardFirmware old(ParseBoardSpec("sound,no-acc"));
+  EXPECT_TRUE(Exchange(old, Command(40)).empty());
+  EXPECT_EQ(Exchange(old, Command(41)).size(), 3u) << "other commands still answered";
 }
 
 // ---------------------------------------------------------------- flash file

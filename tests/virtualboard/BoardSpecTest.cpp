@@ -99,6 +99,13 @@ TEST(BoardSpec, RefusesUnknownKindsAndOptions) {
   ExpectRefused("sound,drop=1,drop=2", "\"drop\" is given twice");
 }
 
+TEST(BoardSpec, NoAccIsASoundBoardsFault) {
+  EXPECT_TRUE(ParseBoardSpec("usb2,no-acc").noAcc);
+  EXPECT_FALSE(ParseBoardSpec("usb2").noAcc);
+  ExpectRefused("led,no-acc", "\"no-acc\" applies only to a sound board");
+  ExpectRefused("sound,no-acc=1", "\"no-acc\" takes no value");
+}
+
 TEST(BoardSpec, RefusesMissingAndSurplusValues) {
   for (const std::string name :
        {"sn", "fw", "erase-ms", "ledcode", "drop", "bad-echo", "unplug", "no-sn"})
