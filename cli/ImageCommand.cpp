@@ -64,7 +64,8 @@ int Image(const FrontEndOptions&, const std::vector<std::string>& args) {
     return 1;
   }
   ConsoleProgress progress;
-  const bool mapped = config.MakeMemoryMap(progress);
+  seams::NoEventPump noEvents;
+  const bool mapped = config.MakeMemoryMap(progress, noEvents);
   progress.Done();
   if (!mapped) {
     std::cerr << "The sound files could not be coded: a file changed or can no longer be read, "
