@@ -37,8 +37,9 @@ void AppendFile(std::string& out, const LSU_SoundFile& file) {
 
 class Loader {
  public:
-  Loader(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays)
-      : in_(in), config_(config), displays_(displays) {}
+  Loader(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
+         seams::EventPump& events)
+      : in_(in), config_(config), displays_(displays), events_(events) {}
 
   // False as soon as the file shows it is not a configuration file.
   bool Run() {
@@ -85,7 +86,7 @@ class Loader {
     const auto volume = NextLine();
     if (!volume) return false;
     config_.SetVolume(category.code, 0, text::ReadNumber(*volume));
-    displays_.DoEvents();
+    events_.LetEventsRun();
     return true;
   }
 
@@ -114,7 +115,7 @@ class Loader {
       if (!volume) return false;
       if (added)
         config_.SetVolume(category.code, config_.Count(category.code), text::ReadNumber(*volume));
-      displays_.DoEvents();
+      events_.LetEventsRun();
     }
     return true;
   }
@@ -122,6 +123,7 @@ class Loader {
   fileio::LineReader& in_;
   LSU_Configuration& config_;
   CategoryDisplays& displays_;
+  seams::EventPump& events_;
 };
 
 seams::FileDialogRequest ConfigurationDialog(const std::string& appFolder) {
@@ -155,10 +157,10 @@ bool SaveConfiguration(const LSU_Configuration& config, const std::string& path)
 namespace {
 
 LoadOutcome Load(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
-                 seams::UserDialogs& dialogs) {
+                 seams::EventPump& events, seams::UserDialogs& dialogs) {
   // Editors elsewhere may start the file with a UTF-8 byte-order mark.
   in.SkipByteOrderMark();
-  Loader loader(in, config, displays);
+  Loader loader(in, config, displays, events);
   if (!loader.Run()) {
     // A file that could not be read says why below the usual text.
     const std::string why = in.Failed() ? kLineEnd + in.Error() : "";
@@ -176,22 +178,25 @@ LoadOutcome Load(fileio::LineReader& in, LSU_Configuration& config, CategoryDisp
 }  // namespace
 
 LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+                              CategoryDisplays& displays, seams::EventPump& events,
+                              seams::UserDialogs& dialogs) {
   fileio::LineReader reader(in, "The configuration");
-  return Load(reader, config, displays, dialogs);
+  return Load(reader, config, displays, events, dialogs);
 }
 
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+                              CategoryDisplays& displays, seams::EventPump& events,
+                              seams::UserDialogs& dialogs) {
   fileio::LineReader reader(path);
-  return Load(reader, config, displays, dialogs);
+  return Load(reader, config, displays, events, dialogs);
 }
 
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,
-                                        seams::UserDialogs& dialogs, const std::string& appFolder) {
+                                        seams::EventPump& events, seams::UserDialogs& dialogs,
+                                        const std::string& appFolder) {
   const auto path = dialogs.OpenFile(ConfigurationDialog(appFolder));
   if (!path) return {LoadResult::Cancelled, {}};
-  return LoadConfiguration(*path, config, displays, dialogs);
+  return LoadConfiguration(*path, config, displays, events, dialogs);
 }
 
 std::string SaveFailedMessage(const std::string& path) {

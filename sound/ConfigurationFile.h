@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "seams/EventPump.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryDisplays.h"
 #include "sound/LSU_Configuration.h"
@@ -51,19 +52,23 @@ std::optional<std::string> ConfigurationText(const LSU_Configuration& config);
 bool SaveConfiguration(const LSU_Configuration& config, const std::string& path);
 
 // Reads a configuration into config, section by section, telling displays
-// what changed. Shows "Not a valid configuration file" (stop icon) or the
-// list of files not found (no icon) through dialogs.
+// what changed and letting window events run through `events` after each
+// file. Shows "Not a valid configuration file" (stop icon) or the list of
+// files not found (no icon) through dialogs.
 LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs);
+                              CategoryDisplays& displays, seams::EventPump& events,
+                              seams::UserDialogs& dialogs);
 // The same from a file, read through the bounded line reader: a file that
 // cannot be read (missing, not a regular file, a line longer than 4096
 // bytes) is not valid, and the message says why on a second line.
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs);
+                              CategoryDisplays& displays, seams::EventPump& events,
+                              seams::UserDialogs& dialogs);
 
 // The load button: asks for a file in appFolder, then loads it.
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,
-                                        seams::UserDialogs& dialogs, const std::string& appFolder);
+                                        seams::EventPump& events, seams::UserDialogs& dialogs,
+                                        const std::string& appFolder);
 
 enum class SaveResult { Saved, Cancelled, Failed };
 
