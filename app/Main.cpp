@@ -235,8 +235,8 @@ bool Main::Startup() {
   browser_->FileList()->setFocus();
   // The update manager, with its dialog loaded but not shown.
   updateForm_ = std::make_unique<UpdateForm>();
-  updateManager_ = std::make_unique<update::UpdateManager>(options_.updateHost,
-                                                           options_.appFolder.toStdString());
+  updateManager_ = std::make_unique<update::UpdateManager>(
+      options_.updateHost, options_.appFolder.toStdString(), events_);
   updateManager_->requestManager.SetTimeouts(options_.updateTimeouts);
   updateManager_->Initialize(*updateForm_);
   agentPoll_.start(kAgentPollMs);

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/ImageButtons.h"
+#include "seams/QtEventPump.h"
 #include "seams/UserDialogs.h"
 #include "session/BoardAgent.h"
 #include "session/ConnectionLifecycle.h"
@@ -130,6 +131,7 @@ class Main : public QMainWindow, public session::ConnectionView {
   QTimer agentPoll_;
   Hints* hints_ = nullptr;
   std::unique_ptr<UpdateForm> updateForm_;
+  seams::QtEventPump events_;  // the update's
   std::unique_ptr<update::UpdateManager> updateManager_;
   QGroupBox* browserFrame_ = nullptr;
   widgets::FileBrowser* browser_ = nullptr;

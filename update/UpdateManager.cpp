@@ -26,15 +26,14 @@ std::string FontStoreWarning(const std::string& folder) {
          ". Please check that the disk has room and the folder can be written.";
 }
 
-UpdateManager::UpdateManager(std::string host, std::string appFolder)
-    : requestManager(std::move(host)), fontStore(std::move(appFolder)) {
+UpdateManager::UpdateManager(std::string host, std::string appFolder, seams::EventPump& events)
+    : requestManager(std::move(host), events), fontStore(std::move(appFolder)), events_(events) {
   requestManager.OnProgress = [this](int16_t percent) { requestManager_OnProgress(percent); };
 }
 
 void UpdateManager::Initialize(UpdateView& form) {
   formReference_ = &form;
   fontStore.Initialize();
-  requestManager.Initialize(form.internetControl());
 }
 
 void UpdateManager::startUpdate() {
@@ -66,14 +65,14 @@ bool UpdateManager::checkForUpdates() {
   UpdateView& form = *formReference_;
   form.updateStep(kStepChecking);
   form.updateElement(kElementCatalogue);
-  form.DoEvents();
+  events_.LetEventsRun();
   const std::string answer = requestManager.requestText("svc=gct&did=" + deviceId);
   if (requestManager.requestState() != kRequestOk) {
     Warn(kCatalogueFailed);
     return false;
   }
   form.progressA(10);
-  form.DoEvents();
+  events_.LetEventsRun();
   const std::vector<std::string> lines = SliceText(answer);
   if (!checkAnswerHeader(lines)) return false;
   switch (validateCatalogue(lines)) {
@@ -106,7 +105,7 @@ UpdateManager::Catalogue UpdateManager::validateCatalogue(const std::vector<std:
   UpdateView& form = *formReference_;
   form.updateStep(kStepValidating);
   form.updateElement(kElementChecking);
-  form.DoEvents();
+  events_.LetEventsRun();
   fontsToUpdate_.clear();
   catalogueCut_ = false;
   std::vector<std::string_view> items;
@@ -124,11 +123,11 @@ UpdateManager::Catalogue UpdateManager::validateCatalogue(const std::vector<std:
     }
     form.updateElement(kElementChecking + item);
     form.progressB(items.size() == 1 ? 100 : RoundedPercent(j * 100.0 / (items.size() - 1)));
-    form.DoEvents();
+    events_.LetEventsRun();
     if (!fontStore.FontExistsAndCompleted(item)) fontsToUpdate_.push_back(item);
   }
   form.progressA(30);
-  form.DoEvents();
+  events_.LetEventsRun();
   return fontsToUpdate_.empty() ? Catalogue::NothingToUpdate : Catalogue::HasUpdates;
 }
 
@@ -141,7 +140,7 @@ bool UpdateManager::updateItems() {
     form.updateStep(kStepUpdating + font);
     form.updateElement(kElementDownloading);
     form.progressA(30 + RoundedPercent(k * 70.0 / m));
-    form.DoEvents();
+    events_.LetEventsRun();
     if (!updateItem(font)) return false;
   }
   return true;
@@ -183,7 +182,7 @@ bool UpdateManager::updateItem(const std::string& fontId) {
         return false;
       form.progressB(100);
     }
-    form.DoEvents();
+    events_.LetEventsRun();
   }
   if (!fontStore.CompleteFont(fontId)) {
     Warn(FontStoreWarning(fontStore.FontsFolder()));

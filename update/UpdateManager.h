@@ -50,9 +50,10 @@ enum class UpdateOutcome { NotRun, Updated, NothingToUpdate, Warning };
 
 class UpdateManager {
  public:
-  UpdateManager(std::string host, std::string appFolder);
+  // events: lets window events run between the steps and during transfers.
+  UpdateManager(std::string host, std::string appFolder, seams::EventPump& events);
 
-  // Binds the dialog (loaded, not shown) and its network access.
+  // Binds the dialog (loaded, not shown).
   void Initialize(UpdateView& form);
   // Resets the dialog and shows it modally; the procedure runs when it
   // becomes active. Returns when the user closed it.
@@ -80,6 +81,7 @@ class UpdateManager {
   void requestManager_OnProgress(int16_t percent);
 
   UpdateView* formReference_ = nullptr;
+  seams::EventPump& events_;
   std::vector<std::string> fontsToUpdate_;
   // The catalogue held more than kMaxFontsPerCatalogue fonts.
   bool catalogueCut_ = false;
