@@ -32,6 +32,8 @@ class Result {
     failure.message_ = std::move(message);
     return failure;
   }
+  // The user chose not to go on (a file dialog cancelled): nothing to say.
+  static Result Cancelled() { return Failure({}); }
 
   bool Ok() const { return !failed_; }
   explicit operator bool() const { return Ok(); }

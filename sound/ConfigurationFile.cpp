@@ -149,9 +149,10 @@ std::optional<std::string> ConfigurationText(const LSU_Configuration& config) {
   return out;
 }
 
-bool SaveConfiguration(const LSU_Configuration& config, const std::string& path) {
+seams::Result SaveConfiguration(const LSU_Configuration& config, const std::string& path) {
   const auto text = ConfigurationText(config);
-  return text && fileio::WriteFileAtomically(path, *text);
+  if (text && fileio::WriteFileAtomically(path, *text)) return {};
+  return seams::Result::Failure(SaveFailedMessage(path));
 }
 
 namespace {
@@ -207,8 +208,9 @@ SaveResult SaveConfigurationWithDialog(const LSU_Configuration& config, seams::U
                                        const std::string& appFolder) {
   const auto path = dialogs.SaveFile(ConfigurationDialog(appFolder));
   if (!path) return SaveResult::Cancelled;
-  if (SaveConfiguration(config, *path)) return SaveResult::Saved;
-  dialogs.Message(SaveFailedMessage(*path), seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+  const seams::Result saved = SaveConfiguration(config, *path);
+  if (saved) return SaveResult::Saved;
+  dialogs.Message(saved.Message(), seams::DialogIcon::Critical, seams::DialogButtons::Ok);
   return SaveResult::Failed;
 }
 

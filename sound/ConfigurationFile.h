@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "seams/EventPump.h"
+#include "seams/Result.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryDisplays.h"
 #include "sound/LSU_Configuration.h"
@@ -48,8 +49,9 @@ struct LoadOutcome {
 std::optional<std::string> ConfigurationText(const LSU_Configuration& config);
 
 // Writes the configuration to path, replacing any file there only once the
-// whole text is written. False when nothing could be saved.
-bool SaveConfiguration(const LSU_Configuration& config, const std::string& path);
+// whole text is written. Fails with SaveFailedMessage when nothing could be
+// saved.
+seams::Result SaveConfiguration(const LSU_Configuration& config, const std::string& path);
 
 // Reads a configuration into config, section by section, telling displays
 // what changed and letting window events run through `events` after each

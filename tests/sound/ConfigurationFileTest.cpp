@@ -285,7 +285,7 @@ TEST_F(ConfigurationFile, AFailedSaveIsReportedAndKeepsThePreviousFile) {
   rlimit small = old;
   small.rlim_cur = 512;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool saved = SaveConfiguration(config, target);
+  const bool saved = SaveConfiguration(config, target).Ok();
   setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_FALSE(saved);
   EXPECT_EQ(sound_test::ReadBytes(target), "previous");
