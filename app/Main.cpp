@@ -48,9 +48,7 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   // An error that escapes one of the window's handlers is shown in the
   // window's own message box, and the window goes on.
   if (Application* a = RunningApplication())
-    a->SetErrorReporter([this](const std::string& text) {
-      dialogs_->Message(text, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
-    });
+    a->SetErrorReporter([this](const std::string& text) { ShowError(text); });
 
   auto* central = Named<QWidget>("MainBackground");
   auto* layout = new QVBoxLayout(central);
@@ -223,7 +221,16 @@ bool Main::Startup() {
   logo_->setPixmap(bitmaps_.Load("taldrix_small.bmp"));
   FillDriveList();
   SetMemorySize(devlink::kDefaultCapacity);
-  const bool goOn = lifecycle_->ConnectAtStartup();
+  bool goOn = true;
+  try {
+    goOn = lifecycle_->ConnectAtStartup();
+  } catch (...) {
+    // The barrier at the event loop is not running yet: the error is shown
+    // as it shows errors, and the window starts offline; its retries go on
+    // looking for a board that works.
+    ShowError(UnexpectedErrorText(std::current_exception()));
+    lifecycle_->StartOffline();
+  }
   if (!goOn) {
     Shutdown();
     return false;
@@ -241,6 +248,10 @@ bool Main::Startup() {
   updateManager_->Initialize(*updateForm_);
   agentPoll_.start(kAgentPollMs);
   return true;
+}
+
+void Main::ShowError(const std::string& text) {
+  dialogs_->Message(text, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
 }
 
 void Main::Shutdown() {

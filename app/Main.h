@@ -101,6 +101,8 @@ class Main : public QMainWindow, public session::ConnectionView {
   QToolButton* Button(session::ImageButton button) const;
   void FillDriveList();
   void SetUpHints();
+  // An unexpected error, in the window's own message box.
+  void ShowError(const std::string& text);
   void UpdateBtnClick();
   void SendBtnClick();
   bool ConfigurationFits() const;
