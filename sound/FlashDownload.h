@@ -60,6 +60,8 @@ std::string TenthPercent(double percent);
 
 class FlashDownload {
  public:
+  // How the download ended: the system's own values, which morvane-cli's
+  // exit status and the tests rely on (the frame shows the failure's text).
   enum class Outcome { Missing, Success, ConnectionLost, MemoryCheckError, NotCoded, Canceled };
 
   // motion: the main window's six motion values, read before the erase and
