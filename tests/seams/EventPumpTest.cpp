@@ -25,26 +25,22 @@ TEST(EventPacer, LetsEventsRunByElapsedTimeNotPerStep) {
   Clock::time_point now{};
   CountingPump pump;
   seams::EventPacer pacer(pump, 15ms, [&now] { return now; });
-  for (int step = 0; step < 100000; ++step) pacer.Tick();
+  // One step of work `later` after the last: how often events ran in all.
+  const auto step = [&](Clock::duration later) {
+    now += later;
+    pacer.Tick();
+    return pump.runs;
+  };
+  for (int i = 0; i < 100000; ++i) step(0ms);
   EXPECT_EQ(pump.runs, 0) << "many steps within the same moment";
-  now += 14ms;
-  pacer.Tick();
-  EXPECT_EQ(pump.runs, 0) << "14 ms after the start";
-  now += 1ms;
-  pacer.Tick();
-  pacer.Tick();
-  EXPECT_EQ(pump.runs, 1) << "once 15 ms have passed, and not again at the next step";
-  now += 14ms;
-  pacer.Tick();
-  EXPECT_EQ(pump.runs, 1) << "the next 15 ms count from the last run";
+  EXPECT_EQ(step(14ms), 0) << "14 ms after the start";
+  EXPECT_EQ(step(1ms), 1) << "once 15 ms have passed";
+  EXPECT_EQ(step(0ms), 1) << "and not again at the next step";
+  EXPECT_EQ(step(14ms), 1) << "the next 15 ms count from the last run";
   pacer.Now();
   EXPECT_EQ(pump.runs, 2) << "Now runs them at once";
-  now += 14ms;
-  pacer.Tick();
-  EXPECT_EQ(pump.runs, 2) << "and the count starts again from Now";
-  now += 1h;
-  pacer.Tick();
-  EXPECT_EQ(pump.runs, 3) << "a long step lets events run once, not once per 15 ms missed";
+  EXPECT_EQ(step(14ms), 2) << "and the count starts again from Now";
+  EXPECT_EQ(step(1h), 3) << "a long step lets events run once, not once per 15 ms missed";
 }
 
 TEST(QtEventPump, RunsTheEventsThatWait) {
