@@ -1,6 +1,5 @@
 #include "app/DownloadPanel.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -42,7 +41,7 @@ sound::FlashDownload::Outcome DownloadPanel::Run(sound::LSU_Configuration& confi
                                                  devlink::AccParams& motion) {
   // The timer of an earlier success would hide this download's frame.
   hideTimer_->stop();
-  download_ = std::make_unique<sound::FlashDownload>(config, link, *this, dialogs, motion);
+  download_ = std::make_unique<sound::FlashDownload>(config, link, *this, events_, dialogs, motion);
   const auto outcome = download_->Run();
   download_.reset();
   return outcome;
@@ -54,10 +53,6 @@ void DownloadPanel::SetInfoLabel(const std::string& text) {
 
 void DownloadPanel::SetPercentLabel(const std::string& text) {
   percent_->setText(QString::fromStdString(text));
-}
-
-void DownloadPanel::DoEvents() {
-  QApplication::processEvents();
 }
 
 void DownloadPanel::ShowDownloadFrame(bool visible) {

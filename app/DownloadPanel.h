@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "seams/QtEventPump.h"
 #include "sound/FlashDownload.h"
 
 class QGroupBox;
@@ -32,8 +33,6 @@ class DownloadPanel : public sound::DownloadView {
   void SetInfoLabel(const std::string& text) override;
   void SetPercentLabel(const std::string& text) override;
   void SetPercentComplete(double) override {}
-  bool CancelDownload() const override { return download_ && download_->CancelDownload; }
-  void DoEvents() override;
   void ShowDownloadFrame(bool visible) override;
   void SetFrameButton(const std::string& caption) override;
   void StartHideFrameTimer(int intervalMs) override;
@@ -46,6 +45,8 @@ class DownloadPanel : public sound::DownloadView {
   QPushButton* button_;
   QTimer* hideTimer_;
   std::function<void(bool)> lock_;
+  // The frame's button is clicked while the download lets events run.
+  seams::QtEventPump events_;
   std::unique_ptr<sound::FlashDownload> download_;
 };
 

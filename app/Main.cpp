@@ -49,9 +49,7 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   // An error that escapes one of the window's handlers is shown in the
   // window's own message box, and the window goes on.
   if (Application* a = RunningApplication())
-    a->SetErrorReporter([this](const std::string& text) {
-      dialogs_->Message(text, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
-    });
+    a->SetErrorReporter([this](const std::string& text) { ShowError(text); });
 
   auto* central = Named<QWidget>("MainBackground");
   auto* layout = new QVBoxLayout(central);
@@ -235,7 +233,16 @@ bool Main::Startup() {
   logo_->setPixmap(bitmaps_.Load("taldrix_small.bmp"));
   FillDriveList();
   SetMemorySize(devlink::kDefaultCapacity);
-  const bool goOn = lifecycle_->ConnectAtStartup();
+  bool goOn = true;
+  try {
+    goOn = lifecycle_->ConnectAtStartup();
+  } catch (...) {
+    // The barrier at the event loop is not running yet: the error is shown
+    // as it shows errors, and the window starts offline; its retries go on
+    // looking for a board that works.
+    ShowError(UnexpectedErrorText(std::current_exception()));
+    lifecycle_->StartOffline();
+  }
   if (!goOn) {
     Shutdown();
     return false;
@@ -247,12 +254,16 @@ bool Main::Startup() {
   browser_->FileList()->setFocus();
   // The update manager, with its dialog loaded but not shown.
   updateForm_ = std::make_unique<UpdateForm>();
-  updateManager_ = std::make_unique<update::UpdateManager>(options_.updateHost,
-                                                           options_.appFolder.toStdString());
+  updateManager_ = std::make_unique<update::UpdateManager>(
+      options_.updateHost, options_.appFolder.toStdString(), events_);
   updateManager_->requestManager.SetTimeouts(options_.updateTimeouts);
   updateManager_->Initialize(*updateForm_);
   agentPoll_.start(kAgentPollMs);
   return true;
+}
+
+void Main::ShowError(const std::string& text) {
+  dialogs_->Message(text, seams::DialogIcon::Critical, seams::DialogButtons::Ok);
 }
 
 void Main::Shutdown() {

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/ImageButtons.h"
+#include "seams/QtEventPump.h"
 #include "seams/UserDialogs.h"
 #include "session/BoardAgent.h"
 #include "session/ConnectionLifecycle.h"
@@ -100,6 +101,8 @@ class Main : public QMainWindow, public session::ConnectionView {
   QToolButton* Button(session::ImageButton button) const;
   void FillDriveList();
   void SetUpHints();
+  // An unexpected error, in the window's own message box.
+  void ShowError(const std::string& text);
   void UpdateBtnClick();
   void SendBtnClick();
   bool ConfigurationFits() const;
@@ -130,6 +133,7 @@ class Main : public QMainWindow, public session::ConnectionView {
   QTimer agentPoll_;
   Hints* hints_ = nullptr;
   std::unique_ptr<UpdateForm> updateForm_;
+  seams::QtEventPump events_;  // the update's
   std::unique_ptr<update::UpdateManager> updateManager_;
   QGroupBox* browserFrame_ = nullptr;
   widgets::FileBrowser* browser_ = nullptr;

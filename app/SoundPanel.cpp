@@ -59,7 +59,7 @@ sound::CategoryPanel::PlayWav Player(std::function<void(const QString&, double)>
 
 SoundPanel::SoundPanel(Setup setup)
     : QObject(setup.window),
-      logic_(*setup.config, *this, *setup.dialogs, setup.appFolder.toStdString(),
+      logic_(*setup.config, *this, events_, *setup.dialogs, setup.appFolder.toStdString(),
              Player(std::move(setup.play))),
       window_(setup.window),
       browser_(setup.browser),
@@ -216,10 +216,6 @@ void SoundPanel::ShowConverting(bool visible) {
     wait_->repaint();
   }
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void SoundPanel::DoEvents() {
-  QApplication::processEvents();
 }
 
 bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {

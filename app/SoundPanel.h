@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+#include "seams/QtEventPump.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryPanel.h"
 
@@ -62,7 +63,6 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void ClearList(sound::FileType category) override;
   void AddToList(sound::FileType category, const std::string& name) override;
   void UpdateMemoryStatus() override { updateMemoryStatus_(); }
-  void DoEvents() override;
   void CheckOption(sound::FileType category) override;
   void RemoveFromList(sound::FileType category, int row) override;
   void ShowVolume(int volume) override;
@@ -92,6 +92,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   // The row a list category's volume and Ctrl+click go to; 0 for a label.
   static int Row(const Category& c);
 
+  seams::QtEventPump events_;
   sound::CategoryPanel logic_;
   QWidget* window_;
   widgets::FileBrowser* browser_;

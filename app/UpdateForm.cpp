@@ -129,8 +129,6 @@ UpdateForm::UpdateForm() : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint
   setModal(true);
   setFixedSize(kWidth, kHeight);
   setStyleSheet("QDialog { background-color: #f4f6f9; } QLabel { color: #1d2430; }");
-  internetControl_.setObjectName("internetControl");
-  internetControl_.setParent(this);
 
   auto* border = widgets::Named<QFrame>("formBorder", this);
   border->setGeometry(0, 0, kWidth, kHeight);
@@ -247,10 +245,6 @@ void UpdateForm::showMessage(const std::string& text) {
   updateStep(update::kStepCompleted);
   updateElement(text);
   okIcon_->show();
-}
-
-void UpdateForm::DoEvents() {
-  QCoreApplication::processEvents();
 }
 
 // Shown, the dialog runs onActivate from its own event loop, so the window

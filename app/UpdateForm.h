@@ -2,12 +2,10 @@
 // The update dialog: modal, without a title bar or a border of its own (a
 // drawn frame takes their place), with the step and element captions, two
 // drawn progress bars (the whole update and the current item), the success
-// and warning icons and two drawn buttons. It carries the network access
-// the update's requests go through. A thin view: the update procedure
-// drives it through update::UpdateView.
+// and warning icons and two drawn buttons. A thin view: the update
+// procedure drives it through update::UpdateView.
 
 #include <QDialog>
-#include <QNetworkAccessManager>
 #include <functional>
 
 #include "update/UpdateView.h"
@@ -29,9 +27,7 @@ class UpdateForm : public QDialog, public update::UpdateView {
   void progressB(int percent) override;
   void showWarning(const std::string& text) override;
   void showMessage(const std::string& text) override;
-  void DoEvents() override;
   void ShowModal(const std::function<void()>& onActivate) override;
-  QNetworkAccessManager& internetControl() override { return internetControl_; }
 
   void hideButtons();
   void showYesNoButtons();
@@ -49,7 +45,6 @@ class UpdateForm : public QDialog, public update::UpdateView {
   void ShowBars(bool overall, bool item);
   void ShowRightButton(const char* caption);
 
-  QNetworkAccessManager internetControl_;
   QLabel* formTitle_;
   QLabel* updateStep_;
   QLabel* updateElement_;

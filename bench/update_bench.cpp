@@ -11,13 +11,13 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 
+#include "seams/QtEventPump.h"
 #include "update/HttpRequest.h"
 
 namespace {
@@ -96,9 +96,8 @@ void Finish(benchmark::State& state, const std::string& received) {
 
 void BM_HttpRequestData(benchmark::State& state) {
   Server& server = TheServer();
-  QNetworkAccessManager network;
-  update::HttpRequest request(server.host);
-  request.Initialize(network);
+  seams::QtEventPump events;
+  update::HttpRequest request(server.host, events);
   const std::string folder = (server.root / "got").string();
   state.counters["rss_before_MB"] = MaxRssMegabytes();
   for (auto _ : state) {
@@ -108,7 +107,6 @@ void BM_HttpRequestData(benchmark::State& state) {
   }
   state.SetBytesProcessed(state.iterations() * kFileSize);
   state.counters["max_rss_MB"] = MaxRssMegabytes();
-  network.clearConnectionCache();
 }
 BENCHMARK(BM_HttpRequestData)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 

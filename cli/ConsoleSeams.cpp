@@ -62,11 +62,10 @@ void ConsoleProgress::SetPercentComplete(double percent) {
   percent_ = percent;
 }
 
-void ConsoleProgress::DoEvents() {
-  if (interrupt_ && interrupt_->Interrupted() && !interruptSeen_) {
-    interruptSeen_ = true;
-    if (onInterrupt) onInterrupt();
-  }
+void InterruptEvents::LetEventsRun() {
+  if (seen_ || !interrupt_.Interrupted()) return;
+  seen_ = true;
+  if (onInterrupt) onInterrupt();
 }
 
 void ConsoleProgress::Draw() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "seams/EventPump.h"
 #include "seams/UserDialogs.h"
 #include "sound/FlashDownload.h"
 
@@ -40,19 +41,25 @@ class InterruptWatch {
   std::thread watcher_;
 };
 
+// The terminal's one event, Ctrl+C, as the event pump of long work: when
+// events run after Ctrl+C was pressed, onInterrupt is called, once.
+class InterruptEvents : public seams::EventPump {
+ public:
+  explicit InterruptEvents(const InterruptWatch& interrupt) : interrupt_(interrupt) {}
+  std::function<void()> onInterrupt;
+  void LetEventsRun() override;
+
+ private:
+  const InterruptWatch& interrupt_;
+  bool seen_ = false;
+};
+
 // Phase texts as lines, and on a terminal a progress bar under them.
 class ConsoleProgress : public sound::DownloadView {
  public:
-  explicit ConsoleProgress(const InterruptWatch* interrupt = nullptr) : interrupt_(interrupt) {}
-  // Called when Ctrl+C was pressed, from DoEvents.
-  std::function<void()> onInterrupt;
-
   void SetInfoLabel(const std::string& text) override;
   void SetPercentLabel(const std::string& text) override;
   void SetPercentComplete(double percent) override;
-  // The download keeps its own cancel flag, set through onInterrupt.
-  bool CancelDownload() const override { return false; }
-  void DoEvents() override;
   void ShowDownloadFrame(bool) override {}
   void SetFrameButton(const std::string&) override {}
   void StartHideFrameTimer(int) override {}
@@ -63,9 +70,7 @@ class ConsoleProgress : public sound::DownloadView {
  private:
   void Draw();
 
-  const InterruptWatch* interrupt_;
   bool barShown_ = false;
-  bool interruptSeen_ = false;
   std::string info_, percentText_;
   double percent_ = 0;
 };

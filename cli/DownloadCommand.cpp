@@ -62,11 +62,13 @@ int Download(const FrontEndOptions& options, const std::vector<std::string>& arg
   }
 
   InterruptWatch interrupt;
-  ConsoleProgress progress(&interrupt);
+  InterruptEvents events(interrupt);
+  ConsoleProgress progress;
   StderrDialogs dialogs;
   devlink::AccParams motion;
-  sound::FlashDownload download(config, *link, progress, dialogs, motion);
-  progress.onInterrupt = [&] { download.FrameButtonClick("Cancel"); };
+  sound::FlashDownload download(config, *link, progress, events, dialogs, motion);
+  // Ctrl+C is the frame's cancel button, its question answered with Cancel.
+  events.onInterrupt = [&] { download.FrameButtonClick("Cancel"); };
   download.verify = verify;
   const auto outcome = download.Run();
   progress.Done();

@@ -64,7 +64,8 @@ int Image(const FrontEndOptions&, const std::vector<std::string>& args) {
     return 1;
   }
   ConsoleProgress progress;
-  const bool mapped = config.MakeMemoryMap(progress);
+  seams::NoEventPump noEvents;
+  const bool mapped = config.MakeMemoryMap(progress, noEvents);
   progress.Done();
   if (!mapped) {
     std::cerr << "The sound files could not be coded: a file changed or can no longer be read, "
@@ -96,10 +97,11 @@ int32_t ParseCapacity(const std::string& text) {
 
 bool LoadWholeConfiguration(const std::string& path, sound::LSU_Configuration& config) {
   sound::NoCategoryDisplays displays;
+  seams::NoEventPump noEvents;
   StderrDialogs dialogs;
   // From the command line a configuration with any file missing is refused
   // as a whole: a board without that sound is not what was asked for.
-  return sound::LoadConfiguration(path, config, displays, dialogs).result ==
+  return sound::LoadConfiguration(path, config, displays, noEvents, dialogs).result ==
          sound::LoadResult::Loaded;
 }
 

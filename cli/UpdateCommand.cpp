@@ -3,11 +3,11 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
 #include <iostream>
 #include <memory>
 
 #include "devlink/BoardKind.h"
+#include "seams/QtEventPump.h"
 #include "session/BoardSession.h"
 #include "update/PrintableText.h"
 #include "update/UpdateHost.h"
@@ -47,9 +47,7 @@ class CliUpdateView : public update::UpdateView {
     EndBar();
     out_ << update::PrintableText(text) << std::endl;
   }
-  void DoEvents() override { QCoreApplication::processEvents(); }
   void ShowModal(const std::function<void()>& onActivate) override { onActivate(); }
-  QNetworkAccessManager& internetControl() override { return network_; }
 
  private:
   // Captions quote names from the update service: they reach the terminal
@@ -79,7 +77,6 @@ class CliUpdateView : public update::UpdateView {
   bool terminal_;
   bool barShown_ = false;
   int overall_ = 0, item_ = 0;
-  QNetworkAccessManager network_;
 };
 
 int Update(const FrontEndOptions& options, const std::vector<std::string>& args) {
@@ -116,7 +113,8 @@ int RunUpdate(const std::string& host, const std::string& appFolder, const std::
   std::unique_ptr<QCoreApplication> application;
   if (!QCoreApplication::instance()) application = std::make_unique<QCoreApplication>(argc, argv);
   CliUpdateView view(out, err);
-  update::UpdateManager manager(host, appFolder);
+  seams::QtEventPump events;  // the transfers are Qt events
+  update::UpdateManager manager(host, appFolder, events);
   manager.Initialize(view);
   manager.deviceId = serial;
   manager.startUpdate();

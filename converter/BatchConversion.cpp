@@ -22,11 +22,12 @@ ConversionResult Ended(ConversionStatus status, std::string message) {
 }
 
 // The WAV reader's copy of a mono 16-bit 48 kHz file.
-ConversionResult Copy(const BatchEntry& entry, seams::EventPump* pump) {
+ConversionResult Copy(const BatchEntry& entry, seams::EventPacer* pacer) {
   WavFile wav;
   if (!wav.OpenFile(entry.input)) return Ended(ConversionStatus::Refused, kInvalidWav);
   if (!wav.IsConvertible()) return Ended(ConversionStatus::Refused, kWrongFormat);
-  const std::string problem = ConversionProblem(wav.ConvertToLSU(entry.output, pump), entry.output);
+  const std::string problem =
+      ConversionProblem(wav.ConvertToLSU(entry.output, pacer), entry.output);
   if (!problem.empty()) return Ended(ConversionStatus::Failed, problem);
   ConversionResult result;
   result.status = ConversionStatus::Copied;
@@ -143,7 +144,7 @@ bool RunBatch(const std::vector<BatchEntry>& entries, const BatchControl& contro
     else if (entry.route == Route::WrongFormat)
       each(i, Ended(ConversionStatus::Refused, kWrongFormat));
     else
-      each(i, Copy(entry, control.pump));
+      each(i, Copy(entry, control.pacer));
   }
   return pool.Cancelled();
 }

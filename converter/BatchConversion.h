@@ -13,7 +13,7 @@
 #include "converter/WavFile.h"
 
 namespace seams {
-class EventPump;
+class EventPacer;
 }
 
 namespace converter {
@@ -61,7 +61,7 @@ struct BatchControl {
   // worker, with the part of the resampled files done.
   std::function<void(double)> waiting;
   // Lets events through while a copy runs on the calling thread.
-  seams::EventPump* pump = nullptr;
+  seams::EventPacer* pacer = nullptr;
 };
 
 // Converts every entry and hands its result to `each` on the calling

@@ -44,9 +44,9 @@ void ConverterActions::ShowInformation(const std::string& path) {
 
 bool ConverterActions::ConvertShowingWait(const std::string& output) {
   view_.ShowWaitPanel(true);
-  seams::EventPump pump(hooks_);
-  pump.Now();
-  const auto result = wav_.ConvertToLSU(output, &pump);
+  seams::EventPacer pacer(events_);
+  pacer.Now();
+  const auto result = wav_.ConvertToLSU(output, &pacer);
   view_.ShowWaitPanel(false);
   const std::string problem = ConversionProblem(result, output);
   if (!problem.empty()) Refuse(problem);
@@ -59,15 +59,15 @@ bool ConverterActions::RunShowingProgress(
   view_.ShowWaitPanel(true);
   view_.ShowProgress(true);
   view_.SetProgress(0);
-  seams::EventPump pump(hooks_);
-  pump.Now();
+  seams::EventPacer pacer(events_);
+  pacer.Now();
   BatchControl control;
-  control.cancelled = [this] { return hooks_.CancelDownload(); };
-  control.waiting = [this, &pump](double part) {
+  control.cancelled = cancelled_;
+  control.waiting = [this, &pacer](double part) {
     view_.SetProgress(part);
-    pump.Tick();
+    pacer.Tick();
   };
-  control.pump = &pump;
+  control.pacer = &pacer;
   const bool cancelled = RunBatch(entries, control, each);
   view_.ShowProgress(false);
   view_.ShowWaitPanel(false);

@@ -1,7 +1,9 @@
 #pragma once
 // What the converter's window does when the user double-clicks a file or
 // presses Convert, without the window: messages and the save dialog go
-// through UserDialogs, the wait panel and playback through ConverterView.
+// through UserDialogs, the wait panel and playback through ConverterView,
+// and the window's events (the cancel button's click among them) run
+// through the event pump while a conversion works.
 
 #include <functional>
 #include <string>
@@ -9,8 +11,8 @@
 
 #include "converter/BatchConversion.h"
 #include "converter/WavFile.h"
+#include "seams/EventPump.h"
 #include "seams/UserDialogs.h"
-#include "seams/WindowHooks.h"
 
 namespace converter {
 
@@ -32,9 +34,15 @@ class ConverterView {
 
 class ConverterActions {
  public:
+  // cancelled: whether the cancel button of a resampling conversion was
+  // pressed; none: no cancel.
   ConverterActions(WavFile& wav, seams::UserDialogs& dialogs, ConverterView& view,
-                   seams::WindowHooks& hooks)
-      : wav_(wav), dialogs_(dialogs), view_(view), hooks_(hooks) {}
+                   seams::EventPump& events, std::function<bool()> cancelled = nullptr)
+      : wav_(wav),
+        dialogs_(dialogs),
+        view_(view),
+        events_(events),
+        cancelled_(std::move(cancelled)) {}
 
   // Resampling on: files of other formats are shown and converted too.
   void SetResample(bool on) { resample_ = on; }
@@ -61,7 +69,8 @@ class ConverterActions {
   WavFile& wav_;
   seams::UserDialogs& dialogs_;
   ConverterView& view_;
-  seams::WindowHooks& hooks_;
+  seams::EventPump& events_;
+  std::function<bool()> cancelled_;
   bool resample_ = false;
 };
 

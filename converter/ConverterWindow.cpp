@@ -1,6 +1,5 @@
 #include "converter/ConverterWindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -59,7 +58,8 @@ ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* d
     ownDialogs_ = std::make_unique<widgets::QtDialogs>(this);
     dialogs = ownDialogs_.get();
   }
-  actions_ = std::make_unique<ConverterActions>(wav_, *dialogs, *this, *this);
+  actions_ = std::make_unique<ConverterActions>(wav_, *dialogs, *this, events_,
+                                                [this] { return cancelRequested_; });
 
   auto* frame = Named<QGroupBox>("DiscFilesFrame", "File Explorer");
   auto* drives = Named<QComboBox>("DriveList");
@@ -163,10 +163,6 @@ void ConverterWindow::SetProgress(double part) {
 
 void ConverterWindow::PlayWav(const std::string& path, double seconds) {
   widgets::PlayWavAndWait(QString::fromStdString(path), seconds);
-}
-
-void ConverterWindow::DoEvents() {
-  QApplication::processEvents();
 }
 
 }  // namespace converter

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "converter/ConverterActions.h"
+#include "seams/QtEventPump.h"
 #include "seams/UserDialogs.h"
 
 class QCheckBox;
@@ -22,7 +23,7 @@ namespace converter {
 inline constexpr const char* kConvertCaption = "   Convert WAV     to LSU";
 inline constexpr const char* kResampleCaption = "Convert other formats to mono 16 bit 48 kHz";
 
-class ConverterWindow : public QWidget, public ConverterView, public seams::WindowHooks {
+class ConverterWindow : public QWidget, public ConverterView {
  public:
   // dialogs null: real Qt dialogs.
   ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs = nullptr);
@@ -36,16 +37,11 @@ class ConverterWindow : public QWidget, public ConverterView, public seams::Wind
   void PlayWav(const std::string& path, double seconds) override;
   void ShowProgress(bool visible) override;
   void SetProgress(double part) override;
-  // WindowHooks: the event pump and the cancel button.
-  void SetInfoLabel(const std::string&) override {}
-  void SetPercentLabel(const std::string&) override {}
-  void SetPercentComplete(double) override {}
-  bool CancelDownload() const override { return cancelRequested_; }
-  void DoEvents() override;
 
  private:
   std::unique_ptr<seams::UserDialogs> ownDialogs_;
   WavFile wav_;
+  seams::QtEventPump events_;
   std::unique_ptr<ConverterActions> actions_;
   widgets::FileBrowser* browser_ = nullptr;
   QFrame* waitFrame_ = nullptr;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fileio/AtomicFile.h"
-#include "seams/WindowHooks.h"
+#include "seams/EventPump.h"
 
 namespace converter {
 
@@ -184,7 +184,7 @@ std::string WavFile::Information() const {
          ", Duration: " + DurationText(DurationSeconds()) + " sec";
 }
 
-WavFile::Result WavFile::ConvertToLSU(const std::string& outputName, seams::EventPump* pump) {
+WavFile::Result WavFile::ConvertToLSU(const std::string& outputName, seams::EventPacer* pacer) {
   std::error_code ec;
   if (fs::exists(outputName, ec) && fs::equivalent(outputName, FileName, ec))
     return Result::SameAsInput;
@@ -205,7 +205,7 @@ WavFile::Result WavFile::ConvertToLSU(const std::string& outputName, seams::Even
     if (!in.read(block.data(), n)) return Result::CannotRead;
     if (!out.Write(std::string_view(block.data(), size_t(n)))) return Result::CannotWrite;
     left -= n;
-    if (pump) pump->Tick();
+    if (pacer) pacer->Tick();
   }
   return out.Commit() ? Result::Done : Result::CannotWrite;
 }

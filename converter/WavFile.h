@@ -8,7 +8,7 @@
 #include <string>
 
 namespace seams {
-class EventPump;
+class EventPacer;
 }
 
 namespace converter {
@@ -49,8 +49,8 @@ class WavFile {
   // Writes the LSU file `outputName` from the file last opened: the leading
   // field, then DataSize / 2 samples. The file appears whole or not at all
   // (written aside, then renamed over any older file). The input is never
-  // overwritten.
-  Result ConvertToLSU(const std::string& outputName, seams::EventPump* pump = nullptr);
+  // overwritten. Lets window events run through the pacer, if given.
+  Result ConvertToLSU(const std::string& outputName, seams::EventPacer* pacer = nullptr);
 
   // "File information: mono, Frequency: 48000, Coding: 16 bits, Duration: 1 sec"
   std::string Information() const;

@@ -54,9 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   sound::LSU_Configuration config;
   sound::NoCategoryDisplays displays;
+  seams::NoEventPump noEvents;
   testing_support::ScriptedDialogs dialogs;
   std::istringstream in(text);
-  const auto outcome = sound::LoadConfiguration(in, config, displays, dialogs);
+  const auto outcome = sound::LoadConfiguration(in, config, displays, noEvents, dialogs);
   CheckConsistent(config);
   Require(dialogs.messages.size() == (outcome.result == sound::LoadResult::Loaded ? 0u : 1u),
           "one message when something went wrong");
@@ -69,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!saved) return 0;  // a loaded path with a line break cannot be saved
   sound::LSU_Configuration again;
   std::istringstream back(*saved);
-  Require(
-      sound::LoadConfiguration(back, again, displays, dialogs).result == sound::LoadResult::Loaded,
-      "a saved configuration loads");
+  Require(sound::LoadConfiguration(back, again, displays, noEvents, dialogs).result ==
+              sound::LoadResult::Loaded,
+          "a saved configuration loads");
   Require(sound::ConfigurationText(again) == saved, "save and load round trip");
   return 0;
 }

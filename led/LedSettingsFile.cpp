@@ -163,9 +163,19 @@ SettingsRead ReadLedSettingsFile(const std::string& path, LED_Pulse& idle, LED_P
   return ReadSettings(reader, idle, foc);
 }
 
-bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc,
-                          std::string* error) {
-  return fileio::WriteFileAtomically(path, LedSettingsText(idle, foc), error);
+seams::Result SettingsRead::AsResult() const {
+  if (status == SettingsStatus::Ok) return {};
+  return seams::Result::Failure(
+      (status == SettingsStatus::OutOfRange ? kLedSettingsOutOfRange : kLedSettingsCorrupted) +
+      (problem.empty() ? "" : "\r\n" + problem));
+}
+
+seams::Result WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle,
+                                   const LED_Pulse& foc) {
+  std::string error;
+  if (fileio::WriteFileAtomically(path, LedSettingsText(idle, foc), &error)) return {};
+  return seams::Result::Failure(kLedSettingsNotWritten + path +
+                                (error.empty() ? "" : ": " + error));
 }
 
 }  // namespace led

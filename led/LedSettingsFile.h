@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "led/LED_Pulse.h"
+#include "seams/Result.h"
 
 namespace led {
 
@@ -21,6 +22,7 @@ inline constexpr const char* kLedSettingsHeader = "KestraneLEDSettings#1";
 inline constexpr const char* kLedSettingsFilter =
     "LED Driver Setting (*.LDSET)|*.ldset|All files (*.*)|*.*";
 inline constexpr const char* kLedSettingsCorrupted = "File is corrupted, could not read !";
+inline constexpr const char* kLedSettingsNotWritten = "Could not write the LED settings file ";
 // A value the board cannot take is refused rather than sent cut to its
 // field's width.
 inline constexpr const char* kLedSettingsOutOfRange =
@@ -48,6 +50,10 @@ struct SettingsRead {
   // Why the file could not be read (missing, not a regular file, a line
   // longer than 4096 bytes); empty when it could.
   std::string problem;
+
+  // Ok, or the message for the user: corrupted or out of range, and on a
+  // second line the problem when there is one.
+  seams::Result AsResult() const;
 };
 
 // Reads the file's lines into the pulses, in order, and stops at the first
@@ -55,9 +61,10 @@ struct SettingsRead {
 // Files are read through fileio's bounded line reader.
 SettingsRead ReadLedSettings(std::istream& in, LED_Pulse& idle, LED_Pulse& foc);
 SettingsRead ReadLedSettingsFile(const std::string& path, LED_Pulse& idle, LED_Pulse& foc);
-// Replaces the file as a whole; false (an existing file left as it was, and
-// error, when given, telling why) when it could not be written completely.
-bool WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle, const LED_Pulse& foc,
-                          std::string* error = nullptr);
+// Replaces the file as a whole. A file that could not be written
+// completely leaves an existing one as it was; the message names the path
+// and the system's reason.
+seams::Result WriteLedSettingsFile(const std::string& path, const LED_Pulse& idle,
+                                   const LED_Pulse& foc);
 
 }  // namespace led

@@ -26,10 +26,14 @@ bool ConnectionLifecycle::ConnectAtStartup() {
     GoOnline();
     return true;
   }
-  GoOffline();
-  view_.EnableLedPanel(false);
+  StartOffline();
   return dialogs_.Message(kNoConnectionQuestion, seams::DialogIcon::None,
                           seams::DialogButtons::OkCancel) == seams::DialogResult::Ok;
+}
+
+void ConnectionLifecycle::StartOffline() {
+  GoOffline();
+  view_.EnableLedPanel(false);
 }
 
 void ConnectionLifecycle::EnableSoundButtons(bool enabled) {

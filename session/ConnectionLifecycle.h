@@ -60,6 +60,9 @@ class ConnectionLifecycle {
   // else offline after asking whether to go on. False when the user chose
   // to end the program.
   bool ConnectAtStartup();
+  // Start-up without a board to work with: offline, the LED panel off, the
+  // timer retrying.
+  void StartOffline();
   // Exit: Bye to the first link, then close the agent; errors are ignored.
   void Exit();
 

@@ -3,7 +3,8 @@
 // label of each single category, the list box of each list category (their
 // control names are in kCategoriesInFlashOrder) and the memory display. The
 // window implements it with its controls; headless callers use
-// NoCategoryDisplays.
+// NoCategoryDisplays. The loader lets window events run through the event
+// pump it is given.
 
 #include <string>
 
@@ -20,8 +21,6 @@ class CategoryDisplays {
   virtual void AddToList(FileType category, const std::string& name) = 0;
   // The configuration changed: refresh the memory display.
   virtual void UpdateMemoryStatus() = 0;
-  // Lets pending window events run.
-  virtual void DoEvents() = 0;
 };
 
 // What the category panel shows besides: the option buttons, the volume
@@ -47,7 +46,6 @@ class NoCategoryDisplays : public CategoryDisplays {
   void ClearList(FileType) override {}
   void AddToList(FileType, const std::string&) override {}
   void UpdateMemoryStatus() override {}
-  void DoEvents() override {}
 };
 
 }  // namespace sound

@@ -25,9 +25,11 @@ bool HasLsuExtension(const std::string& path) {
 }  // namespace
 
 CategoryPanel::CategoryPanel(LSU_Configuration& config, CategoryPanelView& view,
-                             seams::UserDialogs& dialogs, std::string appFolder, PlayWav play)
+                             seams::EventPump& events, seams::UserDialogs& dialogs,
+                             std::string appFolder, PlayWav play)
     : config_(config),
       view_(view),
+      events_(events),
       dialogs_(dialogs),
       appFolder_(std::move(appFolder)),
       play_(std::move(play)) {}
@@ -117,7 +119,7 @@ void CategoryPanel::PlayLsu(const std::string& path) {
 
 LoadOutcome CategoryPanel::LoadConfigurationFile() {
   HideVolume();
-  LoadOutcome outcome = LoadConfigurationWithDialog(config_, view_, dialogs_, appFolder_);
+  LoadOutcome outcome = LoadConfigurationWithDialog(config_, view_, events_, dialogs_, appFolder_);
   view_.UpdateMemoryStatus();
   return outcome;
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "seams/EventPump.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryDisplays.h"
 #include "sound/ConfigurationFile.h"
@@ -27,8 +28,9 @@ class CategoryPanel {
   // Plays a WAV file of that many seconds to its end.
   using PlayWav = std::function<void(const std::string& wav, double seconds)>;
 
-  CategoryPanel(LSU_Configuration& config, CategoryPanelView& view, seams::UserDialogs& dialogs,
-                std::string appFolder, PlayWav play);
+  // events: lets the window's events run while a configuration loads.
+  CategoryPanel(LSU_Configuration& config, CategoryPanelView& view, seams::EventPump& events,
+                seams::UserDialogs& dialogs, std::string appFolder, PlayWav play);
 
   // Adds a file to a category as a double-click in the file browser or a
   // drop does: a single category's label shows it, a list gets it at its
@@ -74,6 +76,7 @@ class CategoryPanel {
  private:
   LSU_Configuration& config_;
   CategoryPanelView& view_;
+  seams::EventPump& events_;
   seams::UserDialogs& dialogs_;
   std::string appFolder_;
   PlayWav play_;

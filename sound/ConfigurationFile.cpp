@@ -37,8 +37,9 @@ void AppendFile(std::string& out, const LSU_SoundFile& file) {
 
 class Loader {
  public:
-  Loader(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays)
-      : in_(in), config_(config), displays_(displays) {}
+  Loader(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
+         seams::EventPump& events)
+      : in_(in), config_(config), displays_(displays), events_(events) {}
 
   // False as soon as the file shows it is not a configuration file.
   bool Run() {
@@ -85,7 +86,7 @@ class Loader {
     const auto volume = NextLine();
     if (!volume) return false;
     config_.SetVolume(category.code, 0, text::ReadNumber(*volume));
-    displays_.DoEvents();
+    events_.LetEventsRun();
     return true;
   }
 
@@ -114,7 +115,7 @@ class Loader {
       if (!volume) return false;
       if (added)
         config_.SetVolume(category.code, config_.Count(category.code), text::ReadNumber(*volume));
-      displays_.DoEvents();
+      events_.LetEventsRun();
     }
     return true;
   }
@@ -122,6 +123,7 @@ class Loader {
   fileio::LineReader& in_;
   LSU_Configuration& config_;
   CategoryDisplays& displays_;
+  seams::EventPump& events_;
 };
 
 seams::FileDialogRequest ConfigurationDialog(const std::string& appFolder) {
@@ -147,18 +149,19 @@ std::optional<std::string> ConfigurationText(const LSU_Configuration& config) {
   return out;
 }
 
-bool SaveConfiguration(const LSU_Configuration& config, const std::string& path) {
+seams::Result SaveConfiguration(const LSU_Configuration& config, const std::string& path) {
   const auto text = ConfigurationText(config);
-  return text && fileio::WriteFileAtomically(path, *text);
+  if (text && fileio::WriteFileAtomically(path, *text)) return {};
+  return seams::Result::Failure(SaveFailedMessage(path));
 }
 
 namespace {
 
 LoadOutcome Load(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
-                 seams::UserDialogs& dialogs) {
+                 seams::EventPump& events, seams::UserDialogs& dialogs) {
   // Editors elsewhere may start the file with a UTF-8 byte-order mark.
   in.SkipByteOrderMark();
-  Loader loader(in, config, displays);
+  Loader loader(in, config, displays, events);
   if (!loader.Run()) {
     // A file that could not be read says why below the usual text.
     const std::string why = in.Failed() ? kLineEnd + in.Error() : "";
@@ -176,22 +179,25 @@ LoadOutcome Load(fileio::LineReader& in, LSU_Configuration& config, CategoryDisp
 }  // namespace
 
 LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+                              CategoryDisplays& displays, seams::EventPump& events,
+                              seams::UserDialogs& dialogs) {
   fileio::LineReader reader(in, "The configuration");
-  return Load(reader, config, displays, dialogs);
+  return Load(reader, config, displays, events, dialogs);
 }
 
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs) {
+                              CategoryDisplays& displays, seams::EventPump& events,
+                              seams::UserDialogs& dialogs) {
   fileio::LineReader reader(path);
-  return Load(reader, config, displays, dialogs);
+  return Load(reader, config, displays, events, dialogs);
 }
 
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,
-                                        seams::UserDialogs& dialogs, const std::string& appFolder) {
+                                        seams::EventPump& events, seams::UserDialogs& dialogs,
+                                        const std::string& appFolder) {
   const auto path = dialogs.OpenFile(ConfigurationDialog(appFolder));
   if (!path) return {LoadResult::Cancelled, {}};
-  return LoadConfiguration(*path, config, displays, dialogs);
+  return LoadConfiguration(*path, config, displays, events, dialogs);
 }
 
 std::string SaveFailedMessage(const std::string& path) {
@@ -202,8 +208,9 @@ SaveResult SaveConfigurationWithDialog(const LSU_Configuration& config, seams::U
                                        const std::string& appFolder) {
   const auto path = dialogs.SaveFile(ConfigurationDialog(appFolder));
   if (!path) return SaveResult::Cancelled;
-  if (SaveConfiguration(config, *path)) return SaveResult::Saved;
-  dialogs.Message(SaveFailedMessage(*path), seams::DialogIcon::Critical, seams::DialogButtons::Ok);
+  const seams::Result saved = SaveConfiguration(config, *path);
+  if (saved) return SaveResult::Saved;
+  dialogs.Message(saved.Message(), seams::DialogIcon::Critical, seams::DialogButtons::Ok);
   return SaveResult::Failed;
 }
 

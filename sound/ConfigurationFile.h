@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "seams/EventPump.h"
+#include "seams/Result.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryDisplays.h"
 #include "sound/LSU_Configuration.h"
@@ -47,23 +49,28 @@ struct LoadOutcome {
 std::optional<std::string> ConfigurationText(const LSU_Configuration& config);
 
 // Writes the configuration to path, replacing any file there only once the
-// whole text is written. False when nothing could be saved.
-bool SaveConfiguration(const LSU_Configuration& config, const std::string& path);
+// whole text is written. Fails with SaveFailedMessage when nothing could be
+// saved.
+seams::Result SaveConfiguration(const LSU_Configuration& config, const std::string& path);
 
 // Reads a configuration into config, section by section, telling displays
-// what changed. Shows "Not a valid configuration file" (stop icon) or the
-// list of files not found (no icon) through dialogs.
+// what changed and letting window events run through `events` after each
+// file. Shows "Not a valid configuration file" (stop icon) or the list of
+// files not found (no icon) through dialogs.
 LoadOutcome LoadConfiguration(std::istream& in, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs);
+                              CategoryDisplays& displays, seams::EventPump& events,
+                              seams::UserDialogs& dialogs);
 // The same from a file, read through the bounded line reader: a file that
 // cannot be read (missing, not a regular file, a line longer than 4096
 // bytes) is not valid, and the message says why on a second line.
 LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config,
-                              CategoryDisplays& displays, seams::UserDialogs& dialogs);
+                              CategoryDisplays& displays, seams::EventPump& events,
+                              seams::UserDialogs& dialogs);
 
 // The load button: asks for a file in appFolder, then loads it.
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,
-                                        seams::UserDialogs& dialogs, const std::string& appFolder);
+                                        seams::EventPump& events, seams::UserDialogs& dialogs,
+                                        const std::string& appFolder);
 
 enum class SaveResult { Saved, Cancelled, Failed };
 

@@ -9,26 +9,6 @@
 
 namespace sound {
 
-namespace {
-
-// The view, with this download's own cancel flag: the coding stops as soon
-// as the cancel button (or Ctrl+C) sets it.
-class CodingHooks : public seams::WindowHooks {
- public:
-  CodingHooks(seams::WindowHooks& view, const bool& cancel) : view_(view), cancel_(cancel) {}
-  void SetInfoLabel(const std::string& text) override { view_.SetInfoLabel(text); }
-  void SetPercentLabel(const std::string& text) override { view_.SetPercentLabel(text); }
-  void SetPercentComplete(double p) override { view_.SetPercentComplete(p); }
-  bool CancelDownload() const override { return cancel_; }
-  void DoEvents() override { view_.DoEvents(); }
-
- private:
-  seams::WindowHooks& view_;
-  const bool& cancel_;
-};
-
-}  // namespace
-
 uint32_t CRC_16b(std::span<const uint8_t> Data) {
   return ByteSum16(Data.data(), Data.size());
 }
@@ -47,8 +27,14 @@ std::string TenthPercent(double percent) {
 }
 
 FlashDownload::FlashDownload(LSU_Configuration& config, devlink::TLS& link, DownloadView& view,
-                             seams::UserDialogs& dialogs, devlink::AccParams& motion)
-    : config_(config), link_(link), view_(view), dialogs_(dialogs), motion_(motion) {}
+                             seams::EventPump& events, seams::UserDialogs& dialogs,
+                             devlink::AccParams& motion)
+    : config_(config),
+      link_(link),
+      view_(view),
+      events_(events),
+      dialogs_(dialogs),
+      motion_(motion) {}
 
 FlashDownload::Outcome FlashDownload::Fail(const char* text, Outcome outcome) {
   view_.SetInfoLabel(text);
@@ -91,8 +77,8 @@ FlashDownload::Outcome FlashDownload::Run() {
   view_.SetInfoLabel(kCoding);
   view_.SetPercentLabel("");
   view_.ShowDownloadFrame(true);
-  CodingHooks hooks(view_, CancelDownload);
-  const bool mapped = config_.MakeMemoryMap(hooks);
+  // The coding stops as soon as the cancel button (or Ctrl+C) sets the flag.
+  const bool mapped = config_.MakeMemoryMap(view_, events_, [this] { return CancelDownload; });
   if (CancelDownload) return Outcome::Canceled;
   if (!mapped) return Fail(kNotCoded, Outcome::NotCoded);
 
@@ -125,7 +111,7 @@ FlashDownload::Outcome FlashDownload::Run() {
 bool FlashDownload::WaitForErase() {
   const auto start = std::chrono::steady_clock::now();
   for (int round = 0; round < kEraseRounds; ++round) {
-    view_.DoEvents();
+    events_.LetEventsRun();
     // A cancel clicked while the events ran has set its own texts ("Canceled",
     // an empty percent label): leave them as they are.
     if (CancelDownload) return false;
@@ -146,7 +132,7 @@ bool FlashDownload::WaitForErase() {
 // The cancel does not wait out an erase that is still running; the user is
 // told which values to set again.
 void FlashDownload::RestoreMotionAfterCancel() {
-  view_.DoEvents();  // "Canceled" is seen during that poll
+  events_.LetEventsRun();  // "Canceled" is seen during that poll
   if (link_.CheckCompletion() && link_.SetAccParam(motion_)) return;
   std::string values;
   const auto v = motion::AsArray(motion_);
@@ -187,7 +173,7 @@ bool FlashDownload::DownloadSoundFile(const LSU_SoundFile& file) {
     if (!SendPiece(address, bytes)) return false;
     address += devlink::kBlockSize;
     Progress(devlink::kBlockSize);
-    view_.DoEvents();
+    events_.LetEventsRun();
     if (CancelDownload) return false;
   }
   if (rest == 0) return true;

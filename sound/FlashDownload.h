@@ -3,7 +3,8 @@
 // every category is filled, keep the motion values across the erase, erase,
 // code, send every file in 1024-byte blocks, write the file table and check
 // it, restart the board. The window, the command line and the tests run
-// this same sequence through DownloadView.
+// this same sequence through DownloadView and an event pump: a click on the
+// frame's button (or Ctrl+C) arrives while the pump lets events run.
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "devlink/TLS.h"
+#include "seams/EventPump.h"
 #include "seams/UserDialogs.h"
 #include "seams/WindowHooks.h"
 #include "sound/LSU_Configuration.h"
@@ -58,12 +60,15 @@ std::string TenthPercent(double percent);
 
 class FlashDownload {
  public:
+  // How the download ended: the system's own values, which morvane-cli's
+  // exit status and the tests rely on (the frame shows the failure's text).
   enum class Outcome { Missing, Success, ConnectionLost, MemoryCheckError, NotCoded, Canceled };
 
   // motion: the main window's six motion values, read before the erase and
-  // written back after it.
+  // written back after it. events: lets the window's events run while the
+  // download waits and sends.
   FlashDownload(LSU_Configuration& config, devlink::TLS& link, DownloadView& view,
-                seams::UserDialogs& dialogs, devlink::AccParams& motion);
+                seams::EventPump& events, seams::UserDialogs& dialogs, devlink::AccParams& motion);
 
   // The download button.
   Outcome Run();
@@ -81,6 +86,7 @@ class FlashDownload {
   };
   std::vector<FileCheck> VerifyFiles();
 
+  // Set by the frame's button once the user confirmed the cancel.
   bool CancelDownload = false;
   double PercentComplete = 0;
   // Also check every file's range after the table (before the restart); a
@@ -100,6 +106,7 @@ class FlashDownload {
   LSU_Configuration& config_;
   devlink::TLS& link_;
   DownloadView& view_;
+  seams::EventPump& events_;
   seams::UserDialogs& dialogs_;
   devlink::AccParams& motion_;
 };

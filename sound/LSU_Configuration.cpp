@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "seams/EventPump.h"
 #include "seams/WindowHooks.h"
 #include "text/NumberReading.h"
 
@@ -132,8 +133,9 @@ std::vector<LSU_SoundFile*> LSU_Configuration::MutableFilesInFlashOrder() {
   return files;
 }
 
-bool LSU_Configuration::MakeMemoryMap(seams::WindowHooks& hooks) {
-  seams::EventPump pump(hooks);
+bool LSU_Configuration::MakeMemoryMap(seams::WindowHooks& hooks, seams::EventPump& pump,
+                                      const std::function<bool()>& cancelled) {
+  seams::EventPacer pacer(pump);
   int64_t done = 0;
   ShowProgress(hooks, done, total_);
   const std::vector<LSU_SoundFile*> files = MutableFilesInFlashOrder();
@@ -142,11 +144,11 @@ bool LSU_Configuration::MakeMemoryMap(seams::WindowHooks& hooks) {
       file->Clear();  // an empty single category takes no coded bytes
       continue;
     }
-    if (!file->Code(&pump)) return false;
+    if (!file->Code(&pacer)) return false;
     done += file->NrOfSamples;
     ShowProgress(hooks, done, total_);
-    pump.Tick();
-    if (hooks.CancelDownload()) return false;
+    pacer.Tick();
+    if (cancelled && cancelled()) return false;
   }
   std::vector<int32_t> addresses;
   int64_t address = kFirstFileAddress;

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,9 @@
 #include "sound/SoundCategories.h"
 
 namespace seams {
+class EventPump;
 class WindowHooks;
-}
+}  // namespace seams
 
 namespace sound {
 
@@ -54,11 +56,13 @@ class LSU_Configuration {
   int16_t CheckIntegrity() const;
 
   // Codes every loaded file in flash order, reporting "N %" of the samples
-  // coded after each file, then assigns the flash addresses. False when the
-  // window's CancelDownload stops it (no addresses are assigned then), when
-  // a file can no longer be read as it was added, or when the coded files
-  // run past the file table's 24-bit addresses.
-  bool MakeMemoryMap(seams::WindowHooks& hooks);
+  // coded after each file and letting window events run about every 15 ms,
+  // then assigns the flash addresses. False when `cancelled` (asked after
+  // each file) stops it (no addresses are assigned then), when a file can
+  // no longer be read as it was added, or when the coded files run past the
+  // file table's 24-bit addresses.
+  bool MakeMemoryMap(seams::WindowHooks& hooks, seams::EventPump& pump,
+                     const std::function<bool()>& cancelled = nullptr);
 
   // The file at the 1-based FileNumber (1..12) of a list; out_of_range for
   // any other number.

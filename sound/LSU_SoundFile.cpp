@@ -7,7 +7,7 @@
 
 #include "fileio/AtomicFile.h"
 #include "fileio/Utf8Path.h"
-#include "seams/WindowHooks.h"
+#include "seams/EventPump.h"
 #include "sound/LsuSamples.h"
 #include "text/NumberReading.h"
 
@@ -87,7 +87,7 @@ bool LSU_SoundFile::ReadFile(const std::string& FileNameAndPath) {
   return !samples.Failed() && count <= kMaxSamples && Peak != 0 && NrOfSamples >= kMinSamples;
 }
 
-bool LSU_SoundFile::Code(seams::EventPump* pump) {
+bool LSU_SoundFile::Code(seams::EventPacer* pacer) {
   NrOfBytes = 0;
   CodedData = {};
   if (NrOfSamples < kMinSamples || Peak <= 0) return false;
@@ -111,7 +111,7 @@ bool LSU_SoundFile::Code(seams::EventPump* pump) {
         PutTriple(&coded[static_cast<size_t>(index / 2 * 3)], first, value);
       ++index;
     }
-    if (pump) pump->Tick();
+    if (pacer) pacer->Tick();
   }
   if (samples.Failed() || index != NrOfSamples) return false;
   CodedData = std::move(coded);

@@ -16,7 +16,7 @@
 #include <vector>
 
 namespace seams {
-class EventPump;
+class EventPacer;
 }
 
 namespace sound {
@@ -47,8 +47,8 @@ class LSU_SoundFile {
   // Reads the samples again and codes them at the current Volume (held to
   // 0..100). Fails, leaving nothing coded, when the file can no longer be
   // read or no longer holds what ReadFile saw. Lets window events run
-  // through pump, if given, as it goes.
-  bool Code(seams::EventPump* pump = nullptr);
+  // through the pacer, if given, as it goes.
+  bool Code(seams::EventPacer* pacer = nullptr);
 
   // Copies size coded bytes from FirstIndex into BytesArray; false, leaving
   // BytesArray as it was, when the range is not within the coded bytes.

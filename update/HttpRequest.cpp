@@ -1,6 +1,5 @@
 #include "update/HttpRequest.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -17,7 +16,6 @@ namespace update {
 
 namespace {
 
-constexpr std::chrono::milliseconds kPumpEvery{15};
 // What Qt may hold of a body beyond what was taken from it: 256 KB. Much
 // less slows a fast link (64 KB halved the speed on 127.0.0.1).
 constexpr qint64 kReadAhead = 32 * kChunkSize;
@@ -155,13 +153,23 @@ class HttpRequest::Transfer {
   std::chrono::steady_clock::duration waited_{};
 };
 
-HttpRequest::HttpRequest(std::string host) : host_(std::move(host)) {
+HttpRequest::HttpRequest(std::string host, seams::EventPump& events)
+    : host_(std::move(host)), events_(events) {
   headers_ = "Host:" + host_ + "\r\nUser-Agent:" + kUserAgent +
              "\r\nConnection:keep-alive\r\nContent-Type:application/x-www-form-urlencoded";
 }
 
-void HttpRequest::Initialize(QNetworkAccessManager& control) {
-  inetConnector_ = &control;
+// A connection kept alive would hold the server's side open for a while.
+HttpRequest::~HttpRequest() {
+  if (internetControl_) internetControl_->clearConnectionCache();
+}
+
+QNetworkAccessManager& HttpRequest::InternetControl() {
+  if (!internetControl_) {
+    internetControl_ = std::make_unique<QNetworkAccessManager>();
+    internetControl_->setObjectName("internetControl");
+  }
+  return *internetControl_;
 }
 
 QNetworkRequest HttpRequest::MakeRequest(const std::string& path) const {
@@ -180,13 +188,6 @@ QNetworkRequest HttpRequest::MakeRequest(const std::string& path) const {
   return request;
 }
 
-void HttpRequest::PumpEvents() {
-  const auto now = std::chrono::steady_clock::now();
-  if (now - lastPump_ < kPumpEvery) return;
-  lastPump_ = now;
-  QCoreApplication::processEvents();
-}
-
 std::string HttpRequest::requestText(const std::string& body) {
   answerUnusable_ = false;
   try {
@@ -199,9 +200,8 @@ std::string HttpRequest::requestText(const std::string& body) {
 
 std::string HttpRequest::FetchText(const std::string& body) {
   std::string result;
-  if (!inetConnector_) throw std::logic_error("no network access bound");
-  PumpEvents();
-  Transfer transfer(*inetConnector_, MakeRequest("/"), body, timeouts_, requestState_);
+  events_.Tick();
+  Transfer transfer(InternetControl(), MakeRequest("/"), body, timeouts_, requestState_);
   requestState_ = kRequestOk;
   if (!transfer.WaitForAnswer()) {
     transfer.Cancel();
@@ -221,7 +221,7 @@ std::string HttpRequest::FetchText(const std::string& body) {
       return result;
     }
     result.append(chunk.constData(), static_cast<size_t>(chunk.size()));
-    PumpEvents();
+    events_.Tick();
     if (requestState_ != kRequestOk) {
       transfer.Cancel();
       return result;
@@ -243,9 +243,8 @@ std::string HttpRequest::requestData(const std::string& body, const std::string&
 
 void HttpRequest::FetchData(const std::string& body, const std::string& folder,
                             const std::string& fileName) {
-  if (!inetConnector_) throw std::logic_error("no network access bound");
-  PumpEvents();
-  Transfer transfer(*inetConnector_, MakeRequest(kDownloadPath), body, timeouts_, requestState_);
+  events_.Tick();
+  Transfer transfer(InternetControl(), MakeRequest(kDownloadPath), body, timeouts_, requestState_);
   requestState_ = kRequestOk;
   if (!transfer.WaitForAnswer()) {
     transfer.Cancel();
@@ -279,7 +278,7 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
     received += chunk.size();
     if (OnProgress)
       OnProgress(static_cast<int16_t>(text::RoundHalfEven(received * 100.0 / *length)));
-    PumpEvents();
+    events_.Tick();
     if (requestState_ != kRequestOk) {
       transfer.Cancel();
       break;

@@ -6,8 +6,11 @@
 // only once it is complete. After every request requestState tells how it
 // went.
 //
-// The routines wait inside a local event loop, so window events (paints,
-// the dialog's progress bars) keep running during a transfer. A server that
+// The requests go through a network access of its own (Qt's
+// QNetworkAccessManager, named internetControl). The routines wait inside a
+// local event loop, and between the pieces of an answer they let window
+// events run through the event pump about every 15 ms, so paints and the
+// dialog's progress bars keep running during a transfer. A server that
 // does not answer within the connect time-out, stops sending for longer
 // than the idle time-out, or sends its answer slower than the minimum rate,
 // counts as a transport error: every request ends.
@@ -16,8 +19,10 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "seams/EventPump.h"
 #include "update/UpdateUtils.h"
 
 class QNetworkAccessManager;
@@ -49,12 +54,14 @@ struct HttpTimeouts {
 
 class HttpRequest {
  public:
-  // host is "name" or "name:port".
-  explicit HttpRequest(std::string host);
+  // host is "name" or "name:port"; events: lets window events run during
+  // a transfer.
+  HttpRequest(std::string host, seams::EventPump& events);
+  // Closes the connections it keeps open for the next request.
+  ~HttpRequest();
+  HttpRequest(const HttpRequest&) = delete;
+  HttpRequest& operator=(const HttpRequest&) = delete;
 
-  // Binds the network access of the update dialog; requests fail with
-  // kRequestFailure until it is bound.
-  void Initialize(QNetworkAccessManager& control);
   void SetTimeouts(HttpTimeouts timeouts) { timeouts_ = timeouts; }
 
   // POST body to the server root; the answer, or what came of it before a
@@ -84,15 +91,17 @@ class HttpRequest {
   QNetworkRequest MakeRequest(const std::string& path) const;
   std::string FetchText(const std::string& body);
   void FetchData(const std::string& body, const std::string& folder, const std::string& fileName);
-  void PumpEvents();
+  // Made at the first request, when the program's application object
+  // surely exists.
+  QNetworkAccessManager& InternetControl();
 
   std::string host_;
   std::string headers_;
   HttpTimeouts timeouts_;
-  QNetworkAccessManager* inetConnector_ = nullptr;
+  std::unique_ptr<QNetworkAccessManager> internetControl_;
+  seams::EventPacer events_;
   int16_t requestState_ = kRequestOk;
   bool answerUnusable_ = false;
-  std::chrono::steady_clock::time_point lastPump_{};
 };
 
 }  // namespace update

@@ -26,15 +26,14 @@ std::string FontStoreWarning(const std::string& folder) {
          ". Please check that the disk has room and the folder can be written.";
 }
 
-UpdateManager::UpdateManager(std::string host, std::string appFolder)
-    : requestManager(std::move(host)), fontStore(std::move(appFolder)) {
+UpdateManager::UpdateManager(std::string host, std::string appFolder, seams::EventPump& events)
+    : requestManager(std::move(host), events), fontStore(std::move(appFolder)), events_(events) {
   requestManager.OnProgress = [this](int16_t percent) { requestManager_OnProgress(percent); };
 }
 
 void UpdateManager::Initialize(UpdateView& form) {
   formReference_ = &form;
   fontStore.Initialize();
-  requestManager.Initialize(form.internetControl());
 }
 
 void UpdateManager::startUpdate() {
@@ -44,69 +43,67 @@ void UpdateManager::startUpdate() {
 
 void UpdateManager::RunProcedure() {
   outcome_ = UpdateOutcome::NotRun;
-  if (!checkForUpdates() || !updateItems()) return;
-  if (catalogueCut_) {
-    Warn(kFontsCapped);
-    return;
+  const seams::Result updated = UpdateFonts();
+  if (!updated) {
+    formReference_->showWarning(updated.Message());
+    outcome_ = UpdateOutcome::Warning;
+  } else if (fontsToUpdate_.empty()) {
+    formReference_->showMessage(kNoUpdates);
+    outcome_ = UpdateOutcome::NothingToUpdate;
+  } else {
+    formReference_->showMessage(kUpdated);
+    outcome_ = UpdateOutcome::Updated;
   }
-  formReference_->showMessage(kUpdated);
-  outcome_ = UpdateOutcome::Updated;
-}
-
-void UpdateManager::Warn(const std::string& text) {
-  formReference_->showWarning(text);
-  outcome_ = UpdateOutcome::Warning;
 }
 
 void UpdateManager::requestManager_OnProgress(int16_t percent) {
   if (formReference_) formReference_->progressB(percent);
 }
 
-bool UpdateManager::checkForUpdates() {
+seams::Result UpdateManager::StoreFailed() const {
+  return seams::Result::Failure(FontStoreWarning(fontStore.FontsFolder()));
+}
+
+seams::Result UpdateManager::UpdateFonts() {
+  if (const seams::Result checked = checkForUpdates(); !checked) return checked;
+  if (!fontsToUpdate_.empty())
+    if (const seams::Result updated = updateItems(); !updated) return updated;
+  return catalogueCut_ ? seams::Result::Failure(kFontsCapped) : seams::Result();
+}
+
+seams::ResultOf<std::vector<std::string>> UpdateManager::Ask(const std::string& body,
+                                                             const char* failed) {
+  const std::string answer = requestManager.requestText(body);
+  if (requestManager.requestState() != kRequestOk) return seams::Result::Failure(failed);
+  return SliceText(answer);
+}
+
+seams::Result UpdateManager::checkForUpdates() {
   UpdateView& form = *formReference_;
   form.updateStep(kStepChecking);
   form.updateElement(kElementCatalogue);
-  form.DoEvents();
-  const std::string answer = requestManager.requestText("svc=gct&did=" + deviceId);
-  if (requestManager.requestState() != kRequestOk) {
-    Warn(kCatalogueFailed);
-    return false;
-  }
+  events_.LetEventsRun();
+  const auto lines = Ask("svc=gct&did=" + deviceId, kCatalogueFailed);
+  if (!lines) return lines;
   form.progressA(10);
-  form.DoEvents();
-  const std::vector<std::string> lines = SliceText(answer);
-  if (!checkAnswerHeader(lines)) return false;
-  switch (validateCatalogue(lines)) {
-    case Catalogue::Refused:
-      return false;
-    case Catalogue::NothingToUpdate:
-      if (catalogueCut_) {
-        Warn(kFontsCapped);
-        return false;
-      }
-      form.showMessage(kNoUpdates);
-      outcome_ = UpdateOutcome::NothingToUpdate;
-      return false;
-    case Catalogue::HasUpdates:
-      break;
-  }
-  return true;
+  events_.LetEventsRun();
+  if (const seams::Result header = checkAnswerHeader(*lines); !header) return header;
+  return validateCatalogue(*lines);
 }
 
-bool UpdateManager::checkAnswerHeader(const std::vector<std::string>& lines) {
+seams::Result UpdateManager::checkAnswerHeader(const std::vector<std::string>& lines) {
   const auto problem = AnswerHeaderProblem(lines);
-  if (problem) Warn(*problem);
-  return !problem;
+  return problem ? seams::Result::Failure(*problem) : seams::Result();
 }
 
 // Empty lines (a final CR LF) name no font, and a font listed twice is
 // looked at once. A catalogue of one font is checked like any other; one
 // of more than kMaxFontsPerCatalogue is cut there.
-UpdateManager::Catalogue UpdateManager::validateCatalogue(const std::vector<std::string>& lines) {
+seams::Result UpdateManager::validateCatalogue(const std::vector<std::string>& lines) {
   UpdateView& form = *formReference_;
   form.updateStep(kStepValidating);
   form.updateElement(kElementChecking);
-  form.DoEvents();
+  events_.LetEventsRun();
   fontsToUpdate_.clear();
   catalogueCut_ = false;
   std::vector<std::string_view> items;
@@ -118,21 +115,18 @@ UpdateManager::Catalogue UpdateManager::validateCatalogue(const std::vector<std:
   }
   for (size_t j = 0; j < items.size(); ++j) {
     const std::string item(items[j]);
-    if (!IsFontId(item)) {
-      Warn(RefusedNameWarning(item));
-      return Catalogue::Refused;
-    }
+    if (!IsFontId(item)) return seams::Result::Failure(RefusedNameWarning(item));
     form.updateElement(kElementChecking + item);
     form.progressB(items.size() == 1 ? 100 : RoundedPercent(j * 100.0 / (items.size() - 1)));
-    form.DoEvents();
+    events_.LetEventsRun();
     if (!fontStore.FontExistsAndCompleted(item)) fontsToUpdate_.push_back(item);
   }
   form.progressA(30);
-  form.DoEvents();
-  return fontsToUpdate_.empty() ? Catalogue::NothingToUpdate : Catalogue::HasUpdates;
+  events_.LetEventsRun();
+  return {};
 }
 
-bool UpdateManager::updateItems() {
+seams::Result UpdateManager::updateItems() {
   UpdateView& form = *formReference_;
   form.progressB(0);
   const size_t m = fontsToUpdate_.size();
@@ -141,78 +135,57 @@ bool UpdateManager::updateItems() {
     form.updateStep(kStepUpdating + font);
     form.updateElement(kElementDownloading);
     form.progressA(30 + RoundedPercent(k * 70.0 / m));
-    form.DoEvents();
-    if (!updateItem(font)) return false;
+    events_.LetEventsRun();
+    if (const seams::Result updated = updateItem(font); !updated) return updated;
   }
-  return true;
+  return {};
 }
 
-bool UpdateManager::updateItem(const std::string& fontId) {
+seams::Result UpdateManager::updateItem(const std::string& fontId) {
   UpdateView& form = *formReference_;
-  const std::string answer =
-      requestManager.requestText("svc=fqr&did=" + deviceId + "&fid=" + fontId);
-  if (requestManager.requestState() != kRequestOk) {
-    Warn(kFontQueryFailed);
-    return false;
-  }
-  const std::vector<std::string> lines = SliceText(answer);
-  if (!checkAnswerHeader(lines)) return false;
-  const std::vector<std::string> payload(lines.begin() + std::min<size_t>(2, lines.size()),
-                                         lines.end());
+  const auto lines = Ask("svc=fqr&did=" + deviceId + "&fid=" + fontId, kFontQueryFailed);
+  if (!lines) return lines;
+  if (const seams::Result header = checkAnswerHeader(*lines); !header) return header;
+  const std::vector<std::string> payload(lines->begin() + std::min<size_t>(2, lines->size()),
+                                         lines->end());
   // Every name is checked before anything is written.
   const auto folder = fontStore.FontFolder(fontId);
-  if (!folder) {
-    Warn(RefusedNameWarning(fontId));
-    return false;
-  }
-  for (const std::string& line : payload) {
-    if (NamesSoundFile(line) && !fontStore.IsItemName(fontId, line)) {
-      Warn(RefusedNameWarning(line));
-      return false;
-    }
-  }
-  if (!fontStore.CreateFont(fontId) || !fontStore.WriteDescriptor(fontId, lines)) {
-    Warn(FontStoreWarning(fontStore.FontsFolder()));
-    return false;
-  }
+  if (!folder) return seams::Result::Failure(RefusedNameWarning(fontId));
+  for (const std::string& line : payload)
+    if (NamesSoundFile(line) && !fontStore.IsItemName(fontId, line))
+      return seams::Result::Failure(RefusedNameWarning(line));
+  if (!fontStore.CreateFont(fontId) || !fontStore.WriteDescriptor(fontId, *lines))
+    return StoreFailed();
   for (const std::string& line : payload) {
     if (NamesSoundFile(line)) {
       form.updateElement(kElementDownloading + line);
       form.progressB(0);
-      if (!fontStore.FontItemExists(fontId, line) && !DownloadItem(fontId, *folder, line))
-        return false;
+      if (!fontStore.FontItemExists(fontId, line))
+        if (const seams::Result got = DownloadItem(fontId, *folder, line); !got) return got;
       form.progressB(100);
     }
-    form.DoEvents();
+    events_.LetEventsRun();
   }
-  if (!fontStore.CompleteFont(fontId)) {
-    Warn(FontStoreWarning(fontStore.FontsFolder()));
-    return false;
-  }
-  return true;
+  if (!fontStore.CompleteFont(fontId)) return StoreFailed();
+  return {};
 }
 
 // A download that fails leaves the font incomplete: the next update
 // fetches what is still missing.
-bool UpdateManager::DownloadItem(const std::string& fontId, const std::string& folder,
-                                 const std::string& item) {
+seams::Result UpdateManager::DownloadItem(const std::string& fontId, const std::string& folder,
+                                          const std::string& item) {
   if (fontStore.FontItemExists(fontId, kDownloadName) &&
-      !fontStore.DeleteFontItem(fontId, kDownloadName)) {
-    Warn(FontStoreWarning(fontStore.FontsFolder()));
-    return false;
-  }
+      !fontStore.DeleteFontItem(fontId, kDownloadName))
+    return StoreFailed();
   requestManager.requestData("svc=dld&did=" + deviceId + "&fid=" + fontId + "&ffd=" + item, folder,
                              item);
   switch (requestManager.requestState()) {
     case kRequestOk:
-      return true;
+      return {};
     case kRequestFailure:
-      Warn(requestManager.AnswerUnusable() ? kBadDownload
-                                           : FontStoreWarning(fontStore.FontsFolder()));
-      return false;
+      return requestManager.AnswerUnusable() ? seams::Result::Failure(kBadDownload) : StoreFailed();
     default:
-      Warn(kDownloadFailed);
-      return false;
+      return seams::Result::Failure(kDownloadFailed);
   }
 }
 

@@ -2,7 +2,8 @@
 // The online font update. Three steps inside the update dialog: fetch the
 // catalogue of fonts meant for this board, find those not yet complete in
 // the font store, then for each fetch its configuration and download its
-// missing sound files. The first failure ends the update with a warning.
+// missing sound files. The steps report how they went as a seams::Result:
+// the first failure ends the update with its message as the warning.
 //
 // Requests (form bodies, values unchanged):
 //   "svc=gct&did=SERIAL"                      -> catalogue, at the root
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "seams/Result.h"
 #include "update/HttpRequest.h"
 #include "update/UpdateUtils.h"
 #include "update/UpdateView.h"
@@ -50,9 +52,10 @@ enum class UpdateOutcome { NotRun, Updated, NothingToUpdate, Warning };
 
 class UpdateManager {
  public:
-  UpdateManager(std::string host, std::string appFolder);
+  // events: lets window events run between the steps and during transfers.
+  UpdateManager(std::string host, std::string appFolder, seams::EventPump& events);
 
-  // Binds the dialog (loaded, not shown) and its network access.
+  // Binds the dialog (loaded, not shown).
   void Initialize(UpdateView& form);
   // Resets the dialog and shows it modally; the procedure runs when it
   // becomes active. Returns when the user closed it.
@@ -68,18 +71,22 @@ class UpdateManager {
   const std::vector<std::string>& FontsToUpdate() const { return fontsToUpdate_; }
 
  private:
-  enum class Catalogue { HasUpdates, NothingToUpdate, Refused };
-
-  bool checkForUpdates();
-  bool checkAnswerHeader(const std::vector<std::string>& lines);
-  Catalogue validateCatalogue(const std::vector<std::string>& lines);
-  bool updateItems();
-  bool updateItem(const std::string& fontId);
-  bool DownloadItem(const std::string& fontId, const std::string& folder, const std::string& item);
-  void Warn(const std::string& text);
+  // The three steps; fontsToUpdate_ tells what the catalogue asked for.
+  seams::Result UpdateFonts();
+  seams::Result checkForUpdates();
+  seams::Result checkAnswerHeader(const std::vector<std::string>& lines);
+  seams::Result validateCatalogue(const std::vector<std::string>& lines);
+  seams::Result updateItems();
+  seams::Result updateItem(const std::string& fontId);
+  seams::Result DownloadItem(const std::string& fontId, const std::string& folder,
+                             const std::string& item);
+  // A text request: the answer's lines, or `failed` when it did not come.
+  seams::ResultOf<std::vector<std::string>> Ask(const std::string& body, const char* failed);
+  seams::Result StoreFailed() const;
   void requestManager_OnProgress(int16_t percent);
 
   UpdateView* formReference_ = nullptr;
+  seams::EventPump& events_;
   std::vector<std::string> fontsToUpdate_;
   // The catalogue held more than kMaxFontsPerCatalogue fonts.
   bool catalogueCut_ = false;

@@ -1,13 +1,10 @@
 #pragma once
-// What the update procedure needs of the dialog it runs in: its captions,
-// its two progress bars, its final states and a way to let pending window
-// events run. The dialog implements it with widgets, morvane-cli with
-// stderr and stdout, tests with a recorder.
+// What the update procedure shows in the dialog it runs in: its captions,
+// its two progress bars and its final states. The dialog implements it with
+// widgets, morvane-cli with stderr and stdout, tests with a recorder.
 
 #include <functional>
 #include <string>
-
-class QNetworkAccessManager;
 
 namespace update {
 
@@ -26,13 +23,10 @@ class UpdateView {
   // Final states; the dialog then waits for its OK button.
   virtual void showWarning(const std::string& text) = 0;
   virtual void showMessage(const std::string& text) = 0;
-  virtual void DoEvents() = 0;
 
   // Shows the dialog modally and returns once the user closed it. When the
   // dialog becomes active it calls onActivate, once.
   virtual void ShowModal(const std::function<void()>& onActivate) = 0;
-  // The network access the requests go through.
-  virtual QNetworkAccessManager& internetControl() = 0;
 };
 
 }  // namespace update

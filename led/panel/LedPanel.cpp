@@ -318,32 +318,26 @@ seams::FileDialogRequest LedPanel::SettingsDialog() const {
   return request;
 }
 
-bool LedPanel::SaveLedSettings() {
+seams::Result LedPanel::SaveLedSettings() {
   const auto path = dialogs_.SaveFile(SettingsDialog());
-  if (!path) return false;
+  if (!path) return seams::Result::Cancelled();
   ReadIdlePulse();
   ReadFocPulse();
-  std::string error;
-  if (WriteLedSettingsFile(*path, IdlePulse, FocPulse, &error)) return true;
-  dialogs_.Message(kLedSettingsNotWritten + *path + (error.empty() ? "" : ": " + error),
-                   seams::DialogIcon::Critical);
-  return false;
+  const seams::Result written = WriteLedSettingsFile(*path, IdlePulse, FocPulse);
+  if (!written) dialogs_.Message(written.Message(), seams::DialogIcon::Critical);
+  return written;
 }
 
-bool LedPanel::LoadLedSettings() {
+seams::Result LedPanel::LoadLedSettings() {
   const auto path = dialogs_.OpenFile(SettingsDialog());
-  if (!path) return false;
+  if (!path) return seams::Result::Cancelled();
   CloseLevelEditor();
   const SettingsRead read = ReadLedSettingsFile(*path, IdlePulse, FocPulse);
   if (read.idleRead) ShowIdlePulse();
   if (read.focRead) ShowFocPulse();
-  if (read.status == SettingsStatus::Ok) return true;
-  const std::string why = read.problem.empty() ? "" : "\r\n" + read.problem;
-  dialogs_.Message(
-      (read.status == SettingsStatus::OutOfRange ? kLedSettingsOutOfRange : kLedSettingsCorrupted) +
-          why,
-      seams::DialogIcon::Information);
-  return false;
+  const seams::Result loaded = read.AsResult();
+  if (!loaded) dialogs_.Message(loaded.Message(), seams::DialogIcon::Information);
+  return loaded;
 }
 
 }  // namespace led

@@ -20,6 +20,7 @@
 #include "led/LED_Pulse.h"
 #include "led/PulseGraph.h"
 #include "led/panel/LedPanelView.h"
+#include "seams/Result.h"
 #include "seams/UserDialogs.h"
 
 namespace led {
@@ -27,7 +28,6 @@ namespace led {
 inline constexpr const char* kUpdateLedWarning =
     "WARNING: Setting a different LED than actually installed may damage the LED and "
     "driver\r\nAre you sure you want to continue ?";
-inline constexpr const char* kLedSettingsNotWritten = "Could not write the LED settings file ";
 inline constexpr double kUpdateVoltage = 6.0;  // what btnUpdateLED and LEDcombo use
 inline constexpr int kIdlePulse = 0;
 inline constexpr int kFocPulse = 1;
@@ -116,11 +116,11 @@ class LedPanel {
   Rgb MixColor(const Levels& levels) const;
   Rgb IdleColorAt(double ms) const;
 
-  // The load and save buttons while an LED driver is connected. False when
-  // cancelled or when the file could not be read or written (said to the
-  // user).
-  bool SaveLedSettings();
-  bool LoadLedSettings();
+  // The load and save buttons while an LED driver is connected. A failure
+  // (the file could not be written or read) is said to the user; a
+  // cancelled file dialog fails without a message.
+  seams::Result SaveLedSettings();
+  seams::Result LoadLedSettings();
 
   // Handlers named by the system's interface: a click on the control of
   // that name, for a view that does not report its changes (the memory

@@ -233,6 +233,30 @@ TEST(MainWindow, AnErrorInATimerIsShownAndTheWindowGoesOn) {
   EXPECT_EQ(w.dialogs.fileRequests.size(), 1u);
 }
 
+// The same board already plugged in when the program starts: the error
+// comes before the event loop runs. It is shown as the barrier shows it,
+// and the window starts offline and goes on.
+TEST(MainWindow, AnErrorAtStartUpIsShownAndTheWindowStartsOffline) {
+  Window w("sound,bind-error");
+  ASSERT_TRUE(w.main->Startup());
+  w.main->show();
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_EQ(w.dialogs.messages[0].text,
+            "An unknown error has occurred!\n\nError 9999 in OneHidVar:Bind Method");
+  EXPECT_EQ(w.dialogs.messages[0].icon, seams::DialogIcon::Critical);
+  EXPECT_EQ(w.dialogs.messages[0].buttons, seams::DialogButtons::Ok);
+  EXPECT_EQ(w.Picture("OnlinePicture"), "off");
+  EXPECT_EQ(w.Picture("SendBtn"), "off");
+  EXPECT_TRUE(w.Child<QTimer>("GoOnlineTimer")->isActive());
+
+  ASSERT_TRUE(w.WaitForTicks(w.ticks + 2));
+  EXPECT_TRUE(w.main->isVisible());
+  EXPECT_TRUE(w.main->Lifecycle().DeviceLinks().Empty());
+  EXPECT_EQ(w.dialogs.messages.size(), 1u) << "the error is not repeated";
+  QTest::mouseClick(w.Child<QToolButton>("SaveBtn"), Qt::LeftButton);
+  EXPECT_EQ(w.dialogs.fileRequests.size(), 1u);
+}
+
 TEST(MainWindow, HintsFollowTheMouse) {
   Window w("sound");
   ASSERT_TRUE(w.main->Startup());

@@ -24,7 +24,6 @@ class RecordingView : public CategoryPanelView {
   void ClearList(FileType c) override { lists[c].clear(); }
   void AddToList(FileType c, const std::string& name) override { lists[c].push_back(name); }
   void UpdateMemoryStatus() override { ++memoryUpdates; }
-  void DoEvents() override {}
   void CheckOption(FileType c) override { checked = c; }
   void RemoveFromList(FileType c, int row) override { lists[c].erase(lists[c].begin() + row); }
   void ShowVolume(int v) override { volume = v; }
@@ -61,7 +60,12 @@ class CategoryPanelTest : public ::testing::Test {
   RecordingView view;
   testing_support::ScriptedDialogs dialogs;
   std::vector<Played> played;
-  CategoryPanel panel{config, view, dialogs, dir.dir().string(),
+  seams::NoEventPump noEvents;
+  CategoryPanel panel{config,
+                      view,
+                      noEvents,
+                      dialogs,
+                      dir.dir().string(),
                       [this](const std::string& wav, double s) {
                         played.push_back({wav, s});
                       }};

@@ -20,14 +20,15 @@ namespace {
 using namespace sound;
 using Lines = std::vector<std::string>;
 
-// The window's category labels and list boxes as a test sees them.
-class RecordingDisplays : public CategoryDisplays {
+// The window's category labels and list boxes as a test sees them, and the
+// event pump the loader lets events run through.
+class RecordingDisplays : public CategoryDisplays, public seams::EventPump {
  public:
   void SetFileLabel(FileType c, const std::string& name) override { labels[c] = name; }
   void ClearList(FileType c) override { lists[c].clear(); }
   void AddToList(FileType c, const std::string& name) override { lists[c].push_back(name); }
   void UpdateMemoryStatus() override {}
-  void DoEvents() override { ++events; }
+  void LetEventsRun() override { ++events; }
   std::map<int, std::string> labels;
   std::map<int, Lines> lists;
   int events = 0;
@@ -48,7 +49,7 @@ class ConfigurationFile : public ::testing::Test {
   LoadResult Load(const std::string& text) {
     dialogs.messages.clear();
     std::istringstream in(text);
-    outcome = LoadConfiguration(in, config, displays, dialogs);
+    outcome = LoadConfiguration(in, config, displays, displays, dialogs);
     return outcome.result;
   }
   // One sound per category, prefixed; the lists hold 2, 1 and 1 files.
@@ -141,7 +142,8 @@ TEST_F(ConfigurationFile, SaveThenLoadRestoresPathsVolumesAndOrder) {
 
   const LSU_Configuration saved = config;
   ASSERT_TRUE(config.AddFile(Lsu("idle.lsu"), kIdle));  // emptied by the load
-  ASSERT_EQ(LoadConfiguration(file, config, displays, dialogs).result, LoadResult::Loaded);
+  ASSERT_EQ(LoadConfiguration(file, config, displays, displays, dialogs).result,
+            LoadResult::Loaded);
   for (int type = kBoot; type <= kIdle; ++type) ASSERT_EQ(config.Count(type), saved.Count(type));
   EXPECT_EQ(sound_test::ReadBytes(file), *ConfigurationText(saved));
   EXPECT_EQ(*ConfigurationText(config), *ConfigurationText(saved));
@@ -180,7 +182,7 @@ TEST_F(ConfigurationFile, InvalidFilesKeepWhatWasReadBeforeTheFault) {
   EXPECT_EQ(Load(Text(lines)), LoadResult::NotValid);
   EXPECT_EQ(Names(kPwrOn), Lines{"thirdon.lsu"});
   EXPECT_EQ(Names(kPwrOff), Lines{"newoff.lsu"}) << "a word that does not match keeps its file";
-  EXPECT_EQ(LoadConfiguration(dir.Path("none.lscfg"), config, displays, dialogs).result,
+  EXPECT_EQ(LoadConfiguration(dir.Path("none.lscfg"), config, displays, displays, dialogs).result,
             LoadResult::NotValid);
   EXPECT_EQ(Names(kBoot), Lines{"thirdboot.lsu"});
 }
@@ -249,11 +251,11 @@ TEST_F(ConfigurationFile, VolumesAndCountsAreReadAsNumbers) {
 TEST_F(ConfigurationFile, DialogsAskInTheApplicationFolder) {
   dialogs.openPaths = {std::nullopt, dir.Path("chosen.lscfg")};
   dialogs.savePaths = {std::nullopt, dir.Path("again.lscfg")};
-  EXPECT_EQ(LoadConfigurationWithDialog(config, displays, dialogs, "/app").result,
+  EXPECT_EQ(LoadConfigurationWithDialog(config, displays, displays, dialogs, "/app").result,
             LoadResult::Cancelled);
   EXPECT_EQ(SaveConfigurationWithDialog(config, dialogs, "/app"), SaveResult::Cancelled);
   sound_test::WriteBytes(dir.Path("chosen.lscfg"), Text(Full("")));
-  EXPECT_EQ(LoadConfigurationWithDialog(config, displays, dialogs, "/app").result,
+  EXPECT_EQ(LoadConfigurationWithDialog(config, displays, displays, dialogs, "/app").result,
             LoadResult::Loaded);
   EXPECT_EQ(SaveConfigurationWithDialog(config, dialogs, "/app"), SaveResult::Saved);
   EXPECT_EQ(sound_test::ReadBytes(dir.Path("again.lscfg")), Text(Full("")));
@@ -283,7 +285,7 @@ TEST_F(ConfigurationFile, AFailedSaveIsReportedAndKeepsThePreviousFile) {
   rlimit small = old;
   small.rlim_cur = 512;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool saved = SaveConfiguration(config, target);
+  const bool saved = SaveConfiguration(config, target).Ok();
   setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_FALSE(saved);
   EXPECT_EQ(sound_test::ReadBytes(target), "previous");

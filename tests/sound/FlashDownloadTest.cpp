@@ -157,9 +157,9 @@ struct Board {
   std::string log = testing_support::UniqueTempPath("flash_download") + ".log";
 };
 
-// The download frame as texts and states, with a hook for clicks made while
-// window events run.
-class RecordingView : public sound::DownloadView {
+// The download frame as texts and states, and as the event pump a hook for
+// clicks made while window events run.
+class RecordingView : public sound::DownloadView, public seams::EventPump {
  public:
   void SetInfoLabel(const std::string& text) override { info.push_back(text); }
   void SetPercentLabel(const std::string& text) override {
@@ -167,8 +167,7 @@ class RecordingView : public sound::DownloadView {
     if (!info.empty() && info.back() == sound::kDownloading) transfer.push_back(text);
   }
   void SetPercentComplete(double p) override { percentComplete = p; }
-  bool CancelDownload() const override { return download && download->CancelDownload; }
-  void DoEvents() override {
+  void LetEventsRun() override {
     if (onEvents) onEvents();
   }
   void ShowDownloadFrame(bool visible) override { frameShown.push_back(visible); }
@@ -182,7 +181,6 @@ class RecordingView : public sound::DownloadView {
   double percentComplete = 0;
   int hideTimerMs = 0;
   std::function<void()> onEvents;
-  const FlashDownload* download = nullptr;
 };
 
 bool IsBlockWrite(const Command& c) {
@@ -234,11 +232,9 @@ class Download : public ::testing::Test {
     Add(sound::kLockup, 1024);
   }
   Outcome Run(Board& board) {
-    FlashDownload download(config, board.Link(), view, dialogs, motion);
-    view.download = &download;
+    FlashDownload download(config, board.Link(), view, view, dialogs, motion);
     running = &download;
     const Outcome outcome = download.Run();
-    view.download = nullptr;
     running = nullptr;
     return outcome;
   }

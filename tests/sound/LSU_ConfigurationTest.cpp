@@ -128,7 +128,7 @@ TEST_F(Configuration, AddressesFollowEachOtherWithOneSkippedByte) {
   Add(kMotion, "m2", 51);     // 78
   Add(kImpact, "i1", 50);     // 75
   Add(kLockup, "l1", 49);     // 75
-  ASSERT_TRUE(config.MakeMemoryMap(hooks));
+  ASSERT_TRUE(config.MakeMemoryMap(hooks, hooks, hooks.Cancelled()));
   std::vector<int32_t> addresses;
   for (const auto* file : config.FilesInFlashOrder()) addresses.push_back(file->Address);
   EXPECT_EQ(addresses, (std::vector<int32_t>{512, 3513, 5014, 6515, 36516, 36667, 36746, 36822}));
@@ -141,18 +141,18 @@ TEST_F(Configuration, AddressesFollowEachOtherWithOneSkippedByte) {
 TEST_F(Configuration, FileTableIsSixBytesPerListFilePlusThirty) {
   EXPECT_EQ(CheckedTable().size(), 30u);
   Fill(100, 1, 1, 1);
-  ASSERT_TRUE(config.MakeMemoryMap(hooks));
+  ASSERT_TRUE(config.MakeMemoryMap(hooks, hooks, hooks.Cancelled()));
   EXPECT_EQ(CheckedTable().size(), 48u);
   Add(kMotion, "m2", 60);
   Add(kMotion, "m3", 60);
   Add(kImpact, "i2", 60);
-  ASSERT_TRUE(config.MakeMemoryMap(hooks));
+  ASSERT_TRUE(config.MakeMemoryMap(hooks, hooks, hooks.Cancelled()));
   EXPECT_EQ(CheckedTable().size(), 66u);
 }
 
 TEST_F(Configuration, MakeMemoryMapReportsProgressAndStopsOnCancel) {
   Fill(100, 2, 1, 1);  // 8 files of 100 samples: eighths, halves among them
-  ASSERT_TRUE(config.MakeMemoryMap(hooks));
+  ASSERT_TRUE(config.MakeMemoryMap(hooks, hooks, hooks.Cancelled()));
   EXPECT_EQ(hooks.percent, (std::vector<std::string>{"0 %", "12 %", "25 %", "38 %", "50 %", "62 %",
                                                      "75 %", "88 %", "100 %"}));
   EXPECT_DOUBLE_EQ(hooks.percentComplete, 100);
@@ -163,7 +163,7 @@ TEST_F(Configuration, MakeMemoryMapReportsProgressAndStopsOnCancel) {
   Fill(100, 1, 1, 1);
   hooks.percent.clear();
   hooks.cancel = true;
-  EXPECT_FALSE(config.MakeMemoryMap(hooks));
+  EXPECT_FALSE(config.MakeMemoryMap(hooks, hooks, hooks.Cancelled()));
   EXPECT_EQ(hooks.percent, (std::vector<std::string>{"0 %", "14 %"}));
   EXPECT_EQ(config.BootFile().NrOfBytes, 150);
   EXPECT_EQ(config.PwrOnFile().NrOfBytes, 0);
@@ -171,7 +171,8 @@ TEST_F(Configuration, MakeMemoryMapReportsProgressAndStopsOnCancel) {
 
   hooks.cancel = false;
   std::filesystem::remove(config.GetLkFile(1).FileName);
-  EXPECT_FALSE(config.MakeMemoryMap(hooks)) << "a file gone since it was added";
+  EXPECT_FALSE(config.MakeMemoryMap(hooks, hooks, hooks.Cancelled()))
+      << "a file gone since it was added";
 }
 
 }  // namespace

@@ -1,26 +1,32 @@
 #pragma once
 // Test sides of the window seams: hooks that record every text they are
-// given, and dialogs that answer from a script and record what was asked.
+// given and count the times events were let run, and dialogs that answer
+// from a script and record what was asked.
 
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "seams/EventPump.h"
 #include "seams/UserDialogs.h"
 #include "seams/WindowHooks.h"
 
 namespace testing_support {
 
-class RecordingHooks : public seams::WindowHooks {
+// The progress texts, and as the event pump a counter of the times events
+// ran; Cancelled() is the work's cancel predicate, answering `cancel`.
+class RecordingHooks : public seams::WindowHooks, public seams::EventPump {
  public:
   void SetInfoLabel(const std::string& text) override { info.push_back(text); }
   void SetPercentLabel(const std::string& text) override { percent.push_back(text); }
   void SetPercentComplete(double p) override { percentComplete = p; }
-  bool CancelDownload() const override { return cancel; }
-  void DoEvents() override {
+  void LetEventsRun() override {
     ++events;
     if (onEvents) onEvents();
+  }
+  std::function<bool()> Cancelled() const {
+    return [this] { return cancel; };
   }
 
   std::vector<std::string> info, percent;

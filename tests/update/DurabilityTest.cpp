@@ -55,7 +55,7 @@ TEST(Durability, SoundFilesReachTheDiskBeforeTheFontIsMarkedComplete) {
   {
     testing_support::FontServer server(root);
     testing_support::RecordingView view;
-    update::UpdateManager manager(server.Host(), app);
+    update::UpdateManager manager(server.Host(), app, view);
     manager.Initialize(view);
     manager.deviceId = "0A1B2C3D";
     {
@@ -64,7 +64,6 @@ TEST(Durability, SoundFilesReachTheDiskBeforeTheFontIsMarkedComplete) {
     }
     manager.startUpdate();
     EXPECT_EQ(manager.LastOutcome(), update::UpdateOutcome::Updated);
-    view.network.clearConnectionCache();
   }
   const std::string font = std::filesystem::canonical(app + "/fonts/Delta").string();
   const std::lock_guard<std::mutex> guard(flushedLock);

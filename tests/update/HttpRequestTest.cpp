@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QNetworkAccessManager>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <thread>
 
+#include "seams/QtEventPump.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
@@ -25,17 +25,13 @@ using update::HttpRequest;
 
 struct Http : ::testing::Test {
   std::string folder = testing_support::UniqueTempPath("http_request");
-  QNetworkAccessManager network;
+  seams::QtEventPump events;
   std::vector<int16_t> progress;
 
   void SetUp() override { std::filesystem::create_directories(folder); }
-  void TearDown() override {
-    network.clearConnectionCache();
-    std::filesystem::remove_all(folder);
-  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
   std::unique_ptr<HttpRequest> Client(const std::string& host) {
-    auto client = std::make_unique<HttpRequest>(host);
-    client->Initialize(network);
+    auto client = std::make_unique<HttpRequest>(host, events);
     client->SetTimeouts({std::chrono::milliseconds(2000), std::chrono::milliseconds(2000)});
     client->OnProgress = [this](int16_t p) { progress.push_back(p); };
     return client;

@@ -37,12 +37,11 @@ struct Procedure : ::testing::Test {
     std::filesystem::create_directories(root);
   }
   void TearDown() override {
-    view.network.clearConnectionCache();
     std::filesystem::remove_all(app);
     std::filesystem::remove_all(root);
   }
   UpdateOutcome Run(const std::string& host) {
-    update::UpdateManager manager(host, app);
+    update::UpdateManager manager(host, app, view);
     manager.requestManager.SetTimeouts({std::chrono::seconds(5), std::chrono::seconds(5)});
     manager.Initialize(view);
     manager.deviceId = kSerial;

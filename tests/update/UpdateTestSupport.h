@@ -1,13 +1,14 @@
 #pragma once
 // Helpers for the update tests: the real font-server run as a process on
 // 127.0.0.1, fonts laid out in its root folder, and a dialog that records
-// everything the update procedure tells it.
+// everything the update procedure tells it (and, as its event pump, counts
+// the times it let events run).
 
-#include <QNetworkAccessManager>
 #include <QProcess>
 #include <string>
 #include <vector>
 
+#include "seams/EventPump.h"
 #include "update/UpdateView.h"
 
 namespace testing_support {
@@ -45,7 +46,7 @@ int ConnectTo(const std::string& host);
 std::string Exchange(const std::string& host, const std::string& request);
 bool Exists(const std::string& path);
 
-class RecordingView : public update::UpdateView {
+class RecordingView : public update::UpdateView, public seams::EventPump {
  public:
   void resetForm() override;
   void updateStep(const std::string& text) override { steps.push_back(text); }
@@ -54,17 +55,15 @@ class RecordingView : public update::UpdateView {
   void progressB(int percent) override { barB.push_back(percent); }
   void showWarning(const std::string& text) override { warnings.push_back(text); }
   void showMessage(const std::string& text) override { messages.push_back(text); }
-  void DoEvents() override { ++events; }
+  void LetEventsRun() override { ++events; }
   void ShowModal(const std::function<void()>& onActivate) override {
     ++shown;
     onActivate();
   }
-  QNetworkAccessManager& internetControl() override { return network; }
 
   std::vector<std::string> steps, elements, warnings, messages;
   std::vector<int> barA, barB;
   int resets = 0, shown = 0, events = 0;
-  QNetworkAccessManager network;
 };
 
 }  // namespace testing_support

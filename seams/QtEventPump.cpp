@@ -1,0 +1,11 @@
+#include "seams/QtEventPump.h"
+
+#include <QCoreApplication>
+
+namespace seams {
+
+void QtEventPump::LetEventsRun() {
+  if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+}  // namespace seams
