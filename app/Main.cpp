@@ -57,7 +57,11 @@ constexpr const char* kHelpHint = "Press F1 for help";
 
 }  // namespace
 
-Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options_.appFolder) {
+Main::Main(MainOptions options)
+    : options_(std::move(options)),
+      folders_(options_.folders ? *options_.folders
+                                : paths::PortableAppPaths(options_.appFolder.toStdString())),
+      bitmaps_(QString::fromStdString(folders_.dataFolder)) {
   setObjectName("Main");
   setWindowTitle(kWindowTitle);
   if (options_.dialogs) {
@@ -109,7 +113,8 @@ Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options
   browser_ =
       new widgets::FileBrowser(findChild<QComboBox*>("DriveList"), findChild<QTreeView*>("DirList"),
                                findChild<QListWidget*>("FileList"));
-  soundPanel_ = new SoundPanel({this, &config_, dialogs_, browser_, options_.appFolder,
+  soundPanel_ = new SoundPanel({this, &config_, dialogs_, browser_,
+                                QString::fromStdString(folders_.cacheFolder),
                                 [this] { UpdateMemoryStatus(); }, options_.play});
   downloadPanel_ =
       std::make_unique<DownloadPanel>(findChild<QGroupBox*>("DownloadFrame"), hideFrameTimer_,
@@ -242,8 +247,9 @@ QWidget* Main::BuildMiddle() {
   grid->addWidget(frames, 0, 0, 1, 2);
 
   ledFrame_ = BuildPanel("frmLED", "LED DRIVER SETUP");
-  ledPanel_ =
-      new LedPanelWidget(ledFrame_, bitmaps_, *dialogs_, options_.appFolder, *lifecycle_, *this);
+  ledPanel_ = new LedPanelWidget(ledFrame_, bitmaps_, *dialogs_,
+                                 QString::fromStdString(folders_.dataFolder), *lifecycle_, *this);
+  ledPanel_->Logic().SettingsFolder = paths::StartFolder(folders_);
   grid->addWidget(ledFrame_, 0, 0, 1, 2);
 
   auto* config = BuildPanel("ConfigFrame", "Acceleration Sensor Configuration");
@@ -295,12 +301,12 @@ void Main::SetUpHints() {
 
 void Main::FillDriveList() {
   browser_->FillDrives();
-  browser_->OpenFolder(options_.appFolder);
+  browser_->OpenFolder(QString::fromStdString(paths::StartFolder(folders_)));
 }
 
 bool Main::Startup() {
   lifecycle_->startupInProgress = true;
-  helpFile_ = options_.appFolder + "/morvane.chm";
+  helpFile_ = QString::fromStdString(folders_.dataFolder) + "/morvane.chm";
   logo_->setPixmap(bitmaps_.Load("taldrix_small.bmp"));
   FillDriveList();
   SetMemorySize(devlink::kDefaultCapacity);
@@ -316,8 +322,8 @@ bool Main::Startup() {
   findChild<QWidget*>("FileList")->setFocus();
   // The update manager, with its dialog loaded but not shown.
   updateForm_ = std::make_unique<UpdateForm>();
-  updateManager_ = std::make_unique<update::UpdateManager>(options_.updateHost,
-                                                           options_.appFolder.toStdString());
+  updateManager_ =
+      std::make_unique<update::UpdateManager>(options_.updateHost, folders_.userFolder);
   updateManager_->requestManager.SetTimeouts(options_.updateTimeouts);
   updateManager_->Initialize(*updateForm_);
   agentPoll_.start(kAgentPollMs);
@@ -462,7 +468,7 @@ void Main::LoadBtnClick() {
   } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
     soundPanel_->HideVolume();
     sound::LoadConfigurationWithDialog(config_, *soundPanel_, *dialogs_,
-                                       options_.appFolder.toStdString());
+                                       paths::StartFolder(folders_));
     UpdateMemoryStatus();
   }
 }
@@ -471,7 +477,7 @@ void Main::SaveBtnClick() {
   if (lifecycle_->DEVICE_TYPE == devlink::kLedDriver) {
     ledPanel_->Logic().SaveLedSettings();
   } else if (lifecycle_->DEVICE_TYPE == devlink::kSoundBoard) {
-    sound::SaveConfigurationWithDialog(config_, *dialogs_, options_.appFolder.toStdString());
+    sound::SaveConfigurationWithDialog(config_, *dialogs_, paths::StartFolder(folders_));
   }
 }
 

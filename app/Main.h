@@ -10,10 +10,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/ImageButtons.h"
 #include "cli/BoardSession.h"
 #include "devlink/ConnectionLifecycle.h"
+#include "paths/AppPaths.h"
 #include "seams/UserDialogs.h"
 #include "sound/LSU_Configuration.h"
 #include "update/UpdateHost.h"
@@ -37,6 +39,9 @@ class LedPanelWidget;
 
 struct MainOptions {
   QString appFolder;
+  // Where the window reads and writes; none: everything in appFolder, as
+  // in a writable portable folder.
+  std::optional<paths::AppPaths> folders;
   frontend::BoardAgent board;
   // Null: real dialogs. Tests pass scripted ones.
   seams::UserDialogs* dialogs = nullptr;
@@ -110,6 +115,7 @@ class Main : public QMainWindow, public devlink::ConnectionView {
   void SaveBtnClick();
 
   MainOptions options_;
+  paths::AppPaths folders_;
   std::unique_ptr<seams::UserDialogs> ownDialogs_;
   seams::UserDialogs* dialogs_;
   Bitmaps bitmaps_;

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "paths/AppPaths.h"
 #include "sound/LSU_SoundFile.h"
 #include "widgets/FileBrowser.h"
 #include "widgets/WavPlayer.h"
@@ -224,7 +225,8 @@ void SoundPanel::PlayLSU(const QString& path) {
   wait_->repaint();
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   sound::LSU_SoundFile file;
-  const QString wav = setup_.appFolder + "/temp.wav";
+  const QString wav = QString::fromStdString(
+      paths::PrepareFileIn(setup_.scratchFolder.toStdString(), paths::kScratchWavName));
   const bool valid = file.ReadFile(path.toStdString()) && file.WriteWav(wav.toStdString());
   wait_->hide();
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -32,7 +32,7 @@ class SoundPanel : public QObject, public sound::CategoryDisplays {
     sound::LSU_Configuration* config;
     seams::UserDialogs* dialogs;
     widgets::FileBrowser* browser;
-    QString appFolder;
+    QString scratchFolder;  // where temp.wav is written
     std::function<void()> updateMemoryStatus;
     // Plays a WAV file to its end; null: the sound output.
     std::function<void(const QString& wav, double seconds)> play;
@@ -43,7 +43,7 @@ class SoundPanel : public QObject, public sound::CategoryDisplays {
   int SelectedCategory() const;
   // Adds a file to a category as a double-click does; true when added.
   bool AddToCategory(const QString& path, int category);
-  // Plays an LSU file through "temp.wav" in the application folder.
+  // Plays an LSU file through "temp.wav" in the scratch folder.
   void PlayLSU(const QString& path);
   void HideVolume();
 

@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "cli/FrontEndOptions.h"
 #include "fileio/AtomicFile.h"
+#include "paths/AppPaths.h"
 #include "virtualboard/BoardSpec.h"
 
 namespace {
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
   }
   app::MainOptions mainOptions;
   mainOptions.appFolder = QString::fromStdString(frontend::AppFolder());
+  mainOptions.folders = paths::ResolveAppPaths(frontend::AppFolder());
   mainOptions.updateHost = update::ResolveUpdateHost(options.updateHost);
   try {
     mainOptions.board = frontend::MakeBoardAgent(options);

@@ -9,6 +9,7 @@
 
 #include "cli/BoardSession.h"
 #include "devlink/BoardKind.h"
+#include "paths/AppPaths.h"
 #include "update/PrintableText.h"
 #include "update/UpdateHost.h"
 #include "update/UpdateManager.h"
@@ -100,8 +101,9 @@ int Update(const FrontEndOptions& options, const std::vector<std::string>& args)
     std::cerr << "The board did not tell its serial number; no update was started.\n";
     return 1;
   }
-  const int status = RunUpdate(update::ResolveUpdateHost(options.updateHost), AppFolder(), serial,
-                               std::cout, std::cerr);
+  const int status =
+      RunUpdate(update::ResolveUpdateHost(options.updateHost),
+                paths::ResolveAppPaths(AppFolder()).userFolder, serial, std::cout, std::cerr);
   link->Bye();
   return status;
 }
@@ -125,6 +127,8 @@ int RunUpdate(const std::string& host, const std::string& appFolder, const std::
 
 const CliCommand kUpdateCommand = {
     "update", "update [--update-host HOST[:PORT]]",
-    "fetch new fonts for the board into the fonts folder beside the program", Update};
+    "fetch new fonts for the board into the fonts folder: beside the program when it may write "
+    "there, else ~/.local/share/morvane/fonts",
+    Update};
 
 }  // namespace frontend

@@ -20,8 +20,10 @@ inline constexpr const char* kConvertCaption = "   Convert WAV     to LSU";
 
 class ConverterWindow : public QWidget, public ConverterView, public seams::WindowHooks {
  public:
-  // dialogs null: real Qt dialogs.
-  ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs = nullptr);
+  // dialogs null: real Qt dialogs. The logo comes from appFolder; the
+  // browser starts in startFolder (empty: appFolder too).
+  ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs = nullptr,
+                  const QString& startFolder = {});
   ~ConverterWindow() override;
 
   widgets::FileBrowser& Browser() { return *browser_; }

@@ -11,6 +11,7 @@
 #include "converter/CommandLine.h"
 #include "converter/ConverterWindow.h"
 #include "fileio/AtomicFile.h"
+#include "paths/AppPaths.h"
 #include "widgets/QtDialogs.h"
 
 namespace {
@@ -75,7 +76,10 @@ int main(int argc, char** argv) {
       converter::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (line.kind == converter::CommandLine::Window) {
     QApplication app(argc, argv);
-    converter::ConverterWindow window(QApplication::applicationDirPath());
+    const paths::AppPaths folders =
+        paths::ResolveAppPaths(QApplication::applicationDirPath().toStdString());
+    converter::ConverterWindow window(QString::fromStdString(folders.dataFolder), nullptr,
+                                      QString::fromStdString(paths::StartFolder(folders)));
     window.show();
     return QApplication::exec();
   }

@@ -26,6 +26,10 @@ std::string FontStoreWarning(const std::string& folder) {
          ". Please check that the disk has room and the folder can be written.";
 }
 
+std::string FinalMessage(const std::string& text, const std::string& fontsFolder) {
+  return text + " Fonts folder: " + fontsFolder;
+}
+
 UpdateManager::UpdateManager(std::string host, std::string appFolder)
     : requestManager(std::move(host)), fontStore(std::move(appFolder)) {
   requestManager.OnProgress = [this](int16_t percent) { requestManager_OnProgress(percent); };
@@ -49,7 +53,7 @@ void UpdateManager::RunProcedure() {
     Warn(kFontsCapped);
     return;
   }
-  formReference_->showMessage(kUpdated);
+  formReference_->showMessage(FinalMessage(kUpdated, fontStore.FontsFolder()));
   outcome_ = UpdateOutcome::Updated;
 }
 
@@ -84,7 +88,7 @@ bool UpdateManager::checkForUpdates() {
         Warn(kFontsCapped);
         return false;
       }
-      form.showMessage(kNoUpdates);
+      form.showMessage(FinalMessage(kNoUpdates, fontStore.FontsFolder()));
       outcome_ = UpdateOutcome::NothingToUpdate;
       return false;
     case Catalogue::HasUpdates:
