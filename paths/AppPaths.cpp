@@ -35,7 +35,8 @@ AppPaths PortableAppPaths(const std::string& folder) {
 }
 
 AppPaths ResolveAppPaths(const std::string& programFolder) {
-  const std::string installedData = programFolder + "/" + kInstalledDataFolder;
+  // ../share/morvane, unless the build chose other install folders.
+  const std::string installedData = programFolder + "/" + MORVANE_DATA_FROM_BIN;
   const bool installed = !IsFile(programFolder + "/" + kMarkerFile) && IsDirectory(installedData);
   if (!installed && FolderIsWritable(programFolder)) return PortableAppPaths(programFolder);
   AppPaths p;

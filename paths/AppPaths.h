@@ -28,8 +28,6 @@ namespace paths {
 // A file of the application folder that both programs need: its presence
 // beside the program marks a portable folder.
 inline constexpr const char* kMarkerFile = "taldrix_small.bmp";
-// The installed tree's data folder, relative to the programs' folder.
-inline constexpr const char* kInstalledDataFolder = "../share/morvane";
 // The per-user folders' name under the data and cache locations.
 inline constexpr const char* kUserFolderName = "morvane";
 // The files the programs write, by name (the font store names its own
