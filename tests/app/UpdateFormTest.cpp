@@ -121,6 +121,22 @@ TEST(UpdateForm, SuccessFillsTheOverallBarAndHidesTheItemBar) {
   EXPECT_EQ(f.Text("formButtonCaption2"), "OK");
 }
 
+// The final message names the fonts folder; a long one is shown whole, and
+// a new run gives the item bar its place back.
+TEST(UpdateForm, FinalMessageWithALongFolderIsShownWhole) {
+  Form f;
+  f.form.resetForm();
+  auto* element = f.Child<QLabel>("updateElement");
+  const int duringRun = element->height();
+  f.form.showMessage(update::FinalMessage(
+      update::kUpdated, "/home/someone-with-a-long-name/.local/share/morvane/fonts/and/deeper"));
+  EXPECT_LE(element->heightForWidth(element->width()), element->height()) << "text cut off";
+  EXPECT_LE(element->geometry().bottom(), f.Child("okIcon")->geometry().top());
+  f.form.resetForm();
+  EXPECT_EQ(element->height(), duringRun);
+  EXPECT_LT(element->geometry().bottom(), f.Child("progressBackground2")->geometry().top());
+}
+
 TEST(UpdateForm, RunsOnActivationAndOnlyOkClosesIt) {
   Form f;
   bool ran = false;
