@@ -35,7 +35,11 @@ constexpr const char* kHelpHint = "Press F1 for help";
 
 }  // namespace
 
-Main::Main(MainOptions options) : options_(std::move(options)), bitmaps_(options_.appFolder) {
+Main::Main(MainOptions options)
+    : options_(std::move(options)),
+      folders_(options_.folders ? *options_.folders
+                                : paths::PortableAppPaths(options_.appFolder.toStdString())),
+      bitmaps_(QString::fromStdString(folders_.dataFolder)) {
   setObjectName("Main");
   setWindowTitle(kWindowTitle);
   if (options_.dialogs) {
@@ -160,14 +164,17 @@ QWidget* Main::BuildMiddle() {
   sideBySide->setContentsMargins(0, 0, 0, 0);
   sideBySide->setSpacing(8);  // the same gap between the frames in every style
   sideBySide->addWidget(BuildFileBrowser());
-  soundPanel_ = new SoundPanel({this, &config_, dialogs_, browser_, options_.appFolder,
+  soundPanel_ = new SoundPanel({this, &config_, dialogs_, browser_,
+                                QString::fromStdString(folders_.cacheFolder),
+                                QString::fromStdString(paths::StartFolder(folders_)),
                                 [this] { UpdateMemoryStatus(); }, options_.play});
   sideBySide->addWidget(soundPanel_->Frame());
   grid->addWidget(frames, 0, 0, 1, 2);
 
   ledFrame_ = OverlayFrame("frmLED", "LED DRIVER SETUP");
-  ledPanel_ =
-      new LedPanelWidget(ledFrame_, bitmaps_, *dialogs_, options_.appFolder, *lifecycle_, *this);
+  ledPanel_ = new LedPanelWidget(ledFrame_, bitmaps_, *dialogs_,
+                                 QString::fromStdString(folders_.dataFolder), *lifecycle_, *this);
+  ledPanel_->Logic().SettingsFolder = paths::StartFolder(folders_);
   grid->addWidget(ledFrame_, 0, 0, 1, 2);
 
   motionPanel_ = std::make_unique<MotionPanel>(
@@ -224,12 +231,12 @@ void Main::SetUpHints() {
 
 void Main::FillDriveList() {
   browser_->FillDrives();
-  browser_->OpenFolder(options_.appFolder);
+  browser_->OpenFolder(QString::fromStdString(paths::StartFolder(folders_)));
 }
 
 bool Main::Startup() {
   lifecycle_->startupInProgress = true;
-  helpFile_ = options_.appFolder + "/morvane.chm";
+  helpFile_ = QString::fromStdString(folders_.dataFolder) + "/morvane.chm";
   logo_->setPixmap(bitmaps_.Load("taldrix_small.bmp"));
   FillDriveList();
   SetMemorySize(devlink::kDefaultCapacity);
@@ -254,8 +261,8 @@ bool Main::Startup() {
   browser_->FileList()->setFocus();
   // The update manager, with its dialog loaded but not shown.
   updateForm_ = std::make_unique<UpdateForm>();
-  updateManager_ = std::make_unique<update::UpdateManager>(
-      options_.updateHost, options_.appFolder.toStdString(), events_);
+  updateManager_ =
+      std::make_unique<update::UpdateManager>(options_.updateHost, folders_.userFolder, events_);
   updateManager_->requestManager.SetTimeouts(options_.updateTimeouts);
   updateManager_->Initialize(*updateForm_);
   agentPoll_.start(kAgentPollMs);

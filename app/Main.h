@@ -10,8 +10,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/ImageButtons.h"
+#include "paths/AppPaths.h"
 #include "seams/QtEventPump.h"
 #include "seams/UserDialogs.h"
 #include "session/BoardAgent.h"
@@ -38,6 +40,9 @@ class LedPanelWidget;
 
 struct MainOptions {
   QString appFolder;
+  // Where the window reads and writes; none: everything in appFolder, as
+  // in a writable portable folder.
+  std::optional<paths::AppPaths> folders;
   session::BoardAgent board;
   // Null: real dialogs. Tests pass scripted ones.
   seams::UserDialogs* dialogs = nullptr;
@@ -112,6 +117,7 @@ class Main : public QMainWindow, public session::ConnectionView {
   void SaveBtnClick();
 
   MainOptions options_;
+  paths::AppPaths folders_;
   std::unique_ptr<seams::UserDialogs> ownDialogs_;
   seams::UserDialogs* dialogs_;
   Bitmaps bitmaps_;

@@ -59,7 +59,8 @@ sound::CategoryPanel::PlayWav Player(std::function<void(const QString&, double)>
 
 SoundPanel::SoundPanel(Setup setup)
     : QObject(setup.window),
-      logic_(*setup.config, *this, events_, *setup.dialogs, setup.appFolder.toStdString(),
+      logic_(*setup.config, *this, events_, *setup.dialogs,
+             {setup.scratchFolder.toStdString(), setup.startFolder.toStdString()},
              Player(std::move(setup.play))),
       window_(setup.window),
       browser_(setup.browser),

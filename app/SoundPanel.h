@@ -39,7 +39,8 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
     // Its file list adds by double-click and plays by Ctrl+click; the focus
     // in any of its controls hides the slider.
     widgets::FileBrowser* browser;
-    QString appFolder;
+    QString scratchFolder;  // where temp.wav is written
+    QString startFolder;    // where the load and save dialogs start
     std::function<void()> updateMemoryStatus;
     // Plays a WAV file to its end; null: the sound output.
     std::function<void(const QString& wav, double seconds)> play;
@@ -55,7 +56,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   int SelectedCategory() const;
   // Adds a file to a category as a double-click does; true when added.
   bool AddToCategory(const QString& path, int category);
-  // Plays an LSU file through "temp.wav" in the application folder.
+  // Plays an LSU file through "temp.wav" in the scratch folder.
   void PlayLSU(const QString& path);
 
   // CategoryPanelView.

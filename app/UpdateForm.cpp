@@ -196,6 +196,10 @@ void UpdateForm::ShowBars(bool overall, bool item) {
   progressBar1_->setVisible(overall);
   progressBackground2_->setVisible(item);
   progressBar2_->setVisible(item);
+  // Without the item bar the caption may take the room down to the icon:
+  // a final message names the fonts folder, which can be long.
+  const int bottom = item ? progressBackground2_->y() - 4 : kHeight - kMargin - kIconSize - 4;
+  updateElement_->resize(kInner, bottom - updateElement_->y());
 }
 
 void UpdateForm::resetForm() {

@@ -12,6 +12,7 @@
 #include "led/LedCatalogue.h"
 #include "led/LedSettingsFile.h"
 #include "led/panel/LedPanel.h"
+#include "paths/AppPaths.h"
 #include "session/BoardSession.h"
 #include "text/NumberReading.h"
 
@@ -61,7 +62,7 @@ int WithPanel(const FrontEndOptions& options, const std::string& path,
   }
   led::MemoryLedPanelView view(&link);
   CliDialogs dialogs(path);
-  led::LedPanel logic(view, dialogs, AppFolder());
+  led::LedPanel logic(view, dialogs, paths::ResolveAppPaths(AppFolder()).dataFolder);
   if (!logic.InitLedDrivers()) {
     std::cerr << ForTerminal(led::InvalidLedCatalogueMessage(logic.CatalogueProblem())) << '\n';
     return 1;

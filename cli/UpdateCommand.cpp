@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "devlink/BoardKind.h"
+#include "paths/AppPaths.h"
 #include "seams/QtEventPump.h"
 #include "session/BoardSession.h"
 #include "update/PrintableText.h"
@@ -45,7 +46,8 @@ class CliUpdateView : public update::UpdateView {
     updateStep(update::kStepCompleted);
     progressA(100);
     EndBar();
-    out_ << update::PrintableText(text) << std::endl;
+    PrintLines(out_, text);
+    out_.flush();
   }
   void ShowModal(const std::function<void()>& onActivate) override { onActivate(); }
 
@@ -54,7 +56,15 @@ class CliUpdateView : public update::UpdateView {
   // without their control characters.
   void Line(const std::string& text) {
     EndBar();
-    err_ << update::PrintableText(text) << '\n';
+    PrintLines(err_, text);
+  }
+  // A message of several lines (the closing message names the fonts
+  // folder on a line of its own), each line made printable.
+  static void PrintLines(std::ostream& out, const std::string& text) {
+    size_t from = 0;
+    for (size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1)
+      out << update::PrintableText(text.substr(from, end - from)) << '\n';
+    out << update::PrintableText(text.substr(from)) << '\n';
   }
   void DrawBar() {
     const int filled = std::clamp(overall_, 0, 100) * kBarWidth / 100;
@@ -97,8 +107,9 @@ int Update(const FrontEndOptions& options, const std::vector<std::string>& args)
     std::cerr << "The board did not tell its serial number; no update was started.\n";
     return 1;
   }
-  const int status = RunUpdate(update::ResolveUpdateHost(options.updateHost), AppFolder(), serial,
-                               std::cout, std::cerr);
+  const int status =
+      RunUpdate(update::ResolveUpdateHost(options.updateHost),
+                paths::ResolveAppPaths(AppFolder()).userFolder, serial, std::cout, std::cerr);
   link->Bye();
   return status;
 }
@@ -123,6 +134,8 @@ int RunUpdate(const std::string& host, const std::string& appFolder, const std::
 
 const CliCommand kUpdateCommand = {
     "update", "update [--update-host HOST[:PORT]]",
-    "fetch new fonts for the board into the fonts folder beside the program", Update};
+    "fetch new fonts for the board into the fonts folder: beside the program when it may write "
+    "there, else ~/.local/share/morvane/fonts",
+    Update};
 
 }  // namespace frontend

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ProjectVersion.h"
 #include "cli/CliCommand.h"
 #include "cli/DownloadCommand.h"
 #include "cli/FontCommand.h"
@@ -29,7 +30,8 @@ void PrintUsage(std::ostream& out) {
          "  --virtual-board SPEC  use a virtual board instead of USB, e.g. sound or usb2,fw=292\n"
          "  --hid-log FILE        log every report written to or read from the board in FILE\n"
          "  --update-host HOST[:PORT]  the update service (default: MORVANE_UPDATE_HOST, else "
-         "the project's own)\n";
+         "the project's own)\n"
+         "  --help, --version     print this text or the version and end\n";
 }
 
 int UsageError(const std::string& message) {
@@ -52,6 +54,10 @@ int main(int argc, char** argv) {
   const std::string name = options.rest.front();
   if (name == "--help" || name == "-h" || name == "help") {
     PrintUsage(std::cout);
+    return 0;
+  }
+  if (name == "--version") {
+    std::cout << "morvane-cli " << project::kVersion << '\n';
     return 0;
   }
   const std::vector<std::string> args(options.rest.begin() + 1, options.rest.end());

@@ -51,7 +51,8 @@ class WrappingButton : public QPushButton {
 
 }  // namespace
 
-ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs) {
+ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs,
+                                 const QString& startFolder) {
   setObjectName("Main");
   setWindowTitle("RiziRozod Converter");
   if (!dialogs) {
@@ -111,7 +112,7 @@ ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* d
 
   browser_ = new widgets::FileBrowser(drives, dirs, files);
   browser_->FillDrives();
-  browser_->OpenFolder(appFolder);
+  browser_->OpenFolder(startFolder.isEmpty() ? appFolder : startFolder);
   // One action at a time: a conversion and a playback both run the event
   // loop, and a second click on Convert, or a double-click on the list,
   // would start another one on the same WavFile. The controls wait.

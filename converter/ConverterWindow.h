@@ -25,8 +25,10 @@ inline constexpr const char* kResampleCaption = "Convert other formats to mono 1
 
 class ConverterWindow : public QWidget, public ConverterView {
  public:
-  // dialogs null: real Qt dialogs.
-  ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs = nullptr);
+  // dialogs null: real Qt dialogs. The logo comes from appFolder; the
+  // browser starts in startFolder (empty: appFolder too).
+  ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs = nullptr,
+                  const QString& startFolder = {});
   ~ConverterWindow() override;
 
   widgets::FileBrowser& Browser() { return *browser_; }

@@ -10,10 +10,12 @@
 #include <cstring>
 #include <iostream>
 
+#include "ProjectVersion.h"
 #include "converter/CommandLine.h"
 #include "converter/ConvertCommand.h"
 #include "converter/ConverterWindow.h"
 #include "fileio/AtomicFile.h"
+#include "paths/AppPaths.h"
 #include "widgets/QtDialogs.h"
 
 namespace {
@@ -81,7 +83,7 @@ void OnInterrupt(int) {
 // file is left half-written.
 int RunScriptForm(const std::vector<std::string>& args) {
   if (args[0] == "--version") {
-    std::cout << "brelka " << BRELKA_VERSION << std::endl;
+    std::cout << "brelka " << project::kVersion << std::endl;
     return 0;
   }
   if (args[0] == "--help") {
@@ -106,7 +108,10 @@ int main(int argc, char** argv) {
   const converter::CommandLine line = converter::ParseCommandLine(args);
   if (line.kind == converter::CommandLine::Window) {
     QApplication app(argc, argv);
-    converter::ConverterWindow window(QApplication::applicationDirPath());
+    const paths::AppPaths folders =
+        paths::ResolveAppPaths(QApplication::applicationDirPath().toStdString());
+    converter::ConverterWindow window(QString::fromStdString(folders.dataFolder), nullptr,
+                                      QString::fromStdString(paths::StartFolder(folders)));
     window.show();
     return QApplication::exec();
   }

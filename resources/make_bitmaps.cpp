@@ -2,6 +2,7 @@
 // folder. Every button is a rounded tile with a white glyph; its "_off" twin
 // is the same drawing in greys, the look of a disabled button.
 
+#include <QDir>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -11,6 +12,7 @@
 #include <QRadialGradient>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -151,9 +153,8 @@ QImage Canvas(int w, int h) {
   return img;
 }
 
-QImage Button(const Glyph& glyph, const Look& l) {
-  QImage img = Canvas(kButton, kButton);
-  QPainter p(&img);
+// A rounded tile with its glyph, in the 48-pixel square of a button.
+void Tile(QPainter& p, const Glyph& glyph, const Look& l) {
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient g(0, 2, 0, kButton - 2);
   g.setColorAt(0, l.top);
@@ -162,6 +163,23 @@ QImage Button(const Glyph& glyph, const Look& l) {
   p.setBrush(g);
   p.drawRoundedRect(QRectF(2.5, 2.5, kButton - 5, kButton - 5), 8, 8);
   glyph(p, l);
+}
+
+QImage Button(const Glyph& glyph, const Look& l) {
+  QImage img = Canvas(kButton, kButton);
+  QPainter p(&img);
+  Tile(p, glyph, l);
+  return img;
+}
+
+// The desktop's icon for the programs: the download tile on transparency,
+// drawn at the size asked for rather than scaled from one picture.
+QImage Icon(int size) {
+  QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  QPainter p(&img);
+  p.scale(double(size) / kButton, double(size) / kButton);
+  Tile(p, DownloadGlyph, kOn);
   return img;
 }
 
@@ -217,8 +235,8 @@ bool Save(const QImage& img, const QString& folder, const QString& name) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: make_bitmaps FOLDER [ICON.png]\n");
+  if (argc == 3 || argc < 2) {
+    std::fprintf(stderr, "usage: make_bitmaps FOLDER [ICONS SIZE...]\n");
     return 2;
   }
   const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -234,13 +252,11 @@ int main(int argc, char** argv) {
   ok &= Save(Indicator(true), folder, "LS_on.bmp");
   ok &= Save(Indicator(false), folder, "LS_off.bmp");
   ok &= Save(Logo(), folder, "taldrix_small.bmp");
-  if (argc == 3) {
-    // The desktop's icon for the programs: the download tile on transparency.
-    QImage icon = Button(DownloadGlyph, kOn).convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < icon.height(); ++y)
-      for (int x = 0; x < icon.width(); ++x)
-        if (icon.pixel(x, y) == kBackground.rgb()) icon.setPixel(x, y, qRgba(0, 0, 0, 0));
-    ok &= icon.save(QString::fromLocal8Bit(argv[2]), "PNG");
+  // The desktop's icon at each size asked for: ICONS/NxN/morvane.png.
+  for (int i = 3; i < argc; ++i) {
+    const int size = std::atoi(argv[i]);
+    const QString folder = QString("%1/%2x%2").arg(QString::fromLocal8Bit(argv[2])).arg(size);
+    ok &= size > 0 && QDir().mkpath(folder) && Icon(size).save(folder + "/morvane.png", "PNG");
   }
   return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "session/BoardAgent.h"
 
 #include "devlink/HidapiBus.h"
+#include "paths/AppPaths.h"
 #include "virtualboard/VirtualBoardBus.h"
 
 namespace session {
@@ -15,7 +16,7 @@ BoardAgent MakeBoardAgent(const FrontEndOptions& options) {
   } else {
     made.agent = devlink::MakeHidapiAgent();
   }
-  made.agent->LogFile = AppFolder() + "/HidLog.txt";
+  made.agent->LogFile = paths::ResolveAppPaths(AppFolder()).HidLogFile();
   if (options.hidLog) {
     made.agent->Logging = true;
     made.agent->LogFile = *options.hidLog;

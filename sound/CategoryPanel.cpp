@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "fileio/Utf8Path.h"
 
@@ -25,13 +26,13 @@ bool HasLsuExtension(const std::string& path) {
 }  // namespace
 
 CategoryPanel::CategoryPanel(LSU_Configuration& config, CategoryPanelView& view,
-                             seams::EventPump& events, seams::UserDialogs& dialogs,
-                             std::string appFolder, PlayWav play)
+                             seams::EventPump& events, seams::UserDialogs& dialogs, Folders folders,
+                             PlayWav play)
     : config_(config),
       view_(view),
       events_(events),
       dialogs_(dialogs),
-      appFolder_(std::move(appFolder)),
+      folders_(std::move(folders)),
       play_(std::move(play)) {}
 
 bool CategoryPanel::Add(const std::string& path, int code) {
@@ -111,7 +112,10 @@ void CategoryPanel::PlayLsu(const std::string& path) {
   if (!HasLsuExtension(path)) return;
   view_.ShowConverting(true);
   LSU_SoundFile file;
-  const std::string wav = appFolder_ + "/" + kPlaybackWav;
+  // The user's cache folder may not exist yet.
+  std::error_code ignored;
+  std::filesystem::create_directories(fileio::PathFromUtf8(folders_.scratch), ignored);
+  const std::string wav = folders_.scratch + "/" + kPlaybackWav;
   const bool valid = file.ReadFile(path) && file.WriteWav(wav);
   view_.ShowConverting(false);
   if (valid && play_) play_(wav, double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond);
@@ -119,13 +123,14 @@ void CategoryPanel::PlayLsu(const std::string& path) {
 
 LoadOutcome CategoryPanel::LoadConfigurationFile() {
   HideVolume();
-  LoadOutcome outcome = LoadConfigurationWithDialog(config_, view_, events_, dialogs_, appFolder_);
+  LoadOutcome outcome =
+      LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start);
   view_.UpdateMemoryStatus();
   return outcome;
 }
 
 SaveResult CategoryPanel::SaveConfigurationFile() const {
-  return SaveConfigurationWithDialog(config_, dialogs_, appFolder_);
+  return SaveConfigurationWithDialog(config_, dialogs_, folders_.start);
 }
 
 }  // namespace sound

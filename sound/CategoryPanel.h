@@ -19,8 +19,9 @@
 
 namespace sound {
 
-// The temporary WAV file an LSU file is played through, in the
-// application folder.
+// The temporary WAV file an LSU file is played through, in the scratch
+// folder (the application folder when it may be written, else the user's
+// cache folder).
 inline constexpr const char* kPlaybackWav = "temp.wav";
 
 class CategoryPanel {
@@ -28,9 +29,15 @@ class CategoryPanel {
   // Plays a WAV file of that many seconds to its end.
   using PlayWav = std::function<void(const std::string& wav, double seconds)>;
 
+  // Where the panel writes its scratch WAV file and where the load and
+  // save dialogs start.
+  struct Folders {
+    std::string scratch;
+    std::string start;
+  };
   // events: lets the window's events run while a configuration loads.
   CategoryPanel(LSU_Configuration& config, CategoryPanelView& view, seams::EventPump& events,
-                seams::UserDialogs& dialogs, std::string appFolder, PlayWav play);
+                seams::UserDialogs& dialogs, Folders folders, PlayWav play);
 
   // Adds a file to a category as a double-click in the file browser or a
   // drop does: a single category's label shows it, a list gets it at its
@@ -78,7 +85,7 @@ class CategoryPanel {
   CategoryPanelView& view_;
   seams::EventPump& events_;
   seams::UserDialogs& dialogs_;
-  std::string appFolder_;
+  Folders folders_;
   PlayWav play_;
   int volumeType_ = 0;
   int volumeIndex_ = 0;

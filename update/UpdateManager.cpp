@@ -26,6 +26,12 @@ std::string FontStoreWarning(const std::string& folder) {
          ". Please check that the disk has room and the folder can be written.";
 }
 
+// The closing message names the folder the fonts are in, on a line of its
+// own below the message itself.
+std::string FinalMessage(const std::string& text, const std::string& fontsFolder) {
+  return text + "\nFonts folder: " + fontsFolder;
+}
+
 UpdateManager::UpdateManager(std::string host, std::string appFolder, seams::EventPump& events)
     : requestManager(std::move(host), events), fontStore(std::move(appFolder)), events_(events) {
   requestManager.OnProgress = [this](int16_t percent) { requestManager_OnProgress(percent); };
@@ -48,10 +54,10 @@ void UpdateManager::RunProcedure() {
     formReference_->showWarning(updated.Message());
     outcome_ = UpdateOutcome::Warning;
   } else if (fontsToUpdate_.empty()) {
-    formReference_->showMessage(kNoUpdates);
+    formReference_->showMessage(FinalMessage(kNoUpdates, fontStore.FontsFolder()));
     outcome_ = UpdateOutcome::NothingToUpdate;
   } else {
-    formReference_->showMessage(kUpdated);
+    formReference_->showMessage(FinalMessage(kUpdated, fontStore.FontsFolder()));
     outcome_ = UpdateOutcome::Updated;
   }
 }

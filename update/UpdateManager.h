@@ -47,6 +47,10 @@ inline constexpr const char* kFontsCapped =
     "Update finished with the first 10000 fonts only: the update service offered more fonts "
     "than one update takes.";
 
+// A final message with the fonts folder it speaks of: the folder beside
+// the program or the user's own, whichever this installation uses.
+std::string FinalMessage(const std::string& text, const std::string& fontsFolder);
+
 // How the last run ended.
 enum class UpdateOutcome { NotRun, Updated, NothingToUpdate, Warning };
 

@@ -34,7 +34,9 @@ LedPanel::LedPanel(LedPanelView& view, seams::UserDialogs& dialogs, std::string 
     : view_(view),
       dialogs_(dialogs),
       appFolder_(std::move(appFolder)),
-      catalogue_(CataloguePath(appFolder_)) {}
+      catalogue_(CataloguePath(appFolder_)) {
+  SettingsFolder = appFolder_;
+}
 
 template <class Command>
 bool LedPanel::RunCommand(Command command) {
@@ -314,7 +316,7 @@ bool LedPanel::SendFlashOnClash() {
 seams::FileDialogRequest LedPanel::SettingsDialog() const {
   seams::FileDialogRequest request;
   request.filter = kLedSettingsFilter;
-  request.initialFolder = appFolder_;
+  request.initialFolder = SettingsFolder;
   return request;
 }
 

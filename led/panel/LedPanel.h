@@ -41,6 +41,9 @@ class LedPanel {
   LedPanel(LedPanelView& view, seams::UserDialogs& dialogs, std::string appFolder);
 
   LED_Driver CurrentLED;
+  // Where the settings files' dialogs start; the application folder unless
+  // the window says otherwise.
+  std::string SettingsFolder;
   LED_Pulse IdlePulse;
   LED_Pulse FocPulse;
   LED_Pulse* EditPulse = &IdlePulse;

@@ -7,14 +7,20 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
 #include "app/Main.h"
+#include "app/SoundPanel.h"
 #include "app/UpdateForm.h"
+#include "paths/AppPaths.h"
+#include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
@@ -116,6 +122,22 @@ TEST(UpdateForm, SuccessFillsTheOverallBarAndHidesTheItemBar) {
   EXPECT_EQ(f.Text("formButtonCaption2"), "OK");
 }
 
+// The final message names the fonts folder; a long one is shown whole, and
+// a new run gives the item bar its place back.
+TEST(UpdateForm, FinalMessageWithALongFolderIsShownWhole) {
+  Form f;
+  f.form.resetForm();
+  auto* element = f.Child<QLabel>("updateElement");
+  const int duringRun = element->height();
+  f.form.showMessage(update::FinalMessage(
+      update::kUpdated, "/home/someone-with-a-long-name/.local/share/morvane/fonts/and/deeper"));
+  EXPECT_LE(element->heightForWidth(element->width()), element->height()) << "text cut off";
+  EXPECT_LE(element->geometry().bottom(), f.Child("okIcon")->geometry().top());
+  f.form.resetForm();
+  EXPECT_EQ(element->height(), duringRun);
+  EXPECT_LT(element->geometry().bottom(), f.Child("progressBackground2")->geometry().top());
+}
+
 TEST(UpdateForm, RunsOnActivationAndOnlyOkClosesIt) {
   Form f;
   bool ran = false;
@@ -136,8 +158,10 @@ TEST(UpdateForm, RunsOnActivationAndOnlyOkClosesIt) {
 }
 
 struct UpdateWindow {
-  UpdateWindow(const std::string& spec, const std::string& host,
-               update::HttpTimeouts timeouts = {}) {
+  // readOnlyCopy: the application folder cannot be written, and the window
+  // gets the folders that morvane finds for it at start.
+  UpdateWindow(const std::string& spec, const std::string& host, update::HttpTimeouts timeouts = {},
+               bool readOnlyCopy = false) {
     std::filesystem::create_directories(app);
     for (const auto& entry : std::filesystem::directory_iterator(APP_FOLDER))
       if (entry.path().extension() == ".bmp")
@@ -146,6 +170,11 @@ struct UpdateWindow {
     o.virtualBoard = spec;
     app::MainOptions m;
     m.appFolder = QString::fromStdString(app.string());
+    if (readOnlyCopy) {
+      readOnly = std::make_unique<testing_support::ReadOnlyFolder>(app.string());
+      m.folders = paths::ResolveAppPaths(app.string());
+    }
+    m.play = [this](const QString& wav, double) { played.push_back(wav.toStdString()); };
     m.board = session::MakeBoardAgent(o);
     firmware = m.board.firmware;
     m.dialogs = &dialogs;
@@ -156,6 +185,7 @@ struct UpdateWindow {
   }
   ~UpdateWindow() {
     main.reset();
+    readOnly.reset();
     std::filesystem::remove_all(app);
   }
   // Clicks UpdateBtn; while the dialog is up, waits for its final state,
@@ -186,6 +216,8 @@ struct UpdateWindow {
   }
 
   std::filesystem::path app = testing_support::UniqueTempPath("update_window");
+  std::unique_ptr<testing_support::ReadOnlyFolder> readOnly;
+  std::vector<std::string> played;
   testing_support::ScriptedDialogs dialogs;
   std::shared_ptr<virtualboard::BoardFirmware> firmware;
   std::unique_ptr<app::Main> main;
@@ -210,15 +242,57 @@ TEST(UpdateButton, RunsTheUpdateInTheDialog) {
   w.ClickUpdate();
   EXPECT_EQ(w.dialogs_seen, 1);
   EXPECT_EQ(w.title, "Success");
-  EXPECT_EQ(w.element, update::kUpdated);
+  EXPECT_EQ(w.element.toStdString(),
+            update::FinalMessage(update::kUpdated, w.app.string() + "/fonts"));
   EXPECT_FALSE(form->isVisible());
   EXPECT_TRUE(testing_support::Exists(w.app.string() + "/fonts/Alpha/fnt"));
   EXPECT_EQ(server.Log().front(), "POST / svc=gct&did=0A1B2C3D -> 200");
 
   w.ClickUpdate();
   EXPECT_EQ(w.title, "Success");
-  EXPECT_EQ(w.element, update::kNoUpdates);
+  EXPECT_EQ(w.element.toStdString(),
+            update::FinalMessage(update::kNoUpdates, w.app.string() + "/fonts"));
   std::filesystem::remove_all(root);
+}
+
+// A copy of the application folder that cannot be written: fonts go to the
+// user's data folder and the dialog says so, the scratch sound to the
+// user's cache, and the bitmaps still come from the copy.
+TEST(UpdateButton, ReadOnlyCopyWritesToTheUsersPlaces) {
+  const std::string root = testing_support::UniqueTempPath("update_window_root");
+  const std::string home = root + "_home";
+  const testing_support::ScopedEnv homeVar("HOME", home), data("XDG_DATA_HOME", nullptr),
+      cache("XDG_CACHE_HOME", nullptr);
+  testing_support::MakeServedFont(root, "Alpha", {"A1.lsu"});
+  testing_support::FontServer server(root);
+  {
+    UpdateWindow w("usb2,sn=0A1B2C3D", server.Host(), {}, true);
+    if (!w.readOnly->Holds()) GTEST_SKIP() << "this file system lets root write anywhere";
+    ASSERT_TRUE(w.main->Startup());
+    EXPECT_FALSE(w.main->findChild<QToolButton*>("UpdateBtn")->icon().isNull());
+    w.ClickUpdate();
+    const std::string fonts = home + "/.local/share/morvane/fonts";
+    EXPECT_EQ(w.element.toStdString(), update::FinalMessage(update::kUpdated, fonts));
+    const std::string sound = fonts + "/Alpha/A1.lsu";
+    ASSERT_TRUE(testing_support::Exists(sound));
+
+    // The fetched sound played from its category list with Ctrl+click.
+    w.main->findChild<QRadioButton*>("MtOption")->setChecked(true);
+    ASSERT_TRUE(w.main->Sounds().AddToCategory(QString::fromStdString(sound),
+                                               w.main->Sounds().SelectedCategory()));
+    auto* list = w.main->findChild<QListWidget*>("MtFileList");
+    ASSERT_EQ(list->count(), 1);
+    list->setCurrentRow(0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(0)).center());
+    const std::string wav = home + "/.cache/morvane/temp.wav";
+    EXPECT_EQ(w.played, std::vector<std::string>{wav});
+    EXPECT_EQ(std::filesystem::file_size(wav), 44u + 3000 - 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.app), {}), 17)
+        << "the 17 bitmaps and nothing else";
+  }
+  std::filesystem::remove_all(root);
+  std::filesystem::remove_all(home);
 }
 
 TEST(UpdateButton, TricklingServiceStillEndsTheDialog) {

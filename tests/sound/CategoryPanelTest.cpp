@@ -65,7 +65,7 @@ class CategoryPanelTest : public ::testing::Test {
                       view,
                       noEvents,
                       dialogs,
-                      dir.dir().string(),
+                      {dir.dir().string(), dir.dir().string()},
                       [this](const std::string& wav, double s) {
                         played.push_back({wav, s});
                       }};

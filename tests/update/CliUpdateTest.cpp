@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/ReadOnlyFolder.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
@@ -26,6 +28,7 @@ namespace fs = std::filesystem;
 using cli_test::RunCli;
 using testing_support::Exists;
 using testing_support::ReadFile;
+using testing_support::ScopedEnv;
 
 struct CliUpdate : ::testing::Test {
   std::string app = testing_support::UniqueTempPath("cli_update_app");
@@ -51,7 +54,7 @@ TEST_F(CliUpdate, FetchesFontsBesideTheProgram) {
   cli_test::Run r =
       RunCli("--virtual-board sound,sn=0A1B2C3D update --update-host " + server.Host());
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, std::string(update::kUpdated) + "\n");
+  EXPECT_EQ(r.out, update::FinalMessage(update::kUpdated, app + "/fonts") + "\n");
   for (const char* line :
        {"(1/3) Checking for updates\n", "  Retrieving item catalogue\n",
         "(3/3) Updating item: Alpha\n", "  Downloading: A2.lsu\n", "(3/3) Completed\n", "] 100%\n"})
@@ -65,8 +68,33 @@ TEST_F(CliUpdate, FetchesFontsBesideTheProgram) {
   r = RunCli("--virtual-board sound update");
   unsetenv("MORVANE_UPDATE_HOST");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, std::string(update::kNoUpdates) + "\n");
+  EXPECT_EQ(r.out, update::FinalMessage(update::kNoUpdates, app + "/fonts") + "\n");
   EXPECT_EQ(server.Log().size(), 5u);
+}
+
+// A copy in a folder that cannot be written (a shared folder, a read-only
+// medium): the fonts go to the user's data folder, the final message says
+// so, and the configuration written names the sound files there.
+TEST_F(CliUpdate, ReadOnlyCopyFetchesIntoTheUsersDataFolder) {
+  const std::string home = root + "_home";
+  testing_support::MakeServedFont(root, "Alpha", {"A1.lsu", "A2.lsu"});
+  testing_support::FontServer server(root);
+  const ScopedEnv homeVar("HOME", home), data("XDG_DATA_HOME", nullptr);
+  {
+    const testing_support::ReadOnlyFolder readOnly(app);
+    if (!readOnly.Holds()) GTEST_SKIP() << "this file system lets root write anywhere";
+    const cli_test::Run r =
+        RunCli("--virtual-board sound,sn=0A1B2C3D update --update-host " + server.Host());
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string fonts = home + "/.local/share/morvane/fonts";
+    EXPECT_EQ(r.out, update::FinalMessage(update::kUpdated, fonts) + "\n");
+    EXPECT_EQ(ReadFile(fonts + "/Alpha/A2.lsu"), std::string(3000, 'b'));
+    EXPECT_TRUE(Exists(fonts + "/Alpha/fnt"));
+    EXPECT_NE(ReadFile(fonts + "/Alpha/Alpha.lscfg").find(fonts + "/Alpha/A1.lsu\r\n"),
+              std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(app), {}), 1) << "only the program itself";
+  }
+  fs::remove_all(home);
 }
 
 TEST_F(CliUpdate, WarningsAndRefusalsExitWithOne) {
@@ -92,21 +120,6 @@ TEST_F(CliUpdate, WarningsAndRefusalsExitWithOne) {
   r = RunCli("--virtual-board sound update extra");
   EXPECT_EQ(r.status, 2);
 }
-
-// Sets an environment variable (or removes it) for the programs a test
-// starts, and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? setenv(name, value, 1) : unsetenv(name);
-  }
-  ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // A display that is configured but cannot be reached (a stale DISPLAY over
 // ssh or in cron) with the X11 platform asked for: morvane-cli and

@@ -62,7 +62,8 @@ TEST_F(Procedure, UpdatesOnlyTheFontNotCompleteOnDisk) {
   EXPECT_EQ(view.resets, 1);
   EXPECT_EQ(view.shown, 1);
   EXPECT_EQ(view.warnings, std::vector<std::string>{});
-  EXPECT_EQ(view.messages, std::vector<std::string>{update::kUpdated});
+  EXPECT_EQ(view.messages,
+            std::vector<std::string>{update::FinalMessage(update::kUpdated, app + "/fonts")});
   EXPECT_EQ(server.Log(),
             (std::vector<std::string>{
                 "POST / svc=gct&did=0A1B2C3D -> 200", "POST / svc=fqr&did=0A1B2C3D&fid=Beta -> 200",
@@ -106,7 +107,8 @@ TEST_F(Procedure, AllCompleteMeansNothingToDo) {
   MakeLocalFont(app, "Alpha", {}, true);
   testing_support::FontServer server(root);
   EXPECT_EQ(Run(server.Host()), UpdateOutcome::NothingToUpdate);
-  EXPECT_EQ(view.messages, std::vector<std::string>{update::kNoUpdates});
+  EXPECT_EQ(view.messages,
+            std::vector<std::string>{update::FinalMessage(update::kNoUpdates, app + "/fonts")});
   EXPECT_EQ(server.Log().size(), 1u);
   // An empty catalogue too.
   std::filesystem::remove_all(root + "/Alpha");

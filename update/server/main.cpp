@@ -24,6 +24,7 @@
 #include <string>
 #include <string_view>
 
+#include "ProjectVersion.h"
 #include "update/PrintableText.h"
 #include "update/server/FontService.h"
 #include "update/server/RequestGate.h"
@@ -36,10 +37,20 @@ struct Options {
   int port = 0;
 };
 
+constexpr const char* kUsage = "usage: font-server --root DIR [--host ADDR] [--port N]\n";
+
 int Usage(const std::string& message) {
-  std::cerr << "font-server: " << message
-            << "\nusage: font-server --root DIR [--host ADDR] [--port N]\n";
+  std::cerr << "font-server: " << message << '\n' << kUsage;
   return 2;
+}
+
+void PrintHelp() {
+  std::cout << "font-server: serves a folder of fonts to morvane's online update.\n\n"
+            << kUsage
+            << "\n  --root DIR    the folder of fonts, one folder per font id\n"
+               "  --host ADDR   the address to listen on (default 127.0.0.1)\n"
+               "  --port N      the port (default 0: a free port, printed at start)\n"
+               "  --help, --version  print this text or the version and end\n";
 }
 
 bool ParsePort(const std::string& text, int& port) {
@@ -181,6 +192,14 @@ int main(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      PrintHelp();
+      return 0;
+    }
+    if (a == "--version") {
+      std::cout << "font-server " << project::kVersion << '\n';
+      return 0;
+    }
     if (i + 1 >= argc) return Usage(a + " needs a value");
     const std::string value = argv[++i];
     if (a == "--root") {
