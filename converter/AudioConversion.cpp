@@ -123,6 +123,32 @@ AudioFormat FormatOf(const SF_INFO& info) {
   return f;
 }
 
+// libsndfile reads the recording through these calls on a descriptor the
+// Recording owns. (Handed the descriptor itself, libsndfile 1.2 closes it
+// when it cannot read the file even when told not to; the Recording's own
+// close then hit whatever descriptor another conversion thread had opened
+// under the same number meanwhile.)
+sf_count_t FileLength(void* fd) {
+  struct stat st {};
+  return fstat(*static_cast<int*>(fd), &st) == 0 ? sf_count_t(st.st_size) : -1;
+}
+sf_count_t Seek(sf_count_t offset, int whence, void* fd) {
+  return sf_count_t(lseek(*static_cast<int*>(fd), off_t(offset), whence));
+}
+sf_count_t Read(void* into, sf_count_t count, void* fd) {
+  for (;;) {
+    const ssize_t n = read(*static_cast<int*>(fd), into, size_t(count));
+    if (n >= 0 || errno != EINTR) return n < 0 ? 0 : sf_count_t(n);
+  }
+}
+sf_count_t NoWrite(const void*, sf_count_t, void*) {
+  return 0;
+}
+sf_count_t Tell(void* fd) {
+  return sf_count_t(lseek(*static_cast<int*>(fd), 0, SEEK_CUR));
+}
+SF_VIRTUAL_IO kDescriptorIo{FileLength, Seek, Read, NoWrite, Tell};
+
 // An input recording opened for reading: a regular file only (a FIFO or a
 // device would never end), read through a descriptor this object owns.
 class Recording {
@@ -145,7 +171,7 @@ class Recording {
     }
     fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     std::lock_guard<std::mutex> lock(OpenLock());
-    file_ = sf_open_fd(fd_, SFM_READ, &info_, SF_FALSE);
+    file_ = sf_open_virtual(&kDescriptorIo, SFM_READ, &info_, &fd_);
     if (!file_) {
       message = name + " cannot be read as sound: " + sf_strerror(nullptr);
       return false;
