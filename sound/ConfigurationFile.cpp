@@ -33,8 +33,8 @@ std::string VolumeText(int16_t volume) {
   return text;
 }
 
-void AppendFile(std::string& out, const LSU_SoundFile& file) {
-  out += file.FileName + kLineEnd + VolumeText(file.Volume) + kLineEnd;
+void AppendFile(std::string& out, const std::string& path, const LSU_SoundFile& file) {
+  out += path + kLineEnd + VolumeText(file.Volume) + kLineEnd;
 }
 
 class Loader {
@@ -138,19 +138,29 @@ seams::FileDialogRequest ConfigurationDialog(const std::string& appFolder) {
 }  // namespace
 
 std::optional<std::string> ConfigurationText(const LSU_Configuration& config) {
+  return ConfigurationText(config, [](const LSU_SoundFile& file) { return file.FileName; });
+}
+
+std::optional<std::string> ConfigurationText(const LSU_Configuration& config,
+                                             const PathOfFile& pathOf) {
   std::string out;
+  bool readable = true;
+  const auto append = [&](const LSU_SoundFile& file) {
+    const std::string path = file.FileName.empty() ? "" : pathOf(file);
+    if (path.find_first_of("\r\n") != std::string::npos) readable = false;
+    AppendFile(out, path, file);
+  };
   for (const SoundCategory& category : kCategoriesInFlashOrder) {
     const int32_t count = config.Count(category.code);
     if (!category.isList) {
       out += std::string(category.keyword) + kLineEnd;
-      AppendFile(out, config.GetFile(category.code, 0));
+      append(config.GetFile(category.code, 0));
       continue;
     }
     out += std::string(category.keyword) + "-" + std::to_string(count) + kLineEnd;
-    for (int32_t k = 1; k <= count; ++k) AppendFile(out, config.GetFile(category.code, k));
+    for (int32_t k = 1; k <= count; ++k) append(config.GetFile(category.code, k));
   }
-  for (const LSU_SoundFile* file : config.FilesInFlashOrder())
-    if (file->FileName.find_first_of("\r\n") != std::string::npos) return std::nullopt;
+  if (!readable) return std::nullopt;
   return out;
 }
 

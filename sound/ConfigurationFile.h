@@ -14,6 +14,7 @@
 // read, so when the file turns out not valid the sections before keep their
 // new content.
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -48,6 +49,11 @@ struct LoadOutcome {
 // The configuration as file text; nothing when a path holds a line break
 // and could not be read back.
 std::optional<std::string> ConfigurationText(const LSU_Configuration& config);
+// The same with every file's path given by pathOf (e.g. the path of a copy
+// of the file elsewhere), the volumes as they are.
+using PathOfFile = std::function<std::string(const LSU_SoundFile&)>;
+std::optional<std::string> ConfigurationText(const LSU_Configuration& config,
+                                             const PathOfFile& pathOf);
 
 // Writes the configuration to path, replacing any file there only once the
 // whole text is written. False when nothing could be saved.
