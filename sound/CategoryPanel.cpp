@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "fileio/Utf8Path.h"
+#include "sound/FontLocator.h"
 
 namespace sound {
 
@@ -118,6 +119,8 @@ void CategoryPanel::PlayLsu(const std::string& path) {
 LoadOutcome CategoryPanel::LoadConfigurationFile() {
   HideVolume();
   LoadOutcome outcome = LoadConfigurationWithDialog(config_, view_, dialogs_, appFolder_);
+  if (outcome.result != LoadResult::Cancelled)
+    view_.ShowLoadNote(FoundBesideMessage(outcome.foundBeside));
   view_.UpdateMemoryStatus();
   return outcome;
 }
