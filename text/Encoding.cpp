@@ -13,6 +13,8 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += char(c);
@@ -30,6 +32,8 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += char(0x80 | (c & 0x3F));
   }
 }
+
+namespace {
 
 // The code point starting at bytes[at] and its length in bytes; length 0
 // when no well-formed sequence starts there.

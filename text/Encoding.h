@@ -19,6 +19,9 @@ bool IsValidUtf8(std::string_view bytes);
 // become the control characters of the same number, as Windows maps them.
 std::string Utf8FromWindows1252(std::string_view bytes);
 
+// Appends one code point in UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
 // The line unchanged when it is valid UTF-8, else read as Windows-1252.
 std::string LineAsUtf8(std::string_view line);
 

@@ -99,12 +99,7 @@ struct Window {
     return enabled;
   }
   // The codes of the commands sent since the window started.
-  std::vector<int> Codes() const {
-    std::vector<int> codes;
-    for (const std::string& w : testing_support::HidWrites(log))
-      codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
-    return codes;
-  }
+  std::vector<int> Codes() const { return testing_support::CommandCodes(log); }
 
   sound_test::TempFolder dir;
   sound_test::TravelledFont font;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
@@ -58,12 +59,7 @@ class VerifyCommand : public ::testing::Test {
                   command);
   }
   // The command codes the board was sent, in order.
-  std::vector<int> Codes() const {
-    std::vector<int> codes;
-    for (const std::string& w : testing_support::HidWrites(log))
-      codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
-    return codes;
-  }
+  std::vector<int> Codes() const { return testing_support::CommandCodes(log); }
   // Only identification and CheckCRC went to the board: no erase, no
   // write, no restart. Returns how many CheckCRC.
   long ExpectOnlyChecks() const {
