@@ -45,14 +45,18 @@ std::optional<FontLocator::Found> FontLocator::Locate(const std::string& written
   if (!foreign && IsRegularFile(path))
     return Found{relative ? fileio::Utf8FromPath(path) : slashed};
 
-  if (folder_.empty()) return std::nullopt;
   const std::string name = fileio::FileNameOf(foreign ? slashed.substr(2) : slashed);
-  if (name.empty() || name == "." || name == "..") return std::nullopt;
-  if (IsRegularFile(folder_ / fileio::PathFromUtf8(name)))
-    return Found{fileio::Utf8FromPath(folder_ / fileio::PathFromUtf8(name)), true};
-  if (const auto other = NameIgnoringCase(name))
-    return Found{fileio::Utf8FromPath(folder_ / fileio::PathFromUtf8(*other)), true};
+  if (const auto beside = NameBeside(name))
+    return Found{fileio::Utf8FromPath(folder_ / fileio::PathFromUtf8(*beside)), true};
   return std::nullopt;
+}
+
+std::optional<std::string> FontLocator::NameBeside(const std::string& name) {
+  if (folder_.empty() || name.empty() || name == "." || name == ".." ||
+      name.find('/') != std::string::npos)
+    return std::nullopt;
+  if (IsRegularFile(folder_ / fileio::PathFromUtf8(name))) return name;
+  return NameIgnoringCase(name);
 }
 
 std::optional<std::string> FontLocator::NameIgnoringCase(const std::string& name) {

@@ -31,9 +31,12 @@ class FontLocator {
   // nowhere.
   std::optional<Found> Locate(const std::string& written);
 
+  // The name of the regular file in the configuration's folder that a file
+  // name (UTF-8) stands for: the name itself, else one equal to it without
+  // regard to case (the first in name order); nothing when there is none.
+  std::optional<std::string> NameBeside(const std::string& name);
+
  private:
-  // The name of a regular file in the configuration's folder equal to
-  // name without regard to case, the first in name order.
   std::optional<std::string> NameIgnoringCase(const std::string& name);
 
   std::filesystem::path folder_;
