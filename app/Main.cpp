@@ -14,6 +14,7 @@
 
 #include "app/Application.h"
 #include "app/DownloadPanel.h"
+#include "app/FontMenu.h"
 #include "app/HelpViewer.h"
 #include "app/Hints.h"
 #include "app/LedPanelWidget.h"
@@ -169,6 +170,13 @@ QWidget* Main::BuildMiddle() {
                                 QString::fromStdString(paths::StartFolder(folders_)),
                                 [this] { UpdateMemoryStatus(); }, options_.play});
   sideBySide->addWidget(soundPanel_->Frame());
+  new FontMenu({soundPanel_->Frame(), &config_, dialogs_,
+                [this]() -> devlink::TLS* {
+                  const bool soundBoard =
+                      lifecycle_->LS_ONLINE() && lifecycle_->DEVICE_TYPE() == devlink::kSoundBoard;
+                  return soundBoard ? lifecycle_->DeviceLinks().First() : nullptr;
+                },
+                options_.appFolder});
   grid->addWidget(frames, 0, 0, 1, 2);
 
   ledFrame_ = OverlayFrame("frmLED", "LED DRIVER SETUP");

@@ -114,6 +114,12 @@ void SoundPanel::BuildFrame() {
   volume_->setRange(0, 100);
   volume_->hide();
   grid->addWidget(volume_, 0, 3, listRow + 2, 1);
+  // The line a load ends with, under the files it is about; the hint line
+  // above the frames changes with every move of the mouse.
+  loadNote_ = Named<QLabel>("LoadNoteLabel");
+  loadNote_->setWordWrap(true);
+  loadNote_->hide();
+  grid->addWidget(loadNote_, listRow + 2, 0, 1, 4);
 }
 
 void SoundPanel::BuildWaitNote() {
@@ -217,6 +223,11 @@ void SoundPanel::ShowConverting(bool visible) {
     wait_->repaint();
   }
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void SoundPanel::ShowLoadNote(const std::string& text) {
+  loadNote_->setText(QString::fromStdString(text));
+  loadNote_->setVisible(!text.empty());
 }
 
 bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -1,12 +1,11 @@
 #pragma once
 // The sound side of the main window: the category frame (Frame1) with an
-// option button and a label or list box per category and the volume slider,
-// and the "Please wait ..." note (PleaseWaitLabel) shown while an LSU file
-// is turned into a WAV file. Files come from the browser by double-click
-// (or are dropped from the desktop's file manager), go by double-click, and
-// an LSU file plays by Ctrl+click. A thin view over sound::CategoryPanel:
-// it shows what the logic tells it and hands every click, drop and focus
-// change on. It is also what the configuration loader fills.
+// option button and a label or list box per category, the volume slider and
+// the line a load ends with (LoadNoteLabel), and the "Please wait ..." note
+// (PleaseWaitLabel) shown while an LSU file is turned into a WAV file. Files come from the browser
+// by double-click (or are dropped from the desktop's file manager), go by double-click, and an LSU
+// file plays by Ctrl+click. A thin view over sound::CategoryPanel: it shows what the logic tells it
+// and hands every click, drop and focus change on. It is also what the configuration loader fills.
 
 #include <QObject>
 #include <QString>
@@ -69,6 +68,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void ShowVolume(int volume) override;
   void HideVolume() override;
   void ShowConverting(bool visible) override;
+  void ShowLoadNote(const std::string& text) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,6 +101,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   QGroupBox* frame_;
   std::vector<Category> categories_;  // in option order: boot .. lock-up
   QSlider* volume_;
+  QLabel* loadNote_;  // under the categories: how the last load found its files
   QGroupBox* wait_;
   QListWidget* files_;
   QWidget* filesViewport_;

@@ -39,6 +39,9 @@ class QuietDialogs : public seams::UserDialogs {
   std::optional<std::string> OpenFile(const seams::FileDialogRequest&) override { return {}; }
   std::optional<std::string> SaveFile(const seams::FileDialogRequest&) override { return {}; }
   std::optional<int32_t> PickColor(int32_t) override { return {}; }
+  std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override {
+    return {};
+  }
 };
 
 std::unique_ptr<app::Main> Window(const QString& appFolder, const std::string& spec,

@@ -25,6 +25,9 @@ class StderrDialogs : public seams::UserDialogs {
                               seams::DialogButtons buttons) override;
   std::optional<std::string> OpenFile(const seams::FileDialogRequest&) override { return {}; }
   std::optional<std::string> SaveFile(const seams::FileDialogRequest&) override { return {}; }
+  std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override {
+    return {};
+  }
   std::optional<int32_t> PickColor(int32_t) override { return {}; }
 };
 

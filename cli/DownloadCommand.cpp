@@ -13,9 +13,6 @@
 
 namespace frontend {
 
-namespace {
-
-// Opens the board and checks that it is a sound board; prints why not.
 devlink::TLS* SoundBoard(session::BoardSession& session, devlink::BoardKind& kind) {
   if (!session.SearchBoard()) {
     std::cerr << kNoConnection << '\n';
@@ -29,6 +26,8 @@ devlink::TLS* SoundBoard(session::BoardSession& session, devlink::BoardKind& kin
   }
   return link;
 }
+
+namespace {
 
 int Download(const FrontEndOptions& options, const std::vector<std::string>& args) {
   std::string path;

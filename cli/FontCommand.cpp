@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cli/ConsoleSeams.h"
+#include "cli/FontExportCommand.h"
 #include "cli/ImageCommand.h"
 #include "converter/FontImport.h"
 #include "devlink/BoardKind.h"
@@ -54,8 +55,10 @@ converter::FontImportRequest ParseImportArgs(const std::vector<std::string>& arg
 }
 
 int Font(const FrontEndOptions&, const std::vector<std::string>& args) {
+  if (!args.empty() && args.front() == "export") return ExportFontFolder(args);
   if (args.empty() || args.front() != "import")
-    throw UsageError(std::string("font takes the subcommand import: ") + kUsage);
+    throw UsageError(std::string("font takes the subcommand import or export: ") + kUsage + " | " +
+                     kFontExportUsage);
   converter::FontImportRequest request = ParseImportArgs(args);
   // Ctrl+C stops the conversions running; their temporary files go with
   // them. The watch is set up before the workers start, so they inherit
@@ -89,9 +92,12 @@ int Font(const FrontEndOptions&, const std::vector<std::string>& args) {
 }  // namespace
 
 const CliCommand kFontCommand = {
-    "font", kUsage,
+    "font",
+    "font import DIR -o FONTDIR [--name NAME] [--capacity SAMPLES] | font export CONFIG.lscfg -o "
+    "DIR",
     "convert a folder of recordings (WAV, FLAC, OGG, MP3, ...) into a font: LSU files and its "
-    "configuration file (Ctrl+C cancels)",
+    "configuration file (Ctrl+C cancels); or copy a configuration's sound files into a folder "
+    "that loads anywhere",
     Font};
 
 }  // namespace frontend

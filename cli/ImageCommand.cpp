@@ -10,6 +10,7 @@
 #include "fileio/AtomicFile.h"
 #include "sound/ConfigurationFile.h"
 #include "sound/FlashImage.h"
+#include "sound/FontLocator.h"
 #include "sound/LSU_Configuration.h"
 
 namespace frontend {
@@ -101,8 +102,10 @@ bool LoadWholeConfiguration(const std::string& path, sound::LSU_Configuration& c
   StderrDialogs dialogs;
   // From the command line a configuration with any file missing is refused
   // as a whole: a board without that sound is not what was asked for.
-  return sound::LoadConfiguration(path, config, displays, noEvents, dialogs).result ==
-         sound::LoadResult::Loaded;
+  const sound::LoadOutcome outcome =
+      sound::LoadConfiguration(path, config, displays, noEvents, dialogs);
+  if (outcome.foundBeside > 0) std::cerr << sound::FoundBesideMessage(outcome.foundBeside) << '\n';
+  return outcome.result == sound::LoadResult::Loaded;
 }
 
 const CliCommand kImageCommand = {

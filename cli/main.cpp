@@ -13,15 +13,16 @@
 #include "cli/InfoCommand.h"
 #include "cli/LedCommand.h"
 #include "cli/UpdateCommand.h"
+#include "cli/VerifyCommand.h"
 #include "fileio/AtomicFile.h"
 #include "virtualboard/BoardSpec.h"
 
 namespace {
 
 const frontend::CliCommand* const kCommands[] = {
-    &frontend::kInfoCommand,   &frontend::kImageCommand, &frontend::kDownloadCommand,
-    &frontend::kMotionCommand, &frontend::kLedCommand,   &frontend::kUpdateCommand,
-    &frontend::kFontCommand};
+    &frontend::kInfoCommand,   &frontend::kImageCommand,  &frontend::kDownloadCommand,
+    &frontend::kVerifyCommand, &frontend::kMotionCommand, &frontend::kLedCommand,
+    &frontend::kUpdateCommand, &frontend::kFontCommand};
 
 void PrintUsage(std::ostream& out) {
   out << "usage: morvane-cli [--virtual-board SPEC] [--hid-log FILE] COMMAND [ARGS]\n\ncommands:\n";

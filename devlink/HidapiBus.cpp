@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "text/Encoding.h"
+
 #if defined(__linux__)
 #include <fcntl.h>
 #include <linux/hidraw.h>
@@ -20,24 +22,7 @@ namespace {
 std::string Utf8(const wchar_t* w) {
   std::string out;
   if (!w) return out;
-  for (; *w; ++w) {
-    const auto c = static_cast<uint32_t>(*w);
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | (c >> 6));
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | (c >> 12));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | (c >> 18));
-      out += char(0x80 | ((c >> 12) & 0x3F));
-      out += char(0x80 | ((c >> 6) & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
-  }
+  for (; *w; ++w) text::AppendUtf8(out, static_cast<char32_t>(*w));
   return out;
 }
 

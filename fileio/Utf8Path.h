@@ -13,19 +13,10 @@ inline std::filesystem::path PathFromUtf8(std::string_view utf8) {
       std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-// A path read from a file that may come from another system, where folders
-// are separated by "\": the path as written when something has that name
-// (a Linux file name may hold a "\"), else the path with every "\" read as
-// "/" when that names something, else the path as written.
-inline std::string AcceptingBothSeparators(const std::string& utf8Path) {
-  std::error_code error;
-  if (utf8Path.find('\\') == std::string::npos ||
-      std::filesystem::exists(PathFromUtf8(utf8Path), error))
-    return utf8Path;
-  std::string slashed = utf8Path;
-  for (char& c : slashed)
-    if (c == '\\') c = '/';
-  return std::filesystem::exists(PathFromUtf8(slashed), error) ? slashed : utf8Path;
+// A native path as UTF-8 text, with "/" between its folders.
+inline std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string text = path.generic_u8string();
+  return std::string(text.begin(), text.end());
 }
 
 // The file name shown for a path: the text after its last "\" or "/".

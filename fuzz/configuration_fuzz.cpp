@@ -1,8 +1,8 @@
 // Feeds arbitrary text to the configuration file loader. Whatever it reads,
 // the configuration must stay consistent (lists of at most 12 files without
 // gaps, the sample total equal to the loaded files, volumes within 0..100),
-// a file that is not valid must say so, and what was loaded must save and
-// load back to the same text.
+// a file that is not valid must say so, paths it reports are UTF-8, and what
+// was loaded must save and load back to the same text.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include "sound/ConfigurationFile.h"
 #include "sound/LSU_Configuration.h"
 #include "tests/support/Recorders.h"
+#include "text/Encoding.h"
 
 namespace {
 
@@ -59,6 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::istringstream in(text);
   const auto outcome = sound::LoadConfiguration(in, config, displays, noEvents, dialogs);
   CheckConsistent(config);
+  // Paths reach the user's messages as UTF-8, whatever bytes the file held.
+  for (const std::string& path : outcome.notFound)
+    Require(text::IsValidUtf8(path), "paths read as UTF-8 or Windows-1252");
   Require(dialogs.messages.size() == (outcome.result == sound::LoadResult::Loaded ? 0u : 1u),
           "one message when something went wrong");
   if (outcome.result == sound::LoadResult::NotValid) {

@@ -30,6 +30,9 @@ class UserDialogs {
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+  // A folder, existing or made in the dialog; nothing when cancelled.
+  virtual std::optional<std::string> ChooseFolder(const std::string& initialFolder,
+                                                  const std::string& title) = 0;
   // Colour values are red + 256 x green + 65536 x blue.
   virtual std::optional<int32_t> PickColor(int32_t initial) = 0;
 };

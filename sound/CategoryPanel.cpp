@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "fileio/Utf8Path.h"
+#include "sound/FontLocator.h"
 
 namespace sound {
 
@@ -125,6 +126,8 @@ LoadOutcome CategoryPanel::LoadConfigurationFile() {
   HideVolume();
   LoadOutcome outcome =
       LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start);
+  if (outcome.result != LoadResult::Cancelled)
+    view_.ShowLoadNote(FoundBesideMessage(outcome.foundBeside));
   view_.UpdateMemoryStatus();
   return outcome;
 }

@@ -75,7 +75,8 @@ class CategoryPanel {
   // nothing.
   void PlayLsu(const std::string& path);
 
-  // The load button: asks for a configuration file and loads it.
+  // The load button: asks for a configuration file and loads it; the view's
+  // load note then tells how many files were found beside it.
   LoadOutcome LoadConfigurationFile();
   // The save button: asks for a file name and saves the configuration.
   SaveResult SaveConfigurationFile() const;

@@ -8,6 +8,8 @@
 #include "fileio/AtomicFile.h"
 #include "fileio/LineReader.h"
 #include "fileio/Utf8Path.h"
+#include "sound/FontLocator.h"
+#include "text/Encoding.h"
 #include "text/NumberReading.h"
 
 namespace sound {
@@ -31,15 +33,19 @@ std::string VolumeText(int16_t volume) {
   return text;
 }
 
-void AppendFile(std::string& out, const LSU_SoundFile& file) {
-  out += file.FileName + kLineEnd + VolumeText(file.Volume) + kLineEnd;
+void AppendFile(std::string& out, const std::string& path, const LSU_SoundFile& file) {
+  out += path + kLineEnd + VolumeText(file.Volume) + kLineEnd;
 }
 
 class Loader {
  public:
   Loader(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
-         seams::EventPump& events)
-      : in_(in), config_(config), displays_(displays), events_(events) {}
+         seams::EventPump& events, const std::string& configurationPath)
+      : in_(in),
+        config_(config),
+        displays_(displays),
+        events_(events),
+        locator_(configurationPath) {}
 
   // False as soon as the file shows it is not a configuration file.
   bool Run() {
@@ -49,26 +55,28 @@ class Loader {
   }
 
   std::vector<std::string> notFound;
+  int foundBeside = 0;
 
  private:
-  // The next line without its CR LF or LF; nothing at the end of the file
-  // or when it cannot be read.
+  // The next line without its CR LF or LF, in UTF-8 (a line that is not
+  // UTF-8 was written in the Windows code page); nothing at the end of the
+  // file or when it cannot be read.
   std::optional<std::string> NextLine() {
     std::string line;
     if (!in_.Next(line)) return std::nullopt;
-    return line;
+    return text::LineAsUtf8(line);
   }
 
-  // Adds the file at path, or lists it as not found. A path written with
-  // "\" between folders is found too, and kept with "/".
-  bool Add(const std::string& written, FileType category) {
-    const std::string path = fileio::AcceptingBothSeparators(written);
-    std::error_code error;
-    if (std::filesystem::is_regular_file(fileio::PathFromUtf8(path), error) &&
-        config_.AddFile(path, category))
-      return true;
+  // Adds the file a path line names, wherever the locator finds it, and
+  // gives the path it was loaded from; lists it as not found otherwise.
+  std::optional<std::string> Add(const std::string& written, FileType category) {
+    const auto found = locator_.Locate(written);
+    if (found && config_.AddFile(found->path, category)) {
+      if (found->beside) ++foundBeside;
+      return found->path;
+    }
     notFound.push_back(written);
-    return false;
+    return std::nullopt;
   }
 
   bool LoadSingle(const SoundCategory& category) {
@@ -79,10 +87,11 @@ class Loader {
     displays_.UpdateMemoryStatus();
     const auto path = NextLine();
     if (!path) return false;
-    if (!path->empty() && Add(*path, category.code)) {
-      displays_.SetFileLabel(category.code, fileio::FileNameOf(*path));
-      displays_.UpdateMemoryStatus();
-    }
+    if (!path->empty())
+      if (const auto added = Add(*path, category.code)) {
+        displays_.SetFileLabel(category.code, fileio::FileNameOf(*added));
+        displays_.UpdateMemoryStatus();
+      }
     const auto volume = NextLine();
     if (!volume) return false;
     config_.SetVolume(category.code, 0, text::ReadNumber(*volume));
@@ -106,9 +115,9 @@ class Loader {
     for (int32_t i = 0; i < entries; ++i) {
       const auto path = NextLine();
       if (!path) return false;
-      const bool added = Add(*path, category.code);
+      const auto added = Add(*path, category.code);
       if (added) {
-        displays_.AddToList(category.code, fileio::FileNameOf(*path));
+        displays_.AddToList(category.code, fileio::FileNameOf(*added));
         displays_.UpdateMemoryStatus();
       }
       const auto volume = NextLine();
@@ -124,6 +133,7 @@ class Loader {
   LSU_Configuration& config_;
   CategoryDisplays& displays_;
   seams::EventPump& events_;
+  FontLocator locator_;
 };
 
 seams::FileDialogRequest ConfigurationDialog(const std::string& appFolder) {
@@ -133,19 +143,29 @@ seams::FileDialogRequest ConfigurationDialog(const std::string& appFolder) {
 }  // namespace
 
 std::optional<std::string> ConfigurationText(const LSU_Configuration& config) {
+  return ConfigurationText(config, [](const LSU_SoundFile& file) { return file.FileName; });
+}
+
+std::optional<std::string> ConfigurationText(const LSU_Configuration& config,
+                                             const PathOfFile& pathOf) {
   std::string out;
+  bool readable = true;
+  const auto append = [&](const LSU_SoundFile& file) {
+    const std::string path = file.FileName.empty() ? "" : pathOf(file);
+    if (path.find_first_of("\r\n") != std::string::npos) readable = false;
+    AppendFile(out, path, file);
+  };
   for (const SoundCategory& category : kCategoriesInFlashOrder) {
     const int32_t count = config.Count(category.code);
     if (!category.isList) {
       out += std::string(category.keyword) + kLineEnd;
-      AppendFile(out, config.GetFile(category.code, 0));
+      append(config.GetFile(category.code, 0));
       continue;
     }
     out += std::string(category.keyword) + "-" + std::to_string(count) + kLineEnd;
-    for (int32_t k = 1; k <= count; ++k) AppendFile(out, config.GetFile(category.code, k));
+    for (int32_t k = 1; k <= count; ++k) append(config.GetFile(category.code, k));
   }
-  for (const LSU_SoundFile* file : config.FilesInFlashOrder())
-    if (file->FileName.find_first_of("\r\n") != std::string::npos) return std::nullopt;
+  if (!readable) return std::nullopt;
   return out;
 }
 
@@ -158,22 +178,23 @@ seams::Result SaveConfiguration(const LSU_Configuration& config, const std::stri
 namespace {
 
 LoadOutcome Load(fileio::LineReader& in, LSU_Configuration& config, CategoryDisplays& displays,
-                 seams::EventPump& events, seams::UserDialogs& dialogs) {
+                 seams::EventPump& events, seams::UserDialogs& dialogs,
+                 const std::string& configurationPath = "") {
   // Editors elsewhere may start the file with a UTF-8 byte-order mark.
   in.SkipByteOrderMark();
-  Loader loader(in, config, displays, events);
+  Loader loader(in, config, displays, events, configurationPath);
   if (!loader.Run()) {
     // A file that could not be read says why below the usual text.
     const std::string why = in.Failed() ? kLineEnd + in.Error() : "";
     dialogs.Message(kNotValidConfiguration + why, seams::DialogIcon::Critical,
                     seams::DialogButtons::Ok);
-    return {LoadResult::NotValid, std::move(loader.notFound)};
+    return {LoadResult::NotValid, std::move(loader.notFound), loader.foundBeside};
   }
-  if (loader.notFound.empty()) return {LoadResult::Loaded, {}};
+  if (loader.notFound.empty()) return {LoadResult::Loaded, {}, loader.foundBeside};
   std::string message = kFilesNotFound;
   for (const std::string& path : loader.notFound) message += kLineEnd + path;
   dialogs.Message(message, seams::DialogIcon::None, seams::DialogButtons::Ok);
-  return {LoadResult::FilesNotFound, std::move(loader.notFound)};
+  return {LoadResult::FilesNotFound, std::move(loader.notFound), loader.foundBeside};
 }
 
 }  // namespace
@@ -189,7 +210,7 @@ LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config
                               CategoryDisplays& displays, seams::EventPump& events,
                               seams::UserDialogs& dialogs) {
   fileio::LineReader reader(path);
-  return Load(reader, config, displays, events, dialogs);
+  return Load(reader, config, displays, events, dialogs, path);
 }
 
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,

@@ -5,14 +5,16 @@
 //   BOOT / path / volume, PWRON ..., PWROFF ..., IDLE ...,
 //   MOTION-N then N pairs of path / volume, IMPACT-N ..., LOCKUP-N ...
 // An empty path line stands for an empty single category; a volume is
-// written " 100 ". Paths are UTF-8. Files written on other systems are read
-// too: a UTF-8 byte-order mark at the start is skipped, and a path whose
-// folders are separated by "\" is found as well.
+// written " 100 ". Paths are written in UTF-8. Files written on other
+// systems are read too: a UTF-8 byte-order mark at the start is skipped, a
+// line that is not UTF-8 is read as Windows-1252, and the sound files are
+// found as FontLocator finds them (also beside the configuration file).
 //
 // Loading is not a transaction: each section replaces its category as it is
 // read, so when the file turns out not valid the sections before keep their
 // new content.
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -42,11 +44,18 @@ enum class LoadResult {
 struct LoadOutcome {
   LoadResult result;
   std::vector<std::string> notFound;  // paths, in the order met
+  // Files found beside the configuration file instead of at their paths.
+  int foundBeside = 0;
 };
 
 // The configuration as file text; nothing when a path holds a line break
 // and could not be read back.
 std::optional<std::string> ConfigurationText(const LSU_Configuration& config);
+// The same with every file's path given by pathOf (e.g. the path of a copy
+// of the file elsewhere), the volumes as they are.
+using PathOfFile = std::function<std::string(const LSU_SoundFile&)>;
+std::optional<std::string> ConfigurationText(const LSU_Configuration& config,
+                                             const PathOfFile& pathOf);
 
 // Writes the configuration to path, replacing any file there only once the
 // whole text is written. Fails with SaveFailedMessage when nothing could be

@@ -96,6 +96,12 @@ std::optional<std::string> QtDialogs::SaveFile(const seams::FileDialogRequest& r
                                              ToQtFilter(r.filter)));
 }
 
+std::optional<std::string> QtDialogs::ChooseFolder(const std::string& initialFolder,
+                                                   const std::string& title) {
+  return Chosen(QFileDialog::getExistingDirectory(parent_, QString::fromStdString(title),
+                                                  QString::fromStdString(initialFolder)));
+}
+
 std::optional<int32_t> QtDialogs::PickColor(int32_t initial) {
   const QColor start(initial & 255, (initial >> 8) & 255, (initial >> 16) & 255);
   const QColor c = QColorDialog::getColor(start, parent_);

@@ -19,6 +19,8 @@ class QtDialogs : public seams::UserDialogs {
                               seams::DialogButtons buttons) override;
   std::optional<std::string> OpenFile(const seams::FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const seams::FileDialogRequest& request) override;
+  std::optional<std::string> ChooseFolder(const std::string& initialFolder,
+                                          const std::string& title) override;
   std::optional<int32_t> PickColor(int32_t initial) override;
 
  private:

@@ -19,6 +19,15 @@ inline std::vector<std::string> HidWrites(const std::string& logFile,
   return found;
 }
 
+// The command code (first byte) of every command report in the log, in
+// order.
+inline std::vector<int> CommandCodes(const std::string& logFile) {
+  std::vector<int> codes;
+  for (const std::string& w : HidWrites(logFile))
+    codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
+  return codes;
+}
+
 // Expected bytes written with blanks between the fields: "3d 0003 003c".
 inline std::string Hex(std::string_view spaced) {
   std::string hex;

@@ -62,6 +62,11 @@ class ScriptedDialogs : public seams::UserDialogs {
     fileRequests.push_back(r);
     return Next(savePaths);
   }
+  std::optional<std::string> ChooseFolder(const std::string& initialFolder,
+                                          const std::string& title) override {
+    folderRequests.push_back({"", initialFolder, "", title});
+    return Next(folderPaths);
+  }
   std::optional<int32_t> PickColor(int32_t initial) override {
     colorRequests.push_back(initial);
     if (colors.empty()) return std::nullopt;
@@ -72,9 +77,11 @@ class ScriptedDialogs : public seams::UserDialogs {
 
   std::vector<AskedMessage> messages;
   std::deque<seams::DialogResult> answers;  // for Message; none left: Ok / Cancel
-  std::deque<std::optional<std::string>> openPaths, savePaths;  // none left: cancelled
+  std::deque<std::optional<std::string>> openPaths, savePaths,
+      folderPaths;  // none left: cancelled
   std::deque<std::optional<int32_t>> colors;
   std::vector<seams::FileDialogRequest> fileRequests;
+  std::vector<seams::FileDialogRequest> folderRequests;  // initial folder and title
   std::vector<int32_t> colorRequests;
 
  private:

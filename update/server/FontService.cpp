@@ -5,6 +5,8 @@
 
 #include "fileio/LineReader.h"
 #include "fileio/Utf8Path.h"
+#include "sound/FontLocator.h"
+#include "text/Encoding.h"
 #include "update/PrintableText.h"
 #include "update/UpdateUtils.h"
 
@@ -131,13 +133,19 @@ std::optional<FontService::Font> FontService::Load(const std::string& fontId,
   const auto file = ConfigurationFile(*folder, fontId, whyNot);
   if (!file) return std::nullopt;
   fileio::LineReader in(file->string());
+  in.SkipByteOrderMark();
+  // A font made elsewhere (Windows paths in its code page, names in other
+  // capitals than the files) is served under the names of its files here.
+  sound::FontLocator beside(fileio::Utf8FromPath(*file));
   Font font{*folder, {}};
-  for (std::string line; in.Next(line);) {
+  for (std::string read; in.Next(read);) {
+    const std::string line = text::LineAsUtf8(read);
     if (!update::NamesSoundFile(line)) {
       font.lines.push_back(line);
       continue;
     }
-    const std::string item = fileio::FileNameOf(line);
+    const std::string written = fileio::FileNameOf(line);
+    const std::string item = beside.NameBeside(written).value_or(written);
     if (!IsServableItem(item)) {
       Fail(whyNot, "its sound file " + Quoted(item) + " has a name that cannot travel to a client");
       return std::nullopt;
