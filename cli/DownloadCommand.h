@@ -6,7 +6,5 @@ namespace frontend {
 
 // download CONFIG.lscfg [--verify]: the window's download, on the board.
 extern const CliCommand kDownloadCommand;
-// motion get | motion set NAME=VALUE... | motion default
-extern const CliCommand kMotionCommand;
 
 }  // namespace frontend

@@ -11,6 +11,7 @@
 #include "cli/ImageCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LedCommand.h"
+#include "cli/MotionCommand.h"
 #include "cli/UpdateCommand.h"
 #include "fileio/AtomicFile.h"
 #include "virtualboard/BoardSpec.h"
