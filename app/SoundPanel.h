@@ -54,7 +54,8 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   int SelectedCategory() const;
   // Adds a file to a category as a double-click does; true when added.
   bool AddToCategory(const QString& path, int category);
-  // Plays an LSU file through "temp.wav" in the application folder.
+  // Named by the system's interface: plays an LSU file through "temp.wav"
+  // in the application folder (the panel's own clicks go to the logic).
   void PlayLSU(const QString& path);
 
   // CategoryPanelView.

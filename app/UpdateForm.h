@@ -34,6 +34,7 @@ class UpdateForm : public QDialog, public update::UpdateView {
   QNetworkAccessManager& internetControl() override { return internetControl_; }
 
   void hideButtons();
+  // Named by the system's interface: the update asks no yes/no question.
   void showYesNoButtons();
   // What the left button does: end the program (by default the
   // application's event loops end).
