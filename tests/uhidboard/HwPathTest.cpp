@@ -107,7 +107,7 @@ class UhidBoard {
 class HwPath : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists("/dev/uhid")) << "run through tests/hwpath/guest-run";
+    ASSERT_TRUE(fs::exists("/dev/uhid")) << "run through tests/uhidboard/guest-run";
     ASSERT_EQ(HidrawNodes(), 0) << "a board of another test is still plugged in";
   }
 
