@@ -19,7 +19,6 @@
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardSpec.h"
-#include "widgets/QtDialogs.h"
 
 namespace {
 
@@ -353,12 +352,6 @@ TEST(MainWindow, MissingBitmapsLeaveButtonsWithoutPictures) {
   app::Main main(std::move(m));
   ASSERT_TRUE(main.Startup());
   EXPECT_TRUE(main.findChild<QToolButton*>("SendBtn")->isEnabled());
-}
-
-TEST(QtFilter, SystemFilterBecomesQtFilter) {
-  EXPECT_EQ(
-      widgets::ToQtFilter("Duded Avori Configuration File (*.LSCFG)|*.lscfg|All files (*.*)|*.*"),
-      "Duded Avori Configuration File (*.LSCFG) (*.lscfg *.LSCFG);;All files (*.*) (*)");
 }
 
 }  // namespace
