@@ -199,12 +199,12 @@ TEST(CliLed, NegativeLedCodeIsFoundAgain) {
   const std::string log = app + "/hid.log";
   StoredDriver driver(1);
 
-  auto r = cli_test::RunProgram(
+  auto r = testing_support::RunAsTyped(
       cli, driver.cli + "--hid-log " + log + " led set-type 'Minus five' --yes");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "type: Minus five\ncode: -5\nvoltage: 6.0\noverdrive: 100\n");
   EXPECT_EQ(HidWrites(log, "3d").at(0).substr(0, 14), Hex("3d fffb 003c 0064"));
-  r = cli_test::RunProgram(cli, driver.cli + "led info");
+  r = testing_support::RunAsTyped(cli, driver.cli + "led info");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find("voltage")), "type: Minus five\ncode: -5\n");
   std::filesystem::remove_all(app);

@@ -179,17 +179,13 @@ TEST_F(DownloadCommand, VerifyChecksEveryFile) {
 // The erase outlasts the first completion poll (which waits up to 3 s), so
 // the interrupt is seen at the next erase round, before anything is coded.
 TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
-  const std::string cmd = "timeout --preserve-status -s INT 0.5 " + std::string(MORVANE_CLI) +
-                          " --virtual-board sound,erase-ms=3500 --hid-log " + log + " download " +
-                          Configuration() + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
-  std::string output;
-  char buf[4096];
-  while (size_t n = fread(buf, 1, sizeof buf, p)) output.append(buf, n);
-  const int status = pclose(p);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1) << "130 when the interrupt ended the program";
+  const auto r = testing_support::RunAsTyped(
+      "timeout --preserve-status -s INT 0.5 " + std::string(MORVANE_CLI),
+      "--virtual-board sound,erase-ms=3500 --hid-log " + log + " download " + Configuration() +
+          " 2>&1");
+  const std::string& output = r.out;
+  ASSERT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1) << "130 when the interrupt ended the program";
   EXPECT_TRUE(Contains(output, "Canceled\n")) << output;
   EXPECT_FALSE(Contains(output, "Coding data...")) << output;
   EXPECT_FALSE(Contains(output, "SUCCESS")) << output;

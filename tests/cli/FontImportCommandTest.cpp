@@ -2,14 +2,9 @@
 // made here with sox, flac and lame.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <chrono>
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
 #include "tests/cli/RunCli.h"
 #include "tests/converter/AudioFixtures.h"
@@ -169,17 +164,6 @@ TEST_F(FontImport, InterruptLeavesNoTemporaryFile) {
   fs::create_directories(source);
   ASSERT_TRUE(
       Sox("-n -r 8000 -c 1 -b 16 " + Quoted((source / "hum.wav").string()) + " trim 0 900"));
-  const std::string program = MORVANE_CLI;
-  const std::string from = source.string(), to = font.string();
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()),
-                             const_cast<char*>("font"),
-                             const_cast<char*>("import"),
-                             const_cast<char*>(from.c_str()),
-                             const_cast<char*>("-o"),
-                             const_cast<char*>(to.c_str()),
-                             nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
   auto temporaries = [&] {
     std::vector<std::string> names;
     std::error_code error;
@@ -189,15 +173,14 @@ TEST_F(FontImport, InterruptLeavesNoTemporaryFile) {
         names.push_back(name);
     return names;
   };
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (temporaries().empty() && std::chrono::steady_clock::now() < giveUp)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_FALSE(temporaries().empty()) << "the conversion never started";
-  kill(pid, SIGINT);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const auto r = testing_support::RunProgram(
+      {MORVANE_CLI, "font", "import", source.string(), "-o", font.string()},
+      {.interruptWhen = [&](const testing_support::ProgramRun&) {
+        return !temporaries().empty();
+      }});
+  ASSERT_TRUE(r.interrupted) << "the conversion never started";
+  ASSERT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(FolderNames(font.string()), std::vector<std::string>{});
 }
 

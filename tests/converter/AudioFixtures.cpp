@@ -5,16 +5,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <numbers>
 
+#include "tests/support/RunProgram.h"
+
 namespace testing_support {
 
 bool Shell(const std::string& commandLine) {
-  return std::system((commandLine + " >/dev/null 2>&1").c_str()) == 0;
+  return RunProgram({"/bin/sh", "-c", commandLine}, {.timeoutSeconds = 600}).status == 0;
 }
 
 void WriteSound(const std::string& path, int format, int rate, int channels,

@@ -4,16 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <chrono>
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <numbers>
-#include <thread>
 
 #include "tests/converter/AudioFixtures.h"
 #include "tests/converter/WavFixtures.h"
@@ -215,22 +210,12 @@ TEST_F(BrelkaConvert, OutputOptionsAndUsageErrors) {
 TEST_F(BrelkaConvert, InterruptLeavesNoFile) {
   ASSERT_TRUE(Sox("-n -r 8000 -c 1 -b 16 " + Path("long.wav") + " trim 0 900"));
   const auto before = FolderNames(dir.dir().string());
-  const std::string program = BRELKA, input = Path("long.wav");
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>("convert"),
-                             const_cast<char*>("--resample"), const_cast<char*>(input.c_str()),
-                             nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-  auto writing = [&] { return FolderNames(dir.dir().string()) != before; };
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (!writing() && std::chrono::steady_clock::now() < giveUp)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(writing()) << "the conversion never started";
-  kill(pid, SIGINT);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal";
-  EXPECT_EQ(WEXITSTATUS(status), 1);
+  auto writing = [&](const ProgramRun&) { return FolderNames(dir.dir().string()) != before; };
+  const ProgramRun r =
+      RunProgram({BRELKA, "convert", "--resample", Path("long.wav")}, {.interruptWhen = writing});
+  ASSERT_TRUE(r.interrupted) << "the conversion never started";
+  ASSERT_EQ(r.signal, 0) << "ended by the signal";
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(FolderNames(dir.dir().string()), before);
 }
 

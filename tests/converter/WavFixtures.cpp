@@ -1,8 +1,9 @@
 #include "tests/converter/WavFixtures.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+
+#include "tests/support/RunProgram.h"
 
 namespace testing_support {
 
@@ -59,7 +60,7 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 bool Sox(const std::string& args) {
-  return std::system(("sox " + args + " 2>/dev/null").c_str()) == 0;
+  return RunAsTyped("sox", args, {.timeoutSeconds = 600}).status == 0;
 }
 
 }  // namespace testing_support
