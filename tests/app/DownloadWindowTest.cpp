@@ -13,7 +13,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <fstream>
 #include <map>
 #include <thread>
 
@@ -75,12 +74,7 @@ struct Window {
     main->UpdateMemoryStatus();
   }
   // The codes of the commands sent since the window started.
-  std::vector<int> Codes() const {
-    std::vector<int> codes;
-    for (const std::string& w : testing_support::HidWrites(log))
-      codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
-    return codes;
-  }
+  std::vector<int> Codes() const { return testing_support::HidCommandCodes(log); }
   // Runs f once while the next download processes window events.
   void DuringDownload(std::function<void()> f) { QTimer::singleShot(0, main.get(), f); }
 
@@ -248,9 +242,7 @@ TEST(DownloadWindow, CancelDuringAnEndlessEraseReturnsAtOnce) {
                 "MotionTh=180 MotionDeb=2 ImpactTh=10 ImpactDeb=50 ImpactTm=125 FOCTime=13");
   const auto codes = w.Codes();
   EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdSetAccParam), 0);
-  std::ifstream log(w.log);
-  int unanswered = 0;
-  for (std::string line; std::getline(log, line);) unanswered += line == "R timeout";
+  const long unanswered = testing_support::HidTimeouts(w.log);
   EXPECT_EQ(unanswered, 1) << "one completion poll after the cancel";
 }
 
@@ -341,9 +333,7 @@ TEST(DownloadWindow, ALateEraseAnswerIsNotTakenByTheNextCommand) {
 
   // The late answer is logged where it was read: just before the next
   // command went out.
-  std::ifstream log(w.log);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(log, line);) lines.push_back(line);
+  const std::vector<std::string> lines = testing_support::HidLogLines(w.log);
   const auto next = std::find_if(lines.rbegin(), lines.rend(),
                                  [](const std::string& l) { return l.rfind("W 29", 0) == 0; });
   ASSERT_NE(next, lines.rend());

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "sound/FlashDownload.h"
 #include "tests/cli/RunCli.h"
@@ -27,12 +26,7 @@ const std::string kFactoryMotion =
     "MotionTh 180\nMotionDeb 2\nImpactTh 10\nImpactDeb 50\nImpactTm 125\nFOCTime 13\n";
 
 // The command codes in a HID log, in order.
-std::vector<int> Codes(const std::string& log) {
-  std::vector<int> codes;
-  for (const std::string& w : testing_support::HidWrites(log))
-    codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
-  return codes;
-}
+constexpr auto& Codes = testing_support::HidCommandCodes;
 
 bool Has(const std::vector<int>& codes, int code) {
   return std::find(codes.begin(), codes.end(), code) != codes.end();
@@ -196,14 +190,7 @@ TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
 
 // How many completion polls got no answer after the erase was started.
 long UnansweredPolls(const std::string& log) {
-  std::ifstream in(log);
-  bool erasing = false;
-  long polls = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("W 0a", 0) == 0) erasing = true;
-    if (erasing && line == "R timeout") ++polls;
-  }
-  return polls;
+  return testing_support::HidTimeouts(log, "0a");
 }
 
 // Ctrl+C while the board erases: the program does not wait the erase out.

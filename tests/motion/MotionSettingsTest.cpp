@@ -38,14 +38,7 @@ struct Board {
   devlink::TLS& Link() { return *links.First(); }
   // Every command report written, as its bytes.
   std::vector<std::vector<uint8_t>> Written() const {
-    std::vector<std::vector<uint8_t>> reports;
-    for (const std::string& hex : testing_support::HidWrites(log)) {
-      std::vector<uint8_t> bytes;
-      for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
-      reports.push_back(bytes);
-    }
-    return reports;
+    return testing_support::HidWrittenReports(log);
   }
   std::vector<int> Codes() const {
     std::vector<int> codes;

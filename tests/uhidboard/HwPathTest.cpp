@@ -20,6 +20,7 @@
 #include "session/ConnectionLifecycle.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 
 namespace {
@@ -148,8 +149,11 @@ TEST_F(HwPath, InfoForASoundBoardAndAnLedDriver) {
         "Kestrane USB2 Serial Number: 0A1B2C3D\nfirmware: 292\ncapacity: 2793120\ntype: sound\n");
     // Reports as the descriptor read from the kernel defines them: 1028
     // bytes written per command, 2 read per answer.
-    const std::string hid = ReadBytes(log);
-    EXPECT_TRUE(hid.starts_with("W 03" + std::string(2 * 1027, '0') + "\nR 1124\nW 01")) << hid;
+    const std::vector<std::string> hid = testing_support::HidLogLines(log);
+    ASSERT_GE(hid.size(), 3u);
+    EXPECT_EQ(hid[0], "W 03" + std::string(2 * 1027, '0'));
+    EXPECT_EQ(hid[1], "R 1124");
+    EXPECT_TRUE(hid[2].starts_with("W 01")) << hid[2];
     EXPECT_EQ(board.Stop(), 0);
   }
   UhidBoard led("led,ledcode=3,sn=00C0FFEE");
@@ -176,7 +180,7 @@ TEST_F(HwPath, DownloadLeavesWhatImageWrites) {
   const auto r = RunCli("--hid-log " + log + " download " + config + " --verify");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "SUCCESS !\n");
-  EXPECT_FALSE(Contains(ReadBytes(log), "R timeout")) << "every answer came at the first read";
+  EXPECT_EQ(testing_support::HidTimeouts(log), 0) << "every answer came at the first read";
   ASSERT_EQ(board.Stop(), 0);
 
   const auto image = RunCli("image " + config + " -o " + dir.Path("image.bin"));
