@@ -170,14 +170,19 @@ TEST_F(DownloadCommand, VerifyChecksEveryFile) {
   EXPECT_EQ(std::count(codes.begin(), codes.end(), 30), 1 + long(kSounds.size()));
 }
 
-// The erase outlasts the first completion poll (which waits up to 3 s), so
-// the interrupt is seen at the next erase round, before anything is coded.
+// Ctrl+C once the erase has started: the erase outlasts the first
+// completion poll (which waits up to 3 s), so the interrupt is seen at the
+// next erase round, before anything is coded.
 TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
-  const auto r = testing_support::RunAsTyped(
-      "timeout --preserve-status -s INT 0.5 " + std::string(MORVANE_CLI),
-      "--virtual-board sound,erase-ms=3500 --hid-log " + log + " download " + Configuration() +
-          " 2>&1");
+  const auto r =
+      testing_support::RunAsTyped(MORVANE_CLI,
+                                  "--virtual-board sound,erase-ms=3500 --hid-log " + log +
+                                      " download " + Configuration() + " 2>&1",
+                                  {.interruptWhen = [](const testing_support::ProgramRun& soFar) {
+                                    return Contains(soFar.out, sound::kErasing);
+                                  }});
   const std::string& output = r.out;
+  ASSERT_TRUE(r.interrupted);
   ASSERT_EQ(r.signal, 0);
   EXPECT_EQ(r.status, 1) << "130 when the interrupt ended the program";
   EXPECT_TRUE(Contains(output, "Canceled\n")) << output;
