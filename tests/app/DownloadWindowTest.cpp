@@ -19,8 +19,10 @@
 #include "app/Main.h"
 #include "sound/FlashDownload.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ struct Window {
     session::FrontEndOptions o;
     o.virtualBoard = spec;
     if (!flash.empty()) {
-      sound_test::WriteBytes(dir.Path("flash.bin"), flash);
+      testing_support::WriteBytes(dir.Path("flash.bin"), flash);
       *o.virtualBoard += ",flash=" + dir.Path("flash.bin");
     }
     o.hidLog = log;
@@ -78,7 +80,7 @@ struct Window {
   // Runs f once while the next download processes window events.
   void DuringDownload(std::function<void()> f) { QTimer::singleShot(0, main.get(), f); }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   std::string log = dir.Path("hid.log");
   testing_support::ScriptedDialogs dialogs;
   std::shared_ptr<virtualboard::BoardFirmware> firmware;

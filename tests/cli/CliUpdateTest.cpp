@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/Files.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
@@ -25,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using cli_test::RunCli;
 using testing_support::Exists;
-using testing_support::ReadFile;
+using testing_support::ReadBytes;
 
 struct CliUpdate : ::testing::Test {
   std::string app = testing_support::UniqueTempPath("cli_update_app");
@@ -56,7 +57,7 @@ TEST_F(CliUpdate, FetchesFontsBesideTheProgram) {
        {"(1/3) Checking for updates\n", "  Retrieving item catalogue\n",
         "(3/3) Updating item: Alpha\n", "  Downloading: A2.lsu\n", "(3/3) Completed\n", "] 100%\n"})
     EXPECT_NE(r.err.find(line), std::string::npos) << line << " in " << r.err;
-  EXPECT_EQ(ReadFile(app + "/fonts/Alpha/A2.lsu"), std::string(3000, 'b'));
+  EXPECT_EQ(ReadBytes(app + "/fonts/Alpha/A2.lsu"), std::string(3000, 'b'));
   EXPECT_TRUE(Exists(app + "/fonts/Alpha/fnt"));
   EXPECT_EQ(server.Log().front(), "POST / svc=gct&did=0A1B2C3D -> 200");
 

@@ -10,12 +10,14 @@
 #include "sound/FlashDownload.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
 using cli_test::RunCli;
-using sound_test::ReadBytes;
+using testing_support::ReadBytes;
 
 // Boot, power-on, power-off, idle, 3 motion, 2 impact, 1 lock-up.
 const std::vector<std::pair<std::string, size_t>> kSounds = {
@@ -57,7 +59,7 @@ class DownloadCommand : public ::testing::Test {
       text += (name == renamed ? dir.Path("gone.lsu") : Path(name)) + "\r\n100\r\n";
     }
     if (skip == "LOCKUP-1") text += "LOCKUP-0\r\n";
-    sound_test::WriteBytes(dir.Path("sounds.lscfg"), text);
+    testing_support::WriteBytes(dir.Path("sounds.lscfg"), text);
     return dir.Path("sounds.lscfg");
   }
   // morvane-cli on a virtual board keeping its flash in flash.bin, logging
@@ -74,7 +76,7 @@ class DownloadCommand : public ::testing::Test {
     EXPECT_FALSE(Has(Codes(log), 0)) << "no restart";
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   const std::string flash = dir.Path("flash.bin");
   const std::string log = dir.Path("hid.log");
 };
@@ -83,7 +85,7 @@ TEST_F(DownloadCommand, LeavesWhatImageWrites) {
   // The board's flash holds other motion values and old contents.
   std::string before(100000, '\x5A');
   before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
-  sound_test::WriteBytes(flash, before);
+  testing_support::WriteBytes(flash, before);
 
   const auto r = Cli("sound,erase-ms=0", "download " + Configuration());
   ASSERT_EQ(r.status, 0) << r.err;
@@ -141,7 +143,7 @@ TEST_F(DownloadCommand, FailuresExitWith1AndTellWhy) {
 // does not help) fails the download. The save goes through a temporary
 // file of its own: a link planted at the name it once used is not followed.
 TEST_F(DownloadCommand, AFlashImageThatCannotBeSavedFailsTheDownload) {
-  sound_test::WriteBytes(dir.Path("plain"), "a file, not a folder");
+  testing_support::WriteBytes(dir.Path("plain"), "a file, not a folder");
   const std::string unsaved = dir.Path("plain") + "/flash.bin";
   const auto r = RunCli("--virtual-board sound,erase-ms=0,flash=" + unsaved + " --hid-log " + log +
                         " download " + Configuration());
@@ -153,7 +155,7 @@ TEST_F(DownloadCommand, AFlashImageThatCannotBeSavedFailsTheDownload) {
   EXPECT_TRUE(Contains(r.err, "Connection lost")) << r.err;
   EXPECT_EQ(Codes(log).back(), 7) << "Bye still ends the session";
 
-  sound_test::WriteBytes(dir.Path("victim"), "victim");
+  testing_support::WriteBytes(dir.Path("victim"), "victim");
   std::filesystem::create_symlink(dir.Path("victim"), flash + ".tmp");
   ASSERT_EQ(Cli("sound,erase-ms=0", "download " + Configuration()).status, 0);
   EXPECT_TRUE(ReadBytes(dir.Path("victim")) == "victim") << "the link was followed";
@@ -206,7 +208,7 @@ TEST_F(DownloadCommand, CtrlCDuringAnEraseReturnsPromptly) {
   before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
   // Ctrl+C as soon as the erase is under way; the download says "Canceled".
   const auto interrupted = [&](const std::string& erase) {
-    sound_test::WriteBytes(flash, before);
+    testing_support::WriteBytes(flash, before);
     const auto r =
         cli_test::RunCliInterrupted("--virtual-board sound," + erase + ",flash=" + flash +
                                         " --hid-log " + log + " download " + Configuration(),

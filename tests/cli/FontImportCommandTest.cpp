@@ -10,6 +10,8 @@
 #include "tests/converter/AudioFixtures.h"
 #include "tests/converter/WavFixtures.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -49,7 +51,7 @@ class FontImport : public ::testing::Test {
     return "font import " + Quoted(source.string()) + " -o " + Quoted(font.string()) + extra;
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   const fs::path source = dir.dir() / "Kestrel Font";
   const fs::path font = dir.dir() / "out" / "kestrel";
 };
@@ -59,7 +61,7 @@ TEST_F(FontImport, ConvertsAFolderIntoAFontThatImageLoads) {
        {"boot.wav", "out.flac", "In.wav", "hum1.wav", "hum2.wav", "swing10.wav", "swing2.wav",
         "swing1.mp3", "clsh/01.wav", "clsh/02.wav", "lockup.wav", "blaster.wav"})
     Recording(name);
-  sound_test::WriteBytes((source / "readme.txt").string(), "a font\n");
+  testing_support::WriteBytes((source / "readme.txt").string(), "a font\n");
 
   const auto r = RunCli(Import());
   ASSERT_EQ(r.status, 0) << r.out << r.err;
@@ -91,7 +93,7 @@ TEST_F(FontImport, ConvertsAFolderIntoAFontThatImageLoads) {
             (std::vector<std::string>{"In.lsu", "Kestrel Font.lscfg", "boot.lsu", "clsh-01.lsu",
                                       "clsh-02.lsu", "hum1.lsu", "lockup.lsu", "out.lsu",
                                       "swing1.lsu", "swing10.lsu", "swing2.lsu"}));
-  const auto config = Lines(sound_test::ReadBytes(lscfg));
+  const auto config = Lines(testing_support::ReadBytes(lscfg));
   ASSERT_EQ(config.size(), 27u);
   EXPECT_EQ(config[12], "MOTION-3\r");
   EXPECT_EQ(config[13], (font / "swing1.lsu").string() + "\r");
@@ -108,7 +110,7 @@ TEST_F(FontImport, FailedFilesAndMissingCategoriesExitWithOne) {
   for (const char* name : {"boot.wav", "poweron.wav", "in.wav", "idle.wav", "swing1.wav",
                            "Swing1.flac", "swing1.ogg", "clash.wav", "lock.wav"})
     Recording(name);
-  sound_test::WriteBytes((source / "clash2.wav").string(), "not a recording");
+  testing_support::WriteBytes((source / "clash2.wav").string(), "not a recording");
   ASSERT_TRUE(
       Sox("-n -r 48000 -c 1 -b 16 " + Quoted((source / "lock2.wav").string()) + " trim 0 0.0005"));
 

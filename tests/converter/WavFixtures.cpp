@@ -1,8 +1,6 @@
 #include "tests/converter/WavFixtures.h"
 
-#include <fstream>
-#include <iterator>
-
+#include "tests/support/Files.h"
 #include "tests/support/RunProgram.h"
 
 namespace testing_support {
@@ -50,13 +48,12 @@ std::vector<uint8_t> MakeWav(int channels, int rate, int bits, const std::vector
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  WriteBytes(path, std::string(bytes.begin(), bytes.end()));
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string bytes = ReadBytes(path);
+  return {bytes.begin(), bytes.end()};
 }
 
 bool Sox(const std::string& args) {

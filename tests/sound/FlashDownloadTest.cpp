@@ -248,7 +248,7 @@ class Download : public ::testing::Test {
     EXPECT_FALSE(board.Sent(devlink::cmdReset)) << "only a verified download restarts the board";
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   int files = 0;
   sound::LSU_Configuration config;
   RecordingView view;

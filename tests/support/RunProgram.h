@@ -12,9 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -43,11 +41,6 @@ struct ProgramOptions {
   // The folder it runs in; the test's own when empty.
   std::string workingDirectory;
 };
-
-inline std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Output goes through pipes, which no file-size limit cuts short.
 inline ProgramRun RunProgram(const std::vector<std::string>& argv,
