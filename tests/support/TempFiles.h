@@ -1,19 +1,24 @@
 #pragma once
 // File names and folders for tests that ctest may run side by side in
-// separate processes: unique per process and per call.
+// separate processes: unique per process and per call. The temporary
+// folder is shared with every other test run on the machine and keeps
+// what earlier runs left there, so a name also carries a random part: a
+// later process with the same id never meets an earlier one's file.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 
 namespace testing_support {
 
 inline std::string UniqueTempPath(const std::string& stem) {
   static int count = 0;
-  return ::testing::TempDir() + stem + "_" + std::to_string(getpid()) + "_" +
-         std::to_string(++count);
+  static const std::string run =
+      std::to_string(getpid()) + "_" + std::to_string(std::random_device{}() & 0xFFFFFF);
+  return ::testing::TempDir() + stem + "_" + run + "_" + std::to_string(++count);
 }
 
 // A new, empty folder for the running test, removed with everything in it
