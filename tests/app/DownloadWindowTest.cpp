@@ -19,6 +19,7 @@
 #include "app/Main.h"
 #include "sound/FlashDownload.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Controls.h"
 #include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
@@ -57,9 +58,7 @@ struct Window {
   }
   template <typename W>
   W* Child(const char* name) {
-    W* w = main->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(*main, name);
   }
   bool Enabled(const char* name) { return Child<QWidget>(name)->isEnabled(); }
   QString Text(const char* name) { return Child<QLabel>(name)->text(); }

@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
@@ -14,6 +13,7 @@
 #include <filesystem>
 
 #include "app/Main.h"
+#include "tests/support/Controls.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
@@ -47,9 +47,7 @@ struct Window {
   }
   template <typename W>
   W* Child(const char* name) {
-    W* w = main->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(*main, name);
   }
   QString Picture(const char* name) { return Child<QWidget>(name)->property("picture").toString(); }
 
@@ -69,12 +67,6 @@ std::vector<std::string> WrittenCodes(const std::string& log) {
   for (const std::string& hex : testing_support::HidWrites(log))
     writes.push_back("W " + hex.substr(0, 2));
   return writes;
-}
-
-void MoveOver(QWidget* w, QPoint at) {
-  QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(w, &move);
 }
 
 TEST(MainWindow, OnlineWithASoundBoard) {
@@ -240,13 +232,13 @@ TEST(MainWindow, HintsFollowTheMouse) {
   w.main->show();
   auto* help = w.Child<QLabel>("HelpLabel");
   EXPECT_EQ(help->text(), "Press F1 for Help");
-  MoveOver(w.Child<QWidget>("SendBtn"), {5, 5});
+  testing_support::MoveMouseOver(w.Child<QWidget>("SendBtn"), {5, 5});
   EXPECT_EQ(help->text(), "DOWNLOAD Sound Files to Kestrane");
-  MoveOver(w.Child<QWidget>("FileList"), {5, 5});  // no hint of its own
+  testing_support::MoveMouseOver(w.Child<QWidget>("FileList"), {5, 5});  // no hint of its own
   EXPECT_EQ(help->text(), "DOWNLOAD Sound Files to Kestrane");
-  MoveOver(w.Child<QWidget>("MainBackground"), {1, 1});
+  testing_support::MoveMouseOver(w.Child<QWidget>("MainBackground"), {1, 1});
   EXPECT_EQ(help->text(), "Press F1 for help");
-  MoveOver(w.Child<QWidget>("UpdateBtn"), {5, 5});
+  testing_support::MoveMouseOver(w.Child<QWidget>("UpdateBtn"), {5, 5});
   EXPECT_EQ(help->text(), "UPDATE Sound Files (Requires Internet)");
 }
 

@@ -20,6 +20,7 @@
 #include "app/Main.h"
 #include "app/SoundPanel.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Controls.h"
 #include "tests/support/Files.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
@@ -46,9 +47,7 @@ struct SoundWindow {
   }
   template <typename W>
   W* Child(const char* name) {
-    W* w = main->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(*main, name);
   }
   std::string Lsu(const std::string& name, size_t samples = 200) {
     const std::string path = dir.Path(name);

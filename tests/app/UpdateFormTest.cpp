@@ -14,6 +14,7 @@
 
 #include "app/Main.h"
 #include "app/UpdateForm.h"
+#include "tests/support/Controls.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
@@ -26,9 +27,7 @@ struct Form {
   app::UpdateForm form;
   template <typename W = QWidget>
   W* Child(const char* name) {
-    W* w = form.findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(form, name);
   }
   bool Shown(const char* name) { return Child(name)->isVisibleTo(&form); }
   QString Text(const char* name) { return Child<QLabel>(name)->text(); }
