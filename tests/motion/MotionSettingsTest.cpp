@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "devlink/DeviceLinks.h"
+#include "tests/support/BoardAgent.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/VirtualBoardBus.h"
@@ -22,15 +23,11 @@ struct Board {
   explicit Board(const std::string& spec)
       : board(virtualboard::MakeVirtualBoard(virtualboard::ParseBoardSpec(spec))) {
     auto& a = *board.agent;
-    a.VID_To_Match = devlink::kBoardVID;
-    a.PID_To_Match = devlink::kBoardPID;
-    a.SearchOnVID = a.SearchOnPID = true;
+    testing_support::MatchTheBoard(a);
+    testing_support::BindOpenedInterfaces(a, links);
     a.TimeOut = 20;
     a.LogFile = log;
     a.Logging = true;
-    a.InterfaceOpened = [this](int, int, int, const std::string&) {
-      links.InterfaceOpened(*board.agent);
-    };
     a.Start();
     EXPECT_TRUE(a.FindDevices());
   }

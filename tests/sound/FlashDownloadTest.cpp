@@ -16,6 +16,7 @@
 #include "devlink/ReportAgent.h"
 #include "sound/FlashImage.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/BoardAgent.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
@@ -97,15 +98,11 @@ struct Board {
       : firmware(std::make_shared<virtualboard::BoardFirmware>(virtualboard::ParseBoardSpec(spec))),
         agent(std::make_unique<devlink::ReportAgent>(
             std::make_unique<TamperingBus>(firmware, tamper))) {
-    agent->VID_To_Match = devlink::kBoardVID;
-    agent->PID_To_Match = devlink::kBoardPID;
-    agent->SearchOnVID = agent->SearchOnPID = true;
+    testing_support::MatchTheBoard(*agent);
+    testing_support::BindOpenedInterfaces(*agent, links);
     agent->TimeOut = timeoutMs;
     agent->LogFile = log;
     agent->Logging = true;
-    agent->InterfaceOpened = [this](int, int, int, const std::string&) {
-      links.InterfaceOpened(*agent);
-    };
     agent->Start();
     EXPECT_TRUE(agent->FindDevices());
     EXPECT_EQ(firmware->CommandsReceived(), 0) << "fault numbers count from the download";
