@@ -144,8 +144,17 @@ class Recording {
       return false;
     }
     fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    // libsndfile reads through a descriptor of its own and closes it, as it
+    // does when it cannot read the file, whatever it is told. Handed ours,
+    // it closed it there, and closing it again here could close a file
+    // that another conversion thread had opened under that number since.
+    const int forLibrary = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (forLibrary < 0) {
+      message = name + " cannot be read: " + std::strerror(errno);
+      return false;
+    }
     std::lock_guard<std::mutex> lock(OpenLock());
-    file_ = sf_open_fd(fd_, SFM_READ, &info_, SF_FALSE);
+    file_ = sf_open_fd(forLibrary, SFM_READ, &info_, SF_TRUE);
     if (!file_) {
       message = name + " cannot be read as sound: " + sf_strerror(nullptr);
       return false;

@@ -9,6 +9,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 
 #include <cmath>
@@ -20,6 +22,18 @@
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/Files.h"
 #include "tests/support/TempFiles.h"
+
+// Every close() of the conversion's own code passes through here (the
+// test links with --wrap=close). A close that finds no open descriptor
+// (EBADF) closed a number that was closed already: in a program that
+// converts on several threads, that number may by then be another file's.
+std::atomic<int> closedTwice{0};
+extern "C" int __real_close(int fd);
+extern "C" int __wrap_close(int fd) {
+  const int result = __real_close(fd);
+  if (result != 0 && errno == EBADF) ++closedTwice;
+  return result;
+}
 
 namespace {
 
@@ -221,6 +235,17 @@ TEST_F(AudioConversion, RefusesTruncatedAndNonAudioFilesWritingNothing) {
   EXPECT_EQ(FolderNames(dir.dir().string()),
             (std::vector<std::string>{"cut.flac", "empty.mp3", "header.wav", "kept.lsu",
                                       "notes.wav", "pipe.wav"}));
+}
+
+// libsndfile closes the descriptor of a file it cannot read: the
+// conversion must not close that number a second time.
+TEST_F(AudioConversion, AFileThatIsNoSoundClosesEachDescriptorOnce) {
+  testing_support::WriteBytes(Path("notes.wav"), "These are not samples.\n");
+  ASSERT_TRUE(Sox("-n -r 48000 -c 1 -b 16 " + Path("tone.wav") + " synth 0.1 sine 1000"));
+  closedTwice = 0;
+  EXPECT_EQ(ConvertToLsu(Path("notes.wav"), Path("notes.lsu")).status, ConversionStatus::Refused);
+  EXPECT_EQ(ConvertToLsu(Path("tone.wav"), Path("tone.lsu")).status, ConversionStatus::Copied);
+  EXPECT_EQ(closedTwice, 0);
 }
 
 TEST_F(AudioConversion, CancelLeavesNeitherOutputNorTemporaryFile) {
