@@ -55,7 +55,8 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   int SelectedCategory() const;
   // Adds a file to a category as a double-click does; true when added.
   bool AddToCategory(const QString& path, int category);
-  // Plays an LSU file through "temp.wav" in the scratch folder.
+  // Named by the system's interface: plays an LSU file through "temp.wav"
+  // in the scratch folder (the panel's own clicks go to the logic).
   void PlayLSU(const QString& path);
 
   // CategoryPanelView.

@@ -30,6 +30,7 @@ class UpdateForm : public QDialog, public update::UpdateView {
   void ShowModal(const std::function<void()>& onActivate) override;
 
   void hideButtons();
+  // Named by the system's interface: the update asks no yes/no question.
   void showYesNoButtons();
   // What the left button does: end the program (by default the
   // application's event loops end).

@@ -14,7 +14,8 @@
 
 namespace frontend {
 
-// CR LF line ends as the terminal wants them.
+// The window's CR LF line ends (messages are written for message boxes)
+// as the plain LF a terminal wants.
 std::string ForTerminal(const std::string& text);
 
 class StderrDialogs : public seams::UserDialogs {

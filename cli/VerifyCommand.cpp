@@ -3,8 +3,8 @@
 #include <iostream>
 
 #include "cli/ConsoleSeams.h"
-#include "cli/DownloadCommand.h"
 #include "cli/ImageCommand.h"
+#include "cli/SoundBoard.h"
 #include "sound/BoardCheck.h"
 #include "sound/FlashDownload.h"
 

@@ -12,6 +12,7 @@
 #include "cli/ImageCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/LedCommand.h"
+#include "cli/MotionCommand.h"
 #include "cli/UpdateCommand.h"
 #include "cli/VerifyCommand.h"
 #include "fileio/AtomicFile.h"

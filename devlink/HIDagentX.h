@@ -32,6 +32,8 @@ class HIDagentX {
   int TimeOut = 3000;  // ms a ReadReport waits at most
   std::string LogFile = "HidLog.txt";
   bool Logging = false;
+  // Named by the system's interface: set at start-up, with no effect here
+  // (the agent shows no operations and writes nothing but the HID log).
   bool ShowOperations = false;
   bool Verbose = false;
   int VID_To_Match = 0;

@@ -27,6 +27,10 @@ class TOneHidVar {
   void UnBind();
   bool update(bool DataIn);
 
+  // Named by the system's interface: the links move whole reports through
+  // update and the agent's elements and do not use these value views. While
+  // unbound, values read 0 and the scale mode reads 1 (smUnscaledOnly);
+  // BoolValue ignores writes and reads false.
   int ScaleMode() const;
   void SetScaleMode(int mode);
   int UnScaledValue() const;

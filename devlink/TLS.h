@@ -75,7 +75,6 @@ class TLS {
 
   // Binding.
   int BindVars(HIDagentX* AHIDagent);
-  int ReBind(HIDagentX* AHIDagent);
   // Binds every variable again on the interface that holds it, whichever
   // interface is current: a board whose two variables sit on two interfaces
   // keeps both. Returns the number still unbound.
@@ -85,12 +84,8 @@ class TLS {
   bool HasHandle(int AHidHandle) const;
   int VariableCount() const;
   int UnboundVarCount() const;
-  bool IsAllUnbound() const { return VariableCount() == UnboundVarCount(); }
-  int32_t DeviceIdentity() const { return deviceIdentity_; }
   void Shutdown() { shutdown_ = true; }
   bool IsShutdown() const { return shutdown_; }
-  void HidRptArrived() {}
-  void BindEvents() {}
   int OutputReportIndex() const { return outputRpt_; }
   int InputReportIndex() const { return inputRpt_; }
   const TOneHidVar& CommandVar() const { return command_; }
@@ -100,12 +95,7 @@ class TLS {
   // Transport.
   bool WriteOutputRptA();
   bool ReadInputRptB();
-  bool WriteAllReports() { return WriteOutputRptA(); }
-  bool ReadAllReports() { return ReadInputRptB(); }
-  uint8_t Get_LS_Command(int index) const;
-  void Set_LS_Command(int index, uint8_t value);
   uint8_t Get_LS_Response(int index) const;
-  void Set_LS_Response(int index, uint8_t value);
   // R0 x 256 + R1 of the last response.
   int ResponseWord() const { return responseBuf_[0] * 256 + responseBuf_[1]; }
   static uint8_t ExtractByte(uint32_t Word, int Order);
@@ -134,6 +124,22 @@ class TLS {
   // so every code of the catalogue reaches the board and is found again.
   bool GetLEDConfig(int& LedCode, double& Voltage, int& OverDrive);
   bool SetLEDConfig(int LedCode, double Voltage, int OverDrive);
+
+  // Named by the system's interface: the program works through the
+  // operations above; these keep the link's full set of names. ReBind binds
+  // both variables again on the interface current now; the program rebinds
+  // with ReBindOnOwnInterfaces, which a board whose variables sit on two
+  // interfaces needs.
+  int ReBind(HIDagentX* AHIDagent);
+  bool IsAllUnbound() const { return VariableCount() == UnboundVarCount(); }
+  int32_t DeviceIdentity() const { return deviceIdentity_; }
+  void HidRptArrived() {}  // no effect: every response is read right after its command
+  void BindEvents() {}     // no effect
+  bool WriteAllReports() { return WriteOutputRptA(); }
+  bool ReadAllReports() { return ReadInputRptB(); }
+  uint8_t Get_LS_Command(int index) const;
+  void Set_LS_Command(int index, uint8_t value);
+  void Set_LS_Response(int index, uint8_t value);
 
  private:
   int BindAll();

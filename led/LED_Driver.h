@@ -65,7 +65,8 @@ class LED_Driver {
   // no such channel.
   int16_t ConvertLuminanceToRGB(int32_t Color, int32_t Luminance) const;
 
-  // Kept with the entry; the conversions do not use them.
+  // Named by the system's interface: kept with the entry; the conversions
+  // do not use them.
   double GetVL(int16_t Channel) const { return vl_[Clamp(Channel)]; }
   const Coefficients& GetCoef1(int16_t Channel) const { return coef1_[Clamp(Channel)]; }
   const Coefficients& GetCoef2(int16_t Channel) const { return coef2_[Clamp(Channel)]; }

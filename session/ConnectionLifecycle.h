@@ -75,7 +75,6 @@ class ConnectionLifecycle {
   // it starts the timer again for the next retry (the view's timer fires
   // once per start).
   void GoOnlineTimerTick();
-  devlink::TLS* LastLink() const { return DeviceLinks().LastLink(); }
   void CloseHidAgent() { board_.CloseHidAgent(); }
 
   // The agent's device events (its interface events go to the links).
@@ -96,6 +95,10 @@ class ConnectionLifecycle {
   // Set by the window while its start-up runs: a device arriving then is
   // left to the start-up's own search.
   bool startupInProgress = false;
+
+  // Named by the system's interface: the links are reached through
+  // DeviceLinks.
+  devlink::TLS* LastLink() const { return DeviceLinks().LastLink(); }
 
  private:
   void EnableSoundButtons(bool enabled);

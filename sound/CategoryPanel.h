@@ -56,11 +56,6 @@ class CategoryPanel {
   void SetVolume(int volume);
   // The user went elsewhere (the file browser, another window, a load).
   void HideVolume();
-  // The category and 1-based list number of the file the volume control
-  // belongs to; category 0 before the first choice, number 0 for a single
-  // category.
-  int VolumeType() const { return volumeType_; }
-  int VolumeIndex() const { return volumeIndex_; }
 
   // A double-click: empties a single category (row ignored) or removes the
   // 0-based row of a list (-1: nothing), the later files moving up.
@@ -80,6 +75,13 @@ class CategoryPanel {
   LoadOutcome LoadConfigurationFile();
   // The save button: asks for a file name and saves the configuration.
   SaveResult SaveConfigurationFile() const;
+
+  // Named by the system's interface: the category and 1-based list number
+  // of the file the volume control belongs to (category 0 before the first
+  // choice, number 0 for a single category). The panel keeps them for
+  // SetVolume; nothing else reads them.
+  int VolumeType() const { return volumeType_; }
+  int VolumeIndex() const { return volumeIndex_; }
 
  private:
   LSU_Configuration& config_;

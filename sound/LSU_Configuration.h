@@ -34,10 +34,6 @@ class LSU_Configuration {
   // Sound capacity of the connected board in samples; set by the owner.
   int32_t MaxNrOfSamples = 0;
 
-  const LSU_SoundFile& BootFile() const { return boot_; }
-  const LSU_SoundFile& PwrOnFile() const { return pwrOn_; }
-  const LSU_SoundFile& PwrOffFile() const { return pwrOff_; }
-  const LSU_SoundFile& IdleFile() const { return idle_; }
   int32_t NrOfMt() const { return motion_.count; }
   int32_t NrOfImp() const { return impact_.count; }
   int32_t NrOfLk() const { return lockup_.count; }
@@ -64,11 +60,6 @@ class LSU_Configuration {
   bool MakeMemoryMap(seams::WindowHooks& hooks, seams::EventPump& pump,
                      const std::function<bool()>& cancelled = nullptr);
 
-  // The file at the 1-based FileNumber (1..12) of a list; out_of_range for
-  // any other number.
-  const LSU_SoundFile& GetMtFile(int FileNumber) const { return GetFile(kMotion, FileNumber); }
-  const LSU_SoundFile& GetImpFile(int FileNumber) const { return GetFile(kImpact, FileNumber); }
-  const LSU_SoundFile& GetLkFile(int FileNumber) const { return GetFile(kLockup, FileNumber); }
   // The file of a single category (FileNumber ignored) or at the 1-based
   // FileNumber of a list; out_of_range for an unknown category or number.
   const LSU_SoundFile& GetFile(int FileType, int FileNumber) const;
@@ -91,6 +82,17 @@ class LSU_Configuration {
   // coded magnitudes stay within their 10 bits. Unknown category or number:
   // nothing.
   void SetVolume(int FileType, int index, double Value);
+
+  // Named by the system's interface: the program reaches every file
+  // through GetFile. The Get...File forms take the 1-based FileNumber
+  // (1..12) of a list; out_of_range for any other number.
+  const LSU_SoundFile& BootFile() const { return boot_; }
+  const LSU_SoundFile& PwrOnFile() const { return pwrOn_; }
+  const LSU_SoundFile& PwrOffFile() const { return pwrOff_; }
+  const LSU_SoundFile& IdleFile() const { return idle_; }
+  const LSU_SoundFile& GetMtFile(int FileNumber) const { return GetFile(kMotion, FileNumber); }
+  const LSU_SoundFile& GetImpFile(int FileNumber) const { return GetFile(kImpact, FileNumber); }
+  const LSU_SoundFile& GetLkFile(int FileNumber) const { return GetFile(kLockup, FileNumber); }
 
  private:
   struct List {

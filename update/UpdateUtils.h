@@ -72,6 +72,7 @@ class UpdateUtils {
   // Creates the fonts folder under appFolder when it is missing.
   explicit UpdateUtils(std::string appFolder);
 
+  // Named by the system's interface: the constructor sets everything up.
   void Initialize() {}
 
   const std::string& FontsFolder() const { return fontsFolder_; }

@@ -16,7 +16,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <fstream>
 #include <map>
 #include <thread>
 
@@ -24,8 +23,11 @@
 #include "motion/LiveSensor.h"
 #include "sound/FlashDownload.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Controls.h"
+#include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 #include "widgets/LineChart.h"
 
 namespace {
@@ -42,7 +44,7 @@ struct Window {
     session::FrontEndOptions o;
     o.virtualBoard = spec;
     if (!flash.empty()) {
-      sound_test::WriteBytes(dir.Path("flash.bin"), flash);
+      testing_support::WriteBytes(dir.Path("flash.bin"), flash);
       *o.virtualBoard += ",flash=" + dir.Path("flash.bin");
     }
     o.hidLog = log;
@@ -61,9 +63,7 @@ struct Window {
   }
   template <typename W>
   W* Child(const char* name) {
-    W* w = main->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(*main, name);
   }
   bool Enabled(const char* name) { return Child<QWidget>(name)->isEnabled(); }
   QString Text(const char* name) { return Child<QLabel>(name)->text(); }
@@ -80,12 +80,7 @@ struct Window {
     main->UpdateMemoryStatus();
   }
   // The codes of the commands sent since the window started.
-  std::vector<int> Codes() const {
-    std::vector<int> codes;
-    for (const std::string& w : testing_support::HidWrites(log))
-      codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
-    return codes;
-  }
+  std::vector<int> Codes() const { return testing_support::HidCommandCodes(log); }
   // Runs f once while the next download processes window events.
   void DuringDownload(std::function<void()> f) { QTimer::singleShot(0, main.get(), f); }
   // Shown, so that mouse clicks land on the controls.
@@ -103,7 +98,7 @@ struct Window {
   }
   size_t Polls() const { return testing_support::HidWrites(log, "28").size(); }  // GetACC
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   std::string log = dir.Path("hid.log");
   testing_support::ScriptedDialogs dialogs;
   std::shared_ptr<virtualboard::BoardFirmware> firmware;
@@ -266,9 +261,7 @@ TEST(DownloadWindow, CancelDuringAnEndlessEraseReturnsAtOnce) {
                 "MotionTh=180 MotionDeb=2 ImpactTh=10 ImpactDeb=50 ImpactTm=125 FOCTime=13");
   const auto codes = w.Codes();
   EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdSetAccParam), 0);
-  std::ifstream log(w.log);
-  int unanswered = 0;
-  for (std::string line; std::getline(log, line);) unanswered += line == "R timeout";
+  const long unanswered = testing_support::HidTimeouts(w.log);
   EXPECT_EQ(unanswered, 1) << "one completion poll after the cancel";
 }
 
@@ -359,9 +352,7 @@ TEST(DownloadWindow, ALateEraseAnswerIsNotTakenByTheNextCommand) {
 
   // The late answer is logged where it was read: just before the next
   // command went out.
-  std::ifstream log(w.log);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(log, line);) lines.push_back(line);
+  const std::vector<std::string> lines = testing_support::HidLogLines(w.log);
   const auto next = std::find_if(lines.rbegin(), lines.rend(),
                                  [](const std::string& l) { return l.rfind("W 29", 0) == 0; });
   ASSERT_NE(next, lines.rend());

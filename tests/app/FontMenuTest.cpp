@@ -20,8 +20,10 @@
 #include "sound/FlashImage.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/sound/TravelledFont.h"
+#include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ struct Window {
     session::FrontEndOptions o;
     o.virtualBoard = spec.empty() ? "sound" : spec;
     if (!flash.empty()) {
-      sound_test::WriteBytes(dir.Path("flash.bin"), flash);
+      testing_support::WriteBytes(dir.Path("flash.bin"), flash);
       *o.virtualBoard += ",flash=" + dir.Path("flash.bin");
     }
     o.hidLog = log;
@@ -99,9 +101,9 @@ struct Window {
     return enabled;
   }
   // The codes of the commands sent since the window started.
-  std::vector<int> Codes() const { return testing_support::CommandCodes(log); }
+  std::vector<int> Codes() const { return testing_support::HidCommandCodes(log); }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   sound_test::TravelledFont font;
   std::string log = dir.Path("hid.log");
   testing_support::ScriptedDialogs dialogs;
@@ -121,8 +123,8 @@ TEST(FontMenu, LoadFindsAWindowsFontBesideItsFilesAndSaysSo) {
   EXPECT_EQ(w.Note(), kFoundBeside);
 
   // A configuration whose paths are right has nothing to say.
-  sound_test::WriteBytes(w.dir.Path("plain.lscfg"),
-                         sound_test::PlainConfiguration(w.font, w.dir.Path("Ember")));
+  testing_support::WriteBytes(w.dir.Path("plain.lscfg"),
+                              sound_test::PlainConfiguration(w.font, w.dir.Path("Ember")));
   w.Load(w.dir.Path("plain.lscfg"));
   EXPECT_EQ(w.Note(), "");
 
@@ -164,7 +166,7 @@ TEST(FontMenu, ExportsAFontFolderThatLoadsAfterItMoved) {
 
   // A folder that holds another boot.lsu is refused, and left as it was.
   fs::create_directories(w.dir.dir() / "taken");
-  sound_test::WriteBytes(w.dir.Path("taken/boot.lsu"), "another sound");
+  testing_support::WriteBytes(w.dir.Path("taken/boot.lsu"), "another sound");
   w.dialogs.folderPaths.push_back(w.dir.Path("taken"));
   ASSERT_EQ(w.PickFromMenu("ExportFontAction"), true);
   ASSERT_EQ(w.dialogs.messages.size(), 2u);
@@ -178,7 +180,7 @@ TEST(FontMenu, ExportsAFontFolderThatLoadsAfterItMoved) {
 
 // The flash a download of the travelled font leaves.
 std::string DownloadedFlash() {
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   const auto font = sound_test::WriteTravelledFont(dir.Path(""));
   sound::LSU_Configuration config;
   config.MaxNrOfSamples = 1 << 22;

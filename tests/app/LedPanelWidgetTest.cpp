@@ -22,6 +22,7 @@
 #include "app/LedPanelWidget.h"
 #include "app/Main.h"
 #include "led/LedSettingsFile.h"
+#include "tests/support/Controls.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
@@ -49,9 +50,7 @@ struct LedWindow {
   }
   template <typename W>
   W* Get(const QString& name) {
-    W* w = main->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name.toStdString();
-    return w;
+    return testing_support::Control<W>(*main, name);
   }
   QString Picture(const char* name) { return Get<QWidget>(name)->property("picture").toString(); }
   QColor TextColor(const QString& label) {
@@ -344,10 +343,7 @@ TEST(LedPanelWidget, Hints) {
                                                        {"labelLED1", "Press F1 for help"},
                                                        {"btnSendFoc", "Apply and Test"}};
   for (const auto& [name, hint] : hints) {
-    auto* control = w.Get<QWidget>(name);
-    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), control->mapToGlobal(QPointF(2, 2)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(control, &move);
+    testing_support::MoveMouseOver(w.Get<QWidget>(name));
     EXPECT_EQ(help->text(), hint) << name;
   }
 }

@@ -6,20 +6,18 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 
 #include "app/Main.h"
+#include "tests/support/Controls.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardSpec.h"
-#include "widgets/QtDialogs.h"
 
 namespace {
 
@@ -49,9 +47,7 @@ struct Window {
   }
   template <typename W>
   W* Child(const char* name) {
-    W* w = main->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(*main, name);
   }
   QString Picture(const char* name) { return Child<QWidget>(name)->property("picture").toString(); }
 
@@ -63,17 +59,14 @@ struct Window {
   int ticks = 0;
 };
 
-std::vector<std::string> ReadLines(const std::string& file) {
-  std::ifstream in(file);
-  std::vector<std::string> lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
-  return lines;
-}
+using testing_support::HidLogLines;
 
-void MoveOver(QWidget* w, QPoint at) {
-  QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(w, &move);
+// "W " and the command code of every command report: "W 03", "W 01", ...
+std::vector<std::string> WrittenCodes(const std::string& log) {
+  std::vector<std::string> writes;
+  for (const std::string& hex : testing_support::HidWrites(log))
+    writes.push_back("W " + hex.substr(0, 2));
+  return writes;
 }
 
 TEST(MainWindow, OnlineWithASoundBoard) {
@@ -154,14 +147,12 @@ TEST(MainWindow, AnLedDriverOutsideTheCatalogueIsNotRetriedUntilReplugged) {
 TEST(MainWindow, EachRetryAsksOnlyForTheSerialNumber) {
   Window w("sound,no-sn=1000000");
   ASSERT_TRUE(w.main->Startup());
-  const std::vector<std::string> atStart = ReadLines(w.log);
-  std::vector<std::string> writes;
-  for (const auto& l : atStart)
-    if (l.rfind("W ", 0) == 0) writes.push_back(l.substr(0, 4));
+  const std::vector<std::string> atStart = HidLogLines(w.log);
+  const std::vector<std::string> writes = WrittenCodes(w.log);
   ASSERT_EQ(writes, (std::vector<std::string>{"W 03", "W 01", "W 01", "W 00"}));
   ASSERT_TRUE(w.WaitForTicks(3));
   const int ticks = w.ticks;
-  const std::vector<std::string> log = ReadLines(w.log);
+  const std::vector<std::string> log = HidLogLines(w.log);
   ASSERT_EQ(log.size(), atStart.size() + 2 * size_t(ticks));
   for (size_t i = atStart.size(); i < log.size(); i += 2) {
     EXPECT_EQ(log[i].substr(0, 4), "W 01") << "line " << i;
@@ -197,7 +188,7 @@ TEST(MainWindow, ABoardThatNeverAnswersLeavesTheWindowTimeBetweenRetries) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !w.main->Lifecycle().DeviceLinks().Empty(); }, 30000));
   const int linkedAt = w.ticks;
   ASSERT_TRUE(w.WaitForTicks(linkedAt + 3));
-  const std::vector<std::string> log = ReadLines(w.log);
+  const std::vector<std::string> log = HidLogLines(w.log);
   EXPECT_GE(std::count(log.begin(), log.end(), "R timeout"), 3);  // each retry waited
   for (int i = linkedAt + 1; i < linkedAt + 3; ++i) {
     EXPECT_GE(tickEnds[i] - tickEnds[i - 1], std::chrono::milliseconds(2300))
@@ -264,13 +255,13 @@ TEST(MainWindow, HintsFollowTheMouse) {
   w.main->show();
   auto* help = w.Child<QLabel>("HelpLabel");
   EXPECT_EQ(help->text(), "Press F1 for Help");
-  MoveOver(w.Child<QWidget>("SendBtn"), {5, 5});
+  testing_support::MoveMouseOver(w.Child<QWidget>("SendBtn"), {5, 5});
   EXPECT_EQ(help->text(), "DOWNLOAD Sound Files to Kestrane");
-  MoveOver(w.Child<QWidget>("FileList"), {5, 5});  // no hint of its own
+  testing_support::MoveMouseOver(w.Child<QWidget>("FileList"), {5, 5});  // no hint of its own
   EXPECT_EQ(help->text(), "DOWNLOAD Sound Files to Kestrane");
-  MoveOver(w.Child<QWidget>("MainBackground"), {1, 1});
+  testing_support::MoveMouseOver(w.Child<QWidget>("MainBackground"), {1, 1});
   EXPECT_EQ(help->text(), "Press F1 for help");
-  MoveOver(w.Child<QWidget>("UpdateBtn"), {5, 5});
+  testing_support::MoveMouseOver(w.Child<QWidget>("UpdateBtn"), {5, 5});
   EXPECT_EQ(help->text(), "UPDATE Sound Files (Requires Internet)");
 }
 
@@ -355,10 +346,7 @@ TEST(MainWindow, ClosingSaysBye) {
   w.main->show();
   w.main->close();
   w.main->close();  // a second close says nothing more
-  std::ifstream in(w.log);
-  std::vector<std::string> writes;
-  for (std::string l; std::getline(in, l);)
-    if (l.rfind("W ", 0) == 0) writes.push_back(l.substr(0, 4));
+  const std::vector<std::string> writes = WrittenCodes(w.log);
   ASSERT_FALSE(writes.empty());
   EXPECT_EQ(writes.back(), "W 07");
   EXPECT_EQ(std::count(writes.begin(), writes.end(), "W 07"), 1);
@@ -376,12 +364,6 @@ TEST(MainWindow, MissingBitmapsLeaveButtonsWithoutPictures) {
   app::Main main(std::move(m));
   ASSERT_TRUE(main.Startup());
   EXPECT_TRUE(main.findChild<QToolButton*>("SendBtn")->isEnabled());
-}
-
-TEST(QtFilter, SystemFilterBecomesQtFilter) {
-  EXPECT_EQ(
-      widgets::ToQtFilter("Duded Avori Configuration File (*.LSCFG)|*.lscfg|All files (*.*)|*.*"),
-      "Duded Avori Configuration File (*.LSCFG) (*.lscfg *.LSCFG);;All files (*.*) (*)");
 }
 
 }  // namespace

@@ -20,7 +20,10 @@
 #include "app/Main.h"
 #include "app/SoundPanel.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Controls.h"
+#include "tests/support/Files.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -44,9 +47,7 @@ struct SoundWindow {
   }
   template <typename W>
   W* Child(const char* name) {
-    W* w = main->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(*main, name);
   }
   std::string Lsu(const std::string& name, size_t samples = 200) {
     const std::string path = dir.Path(name);
@@ -64,7 +65,7 @@ struct SoundWindow {
     return texts;
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   testing_support::ScriptedDialogs dialogs;
   std::vector<std::string> played;
   std::unique_ptr<app::Main> main;
@@ -80,7 +81,7 @@ TEST(SoundPanel, RefusesWhatIsNotAnLsuFile) {
   SoundWindow w;
   w.Add(w.Lsu("boot.lsu"), "BootOption");
   const std::string wav = w.dir.Path("tone.wav");
-  sound_test::WriteBytes(wav, "RIFF....WAVEfmt ");
+  testing_support::WriteBytes(wav, "RIFF....WAVEfmt ");
   EXPECT_FALSE(w.Add(wav, "BootOption"));
   EXPECT_EQ(w.Messages(), std::vector<std::string>{"Not a valid file"});
   EXPECT_EQ(w.Child<QLabel>("BootFileList")->text(), "boot.lsu");
@@ -238,8 +239,8 @@ TEST(SoundPanel, CtrlClickPlaysLsuFilesThroughTempWav) {
   Click(list->viewport(), Qt::ControlModifier);
   ASSERT_EQ(w.played.size(), 1u);
   EXPECT_EQ(w.played[0], w.dir.Path("temp.wav"));
-  const std::string wav = sound_test::ReadBytes(w.dir.Path("temp.wav"));
-  const std::string lsu = sound_test::ReadBytes(path);
+  const std::string wav = testing_support::ReadBytes(w.dir.Path("temp.wav"));
+  const std::string lsu = testing_support::ReadBytes(path);
   ASSERT_EQ(wav.size(), 44u + lsu.size() - 4);
   EXPECT_EQ(wav.substr(44), lsu.substr(4));  // the samples, unscaled
 }
@@ -279,7 +280,7 @@ TEST(SoundPanel, MissingListEntryDropsItsVolume) {
     text += std::string(single) + "\r\n\r\n 100 \r\n";
   text += "MOTION-3\r\n" + w.dir.Path("m1.lsu") + "\r\n 30 \r\n" + gone + "\r\n 60 \r\n" +
           w.dir.Path("m3.lsu") + "\r\n 90 \r\nIMPACT-0\r\nLOCKUP-0\r\n";
-  sound_test::WriteBytes(w.dir.Path("font.lscfg"), text);
+  testing_support::WriteBytes(w.dir.Path("font.lscfg"), text);
   w.dialogs.openPaths.push_back(w.dir.Path("font.lscfg"));
   w.Child<QToolButton>("LoadBtn")->click();
 
@@ -297,7 +298,7 @@ TEST(SoundPanel, MissingListEntryDropsItsVolume) {
 TEST(SoundPanel, LoadTellsWhyAFileCannotBeRead) {
   SoundWindow w;
   const std::string endless = w.dir.Path("endless.lscfg");
-  sound_test::WriteBytes(endless, "BOOT\r\n" + std::string(1 << 20, 'x'));
+  testing_support::WriteBytes(endless, "BOOT\r\n" + std::string(1 << 20, 'x'));
   w.dialogs.openPaths.push_back(endless);
   QTest::mouseClick(w.Child<QToolButton>("LoadBtn"), Qt::LeftButton);
   ASSERT_EQ(w.dialogs.messages.size(), 1u);

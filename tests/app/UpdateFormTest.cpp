@@ -18,6 +18,7 @@
 #include "app/SoundPanel.h"
 #include "app/UpdateForm.h"
 #include "paths/AppPaths.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/ScopedEnv.h"
@@ -32,9 +33,7 @@ struct Form {
   app::UpdateForm form;
   template <typename W = QWidget>
   W* Child(const char* name) {
-    W* w = form.findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(form, name);
   }
   bool Shown(const char* name) { return Child(name)->isVisibleTo(&form); }
   QString Text(const char* name) { return Child<QLabel>(name)->text(); }

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "tests/cli/RunCli.h"
+#include "tests/support/HidLog.h"
 #include "tests/support/TempFiles.h"
 
 namespace {
@@ -75,9 +75,8 @@ TEST(CliInfo, HidLogRecordsTheExchange) {
   const std::string log = testing_support::UniqueTempPath("cli_hidlog");
   auto r = RunCli("--virtual-board usb2,sn=0A1B2C3D --hid-log " + log + " info");
   ASSERT_EQ(r.status, 0) << r.err;
-  std::ifstream in(log);
   std::vector<std::string> lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l.substr(0, 6));
+  for (const std::string& l : testing_support::HidLogLines(log)) lines.push_back(l.substr(0, 6));
   // GetID, its answer, GetSN, two answers, Bye.
   EXPECT_EQ(lines,
             (std::vector<std::string>{"W 0300", "R 1125", "W 0100", "R 0a1b", "R 2c3d", "W 0700"}));

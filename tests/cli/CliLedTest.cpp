@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/cli/RunCli.h"
+#include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFiles.h"
@@ -100,8 +101,7 @@ TEST(CliLed, SaveAndApply) {
   const std::string path = testing_support::UniqueTempPath("save") + ".ldset";
   auto r = RunCli("--virtual-board led led save " + path);
   EXPECT_EQ(r.status, 0) << r.err;
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+  EXPECT_EQ(testing_support::ReadBytes(path),
             "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=0_0_0_0+Times=1000_1000_0_0\r\n"
             "FOC=0_0_0_0+Times=1000_1000_1\r\n");
   std::remove(path.c_str());
@@ -120,11 +120,6 @@ TEST(CliLed, SaveAndApply) {
   EXPECT_EQ(r.err, "A level must be 0 to 255, not 256.\n");
 }
 
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A virtual LED driver that keeps its settings between runs, and the
 // command line before the led command.
 struct StoredDriver {
@@ -140,7 +135,7 @@ struct StoredDriver {
     const std::string saved = testing_support::UniqueTempPath("saved") + ".ldset";
     r = RunCli(cli + "led save " + saved);
     EXPECT_EQ(r.status, 0) << r.err;
-    const std::string back = Contents(saved);
+    const std::string back = testing_support::ReadBytes(saved);
     std::remove(saved.c_str());
     return back;
   }
@@ -177,8 +172,9 @@ TEST(CliLed, LargeBoardRepeatCountSavesAFileThatLoads) {
     const std::string saved = testing_support::UniqueTempPath("large") + ".ldset";
     auto r = RunCli(driver.cli + "led save " + saved);
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(Contents(saved).find("FOC=9_0_0_0+Times=100_100_32767\r\n"), std::string::npos)
-        << count << ": " << Contents(saved);
+    EXPECT_NE(testing_support::ReadBytes(saved).find("FOC=9_0_0_0+Times=100_100_32767\r\n"),
+              std::string::npos)
+        << count << ": " << testing_support::ReadBytes(saved);
     r = RunCli(driver.cli + "led send " + saved);
     EXPECT_EQ(r.status, 0) << count << ": " << r.err;
     std::remove(saved.c_str());
@@ -199,12 +195,12 @@ TEST(CliLed, NegativeLedCodeIsFoundAgain) {
   const std::string log = app + "/hid.log";
   StoredDriver driver(1);
 
-  auto r = cli_test::RunProgram(
+  auto r = testing_support::RunAsTyped(
       cli, driver.cli + "--hid-log " + log + " led set-type 'Minus five' --yes");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "type: Minus five\ncode: -5\nvoltage: 6.0\noverdrive: 100\n");
   EXPECT_EQ(HidWrites(log, "3d").at(0).substr(0, 14), Hex("3d fffb 003c 0064"));
-  r = cli_test::RunProgram(cli, driver.cli + "led info");
+  r = testing_support::RunAsTyped(cli, driver.cli + "led info");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out.substr(0, r.out.find("voltage")), "type: Minus five\ncode: -5\n");
   std::filesystem::remove_all(app);
@@ -261,7 +257,7 @@ TEST(CliLed, AFailedSaveKeepsTheOldFile) {
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_EQ(r.err,
             "Could not write the LED settings file " + path + ": cannot write: File too large\n");
-  EXPECT_EQ(testing_support::ReadWhole(path), old);
+  EXPECT_EQ(testing_support::ReadBytes(path), old);
   std::remove(path.c_str());
 }
 

@@ -14,12 +14,14 @@
 #include "sound/FlashDownload.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
 using cli_test::RunCli;
-using sound_test::ReadBytes;
+using testing_support::ReadBytes;
 
 // Boot, power-on, power-off, idle, 3 motion, 2 impact, 1 lock-up.
 const std::vector<std::pair<std::string, size_t>> kSounds = {
@@ -30,12 +32,7 @@ const std::string kFactoryMotion =
     "MotionTh 180\nMotionDeb 2\nImpactTh 10\nImpactDeb 50\nImpactTm 125\nFOCTime 13\n";
 
 // The command codes in a HID log, in order.
-std::vector<int> Codes(const std::string& log) {
-  std::vector<int> codes;
-  for (const std::string& w : testing_support::HidWrites(log))
-    codes.push_back(std::stoi(w.substr(0, 2), nullptr, 16));
-  return codes;
-}
+constexpr auto& Codes = testing_support::HidCommandCodes;
 
 bool Has(const std::vector<int>& codes, int code) {
   return std::find(codes.begin(), codes.end(), code) != codes.end();
@@ -66,7 +63,7 @@ class DownloadCommand : public ::testing::Test {
       text += (name == renamed ? dir.Path("gone.lsu") : Path(name)) + "\r\n100\r\n";
     }
     if (skip == "LOCKUP-1") text += "LOCKUP-0\r\n";
-    sound_test::WriteBytes(dir.Path("sounds.lscfg"), text);
+    testing_support::WriteBytes(dir.Path("sounds.lscfg"), text);
     return dir.Path("sounds.lscfg");
   }
   // morvane-cli on a virtual board keeping its flash in flash.bin, logging
@@ -83,7 +80,7 @@ class DownloadCommand : public ::testing::Test {
     EXPECT_FALSE(Has(Codes(log), 0)) << "no restart";
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   const std::string flash = dir.Path("flash.bin");
   const std::string log = dir.Path("hid.log");
 };
@@ -92,7 +89,7 @@ TEST_F(DownloadCommand, LeavesWhatImageWrites) {
   // The board's flash holds other motion values and old contents.
   std::string before(100000, '\x5A');
   before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
-  sound_test::WriteBytes(flash, before);
+  testing_support::WriteBytes(flash, before);
 
   const auto r = Cli("sound,erase-ms=0", "download " + Configuration());
   ASSERT_EQ(r.status, 0) << r.err;
@@ -150,7 +147,7 @@ TEST_F(DownloadCommand, FailuresExitWith1AndTellWhy) {
 // does not help) fails the download. The save goes through a temporary
 // file of its own: a link planted at the name it once used is not followed.
 TEST_F(DownloadCommand, AFlashImageThatCannotBeSavedFailsTheDownload) {
-  sound_test::WriteBytes(dir.Path("plain"), "a file, not a folder");
+  testing_support::WriteBytes(dir.Path("plain"), "a file, not a folder");
   const std::string unsaved = dir.Path("plain") + "/flash.bin";
   const auto r = RunCli("--virtual-board sound,erase-ms=0,flash=" + unsaved + " --hid-log " + log +
                         " download " + Configuration());
@@ -162,7 +159,7 @@ TEST_F(DownloadCommand, AFlashImageThatCannotBeSavedFailsTheDownload) {
   EXPECT_TRUE(Contains(r.err, "Connection lost")) << r.err;
   EXPECT_EQ(Codes(log).back(), 7) << "Bye still ends the session";
 
-  sound_test::WriteBytes(dir.Path("victim"), "victim");
+  testing_support::WriteBytes(dir.Path("victim"), "victim");
   std::filesystem::create_symlink(dir.Path("victim"), flash + ".tmp");
   ASSERT_EQ(Cli("sound,erase-ms=0", "download " + Configuration()).status, 0);
   EXPECT_TRUE(ReadBytes(dir.Path("victim")) == "victim") << "the link was followed";
@@ -179,20 +176,21 @@ TEST_F(DownloadCommand, VerifyChecksEveryFile) {
   EXPECT_EQ(std::count(codes.begin(), codes.end(), 30), 1 + long(kSounds.size()));
 }
 
-// The erase outlasts the first completion poll (which waits up to 3 s), so
-// the interrupt is seen at the next erase round, before anything is coded.
+// Ctrl+C once the erase has started: the erase outlasts the first
+// completion poll (which waits up to 3 s), so the interrupt is seen at the
+// next erase round, before anything is coded.
 TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
-  const std::string cmd = "timeout --preserve-status -s INT 0.5 " + std::string(MORVANE_CLI) +
-                          " --virtual-board sound,erase-ms=3500 --hid-log " + log + " download " +
-                          Configuration() + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  ASSERT_NE(p, nullptr);
-  std::string output;
-  char buf[4096];
-  while (size_t n = fread(buf, 1, sizeof buf, p)) output.append(buf, n);
-  const int status = pclose(p);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1) << "130 when the interrupt ended the program";
+  const auto r =
+      testing_support::RunAsTyped(MORVANE_CLI,
+                                  "--virtual-board sound,erase-ms=3500 --hid-log " + log +
+                                      " download " + Configuration() + " 2>&1",
+                                  {.interruptWhen = [](const testing_support::ProgramRun& soFar) {
+                                    return Contains(soFar.out, sound::kErasing);
+                                  }});
+  const std::string& output = r.out;
+  ASSERT_TRUE(r.interrupted);
+  ASSERT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1) << "130 when the interrupt ended the program";
   EXPECT_TRUE(Contains(output, "Canceled\n")) << output;
   EXPECT_FALSE(Contains(output, "Coding data...")) << output;
   EXPECT_FALSE(Contains(output, "SUCCESS")) << output;
@@ -203,14 +201,7 @@ TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
 
 // How many completion polls got no answer after the erase was started.
 long UnansweredPolls(const std::string& log) {
-  std::ifstream in(log);
-  bool erasing = false;
-  long polls = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("W 0a", 0) == 0) erasing = true;
-    if (erasing && line == "R timeout") ++polls;
-  }
-  return polls;
+  return testing_support::HidTimeouts(log, "0a");
 }
 
 // Ctrl+C while the board erases: the program does not wait the erase out.
@@ -221,7 +212,7 @@ TEST_F(DownloadCommand, CtrlCDuringAnEraseReturnsPromptly) {
   before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
   // Ctrl+C as soon as the erase is under way; the download says "Canceled".
   const auto interrupted = [&](const std::string& erase) {
-    sound_test::WriteBytes(flash, before);
+    testing_support::WriteBytes(flash, before);
     const auto r =
         cli_test::RunCliInterrupted("--virtual-board sound," + erase + ",flash=" + flash +
                                         " --hid-log " + log + " download " + Configuration(),

@@ -2,19 +2,16 @@
 // made here with sox, flac and lame.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <chrono>
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
 #include "tests/cli/RunCli.h"
 #include "tests/converter/AudioFixtures.h"
 #include "tests/converter/WavFixtures.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -54,7 +51,7 @@ class FontImport : public ::testing::Test {
     return "font import " + Quoted(source.string()) + " -o " + Quoted(font.string()) + extra;
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   const fs::path source = dir.dir() / "Kestrel Font";
   const fs::path font = dir.dir() / "out" / "kestrel";
 };
@@ -64,7 +61,7 @@ TEST_F(FontImport, ConvertsAFolderIntoAFontThatImageLoads) {
        {"boot.wav", "out.flac", "In.wav", "hum1.wav", "hum2.wav", "swing10.wav", "swing2.wav",
         "swing1.mp3", "clsh/01.wav", "clsh/02.wav", "lockup.wav", "blaster.wav"})
     Recording(name);
-  sound_test::WriteBytes((source / "readme.txt").string(), "a font\n");
+  testing_support::WriteBytes((source / "readme.txt").string(), "a font\n");
 
   const auto r = RunCli(Import());
   ASSERT_EQ(r.status, 0) << r.out << r.err;
@@ -96,7 +93,7 @@ TEST_F(FontImport, ConvertsAFolderIntoAFontThatImageLoads) {
             (std::vector<std::string>{"In.lsu", "Kestrel Font.lscfg", "boot.lsu", "clsh-01.lsu",
                                       "clsh-02.lsu", "hum1.lsu", "lockup.lsu", "out.lsu",
                                       "swing1.lsu", "swing10.lsu", "swing2.lsu"}));
-  const auto config = Lines(sound_test::ReadBytes(lscfg));
+  const auto config = Lines(testing_support::ReadBytes(lscfg));
   ASSERT_EQ(config.size(), 27u);
   EXPECT_EQ(config[12], "MOTION-3\r");
   EXPECT_EQ(config[13], (font / "swing1.lsu").string() + "\r");
@@ -113,7 +110,7 @@ TEST_F(FontImport, FailedFilesAndMissingCategoriesExitWithOne) {
   for (const char* name : {"boot.wav", "poweron.wav", "in.wav", "idle.wav", "swing1.wav",
                            "Swing1.flac", "swing1.ogg", "clash.wav", "lock.wav"})
     Recording(name);
-  sound_test::WriteBytes((source / "clash2.wav").string(), "not a recording");
+  testing_support::WriteBytes((source / "clash2.wav").string(), "not a recording");
   ASSERT_TRUE(
       Sox("-n -r 48000 -c 1 -b 16 " + Quoted((source / "lock2.wav").string()) + " trim 0 0.0005"));
 
@@ -169,17 +166,6 @@ TEST_F(FontImport, InterruptLeavesNoTemporaryFile) {
   fs::create_directories(source);
   ASSERT_TRUE(
       Sox("-n -r 8000 -c 1 -b 16 " + Quoted((source / "hum.wav").string()) + " trim 0 900"));
-  const std::string program = MORVANE_CLI;
-  const std::string from = source.string(), to = font.string();
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()),
-                             const_cast<char*>("font"),
-                             const_cast<char*>("import"),
-                             const_cast<char*>(from.c_str()),
-                             const_cast<char*>("-o"),
-                             const_cast<char*>(to.c_str()),
-                             nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
   auto temporaries = [&] {
     std::vector<std::string> names;
     std::error_code error;
@@ -189,15 +175,14 @@ TEST_F(FontImport, InterruptLeavesNoTemporaryFile) {
         names.push_back(name);
     return names;
   };
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (temporaries().empty() && std::chrono::steady_clock::now() < giveUp)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_FALSE(temporaries().empty()) << "the conversion never started";
-  kill(pid, SIGINT);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const auto r = testing_support::RunProgram(
+      {MORVANE_CLI, "font", "import", source.string(), "-o", font.string()},
+      {.interruptWhen = [&](const testing_support::ProgramRun&) {
+        return !temporaries().empty();
+      }});
+  ASSERT_TRUE(r.interrupted) << "the conversion never started";
+  ASSERT_EQ(r.signal, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(FolderNames(font.string()), std::vector<std::string>{});
 }
 

@@ -12,13 +12,15 @@
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/sound/TravelledFont.h"
+#include "tests/support/Files.h"
 #include "tests/support/RunProgram.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using sound_test::ReadBytes;
 using testing_support::ProgramRun;
+using testing_support::ReadBytes;
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -55,14 +57,14 @@ class FontTravel : public ::testing::Test {
     return dir.Path(name);
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
 };
 
 TEST_F(FontTravel, AWindowsConfigurationLoadsBesideItsFilesFromAnyFolder) {
   fs::create_directories(dir.dir() / "unpacked" / "Ember");
   const auto font = sound_test::WriteTravelledFont(dir.Path("unpacked/Ember"));
-  sound_test::WriteBytes(dir.Path("plain.lscfg"),
-                         sound_test::PlainConfiguration(font, dir.Path("unpacked/Ember")));
+  testing_support::WriteBytes(dir.Path("plain.lscfg"),
+                              sound_test::PlainConfiguration(font, dir.Path("unpacked/Ember")));
   const std::string expected = Image(dir.Path("plain.lscfg"));
   ASSERT_FALSE(expected.empty());
 
@@ -99,7 +101,7 @@ TEST_F(FontTravel, AnExportedFolderLoadsCompleteAfterItMoved) {
       "\r\n 30 \r\nIDLE\r\n" + hum + "\r\n 40 \r\nMOTION-3\r\n" + swingA + "\r\n 50 \r\n" + swingB +
       "\r\n 60 \r\n" + swingC + "\r\n 70 \r\nIMPACT-1\r\nC:\\Fonts\\Ember\\" +
       "clash1.lsu\r\n 80 \r\nLOCKUP-1\r\nC:\\Fonts\\Ember\\lockup\x96\x31.lsu\r\n 90 \r\n";
-  sound_test::WriteBytes(dir.Path("w/Kestrel.lscfg"), text);
+  testing_support::WriteBytes(dir.Path("w/Kestrel.lscfg"), text);
   const std::string expected = Image(dir.Path("w/Kestrel.lscfg"));
 
   auto r = Cli({"font", "export", "w/Kestrel.lscfg", "-o", "out/Kestrel"});
@@ -144,17 +146,17 @@ TEST_F(FontTravel, AnExportRefusesOtherFilesAndLeavesNothingHalfWritten) {
   const std::string big = Lsu("src/big.lsu", 200000, 1);
   Lsu("src/boot.lsu", 500, 2);
   const std::string config = dir.Path("src/Big.lscfg");
-  sound_test::WriteBytes(config, "BOOT\r\n" + dir.Path("src/boot.lsu") + "\r\n 100 \r\nPWRON\r\n" +
-                                     big +
-                                     "\r\n 100 \r\nPWROFF\r\n\r\n 100 \r\nIDLE\r\n\r\n 100 "
-                                     "\r\nMOTION-0\r\nIMPACT-0\r\nLOCKUP-0\r\n");
+  testing_support::WriteBytes(config, "BOOT\r\n" + dir.Path("src/boot.lsu") +
+                                          "\r\n 100 \r\nPWRON\r\n" + big +
+                                          "\r\n 100 \r\nPWROFF\r\n\r\n 100 \r\nIDLE\r\n\r\n 100 "
+                                          "\r\nMOTION-0\r\nIMPACT-0\r\nLOCKUP-0\r\n");
 
   // A folder holding another boot.lsu (and another Big.lscfg) is refused
   // before anything is written.
   for (const char* other : {"boot.lsu", "Big.lscfg"}) {
     fs::remove_all(dir.Path("taken"));
     fs::create_directories(dir.dir() / "taken");
-    sound_test::WriteBytes(dir.Path("taken/") + other, "someone else's");
+    testing_support::WriteBytes(dir.Path("taken/") + other, "someone else's");
     const auto r = Cli({"font", "export", config, "-o", "taken"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, dir.Path("taken") + " already holds a different file named " + other +

@@ -8,12 +8,14 @@
 
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 #include "tests/support/RunProgram.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
 using cli_test::RunCli;
-using sound_test::ReadBytes;
+using testing_support::ReadBytes;
 
 struct Sound {
   std::string name;
@@ -48,7 +50,7 @@ class ImageCommand : public ::testing::Test {
     }
     std::string text;
     for (const auto& l : lines) text += l + "\r\n";
-    sound_test::WriteBytes(dir.Path("sounds.lscfg"), text);
+    testing_support::WriteBytes(dir.Path("sounds.lscfg"), text);
     return "image " + dir.Path("sounds.lscfg") + " -o " + output;
   }
   void ExpectRefused(const std::string& args, const std::string& err) {
@@ -58,7 +60,7 @@ class ImageCommand : public ::testing::Test {
     EXPECT_EQ(ReadBytes(output), "previous") << args;
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   std::vector<std::vector<int16_t>> samples;
   const std::string output = dir.Path("flash.bin");
 };
@@ -102,7 +104,7 @@ TEST_F(ImageCommand, WritesWhatAnErasedBoardHoldsAfterTheDownload) {
 }
 
 TEST_F(ImageCommand, RefusesWhatTheWindowWouldNotDownload) {
-  sound_test::WriteBytes(output, "previous");
+  testing_support::WriteBytes(output, "previous");
   std::filesystem::rename(Path("m2"), dir.Path("m2.moved"));
   ExpectRefused(Configuration(),
                 "The following files could not be found or are not valid:\n" + Path("m2") + "\n");
@@ -141,7 +143,7 @@ TEST_F(ImageCommand, ReadsConfigurationsWrittenElsewhere) {
     backslashed[at + folder.size()] = '\\';
   ASSERT_NE(backslashed.find(folder + "\\boot.lsu"), std::string::npos);
   for (const std::string& variant : {"\xEF\xBB\xBF" + text, backslashed}) {
-    sound_test::WriteBytes(dir.Path("elsewhere.lscfg"), variant);
+    testing_support::WriteBytes(dir.Path("elsewhere.lscfg"), variant);
     std::filesystem::remove(output);
     const auto r = RunCli("image " + dir.Path("elsewhere.lscfg") + " -o " + output);
     EXPECT_EQ(r.status, 0) << r.err;
@@ -152,10 +154,10 @@ TEST_F(ImageCommand, ReadsConfigurationsWrittenElsewhere) {
 // What never ends or never comes (a device, a FIFO nobody writes to, one
 // endless line) is refused at once, with the reason under the usual text.
 TEST_F(ImageCommand, RefusesInputsThatAreNotBoundedTextFiles) {
-  sound_test::WriteBytes(output, "previous");
+  testing_support::WriteBytes(output, "previous");
   const std::string fifo = dir.Path("fifo.lscfg"), huge = dir.Path("huge.lscfg");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  sound_test::WriteBytes(huge, "BOOT\r\n" + std::string(8 << 20, 'x'));
+  testing_support::WriteBytes(huge, "BOOT\r\n" + std::string(8 << 20, 'x'));
   const std::pair<std::string, std::string> cases[] = {
       {"/dev/zero", "/dev/zero is not a regular file"},
       {fifo, fifo + " is not a regular file"},

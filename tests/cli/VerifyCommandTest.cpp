@@ -11,7 +11,9 @@
 
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ class VerifyCommand : public ::testing::Test {
       const int volume = volumes.count(s.name) ? volumes[s.name] : 100;
       text += dir.Path(std::string(s.name) + ".lsu") + "\r\n " + std::to_string(volume) + " \r\n";
     }
-    sound_test::WriteBytes(dir.Path(file), text);
+    testing_support::WriteBytes(dir.Path(file), text);
     return dir.Path(file);
   }
   cli_test::Run Cli(const std::string& board, const std::string& command) {
@@ -59,7 +61,7 @@ class VerifyCommand : public ::testing::Test {
                   command);
   }
   // The command codes the board was sent, in order.
-  std::vector<int> Codes() const { return testing_support::CommandCodes(log); }
+  std::vector<int> Codes() const { return testing_support::HidCommandCodes(log); }
   // Only identification and CheckCRC went to the board: no erase, no
   // write, no restart. Returns how many CheckCRC.
   long ExpectOnlyChecks() const {
@@ -83,7 +85,7 @@ class VerifyCommand : public ::testing::Test {
     return text;
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   const std::string flash = dir.Path("flash.bin");
   const std::string log = dir.Path("hid.log");
 };
@@ -91,14 +93,14 @@ class VerifyCommand : public ::testing::Test {
 TEST_F(VerifyCommand, AfterADownloadTheBoardHoldsTheConfiguration) {
   const std::string config = Configuration("sounds.lscfg");
   ASSERT_EQ(Cli("sound,erase-ms=0", "download " + config).status, 0);
-  const std::string before = sound_test::ReadBytes(flash);
+  const std::string before = testing_support::ReadBytes(flash);
 
   const auto r = Cli("sound", "verify " + config);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, Lines({}) + "The board holds this sound configuration.\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(ExpectOnlyChecks(), 11) << "one CheckCRC for the table and one per file";
-  EXPECT_TRUE(sound_test::ReadBytes(flash) == before) << "the flash is left alone";
+  EXPECT_TRUE(testing_support::ReadBytes(flash) == before) << "the flash is left alone";
 }
 
 TEST_F(VerifyCommand, AfterADownloadOfAnotherFontItNamesTheFilesThatDiffer) {
@@ -141,9 +143,9 @@ TEST_F(VerifyCommand, RefusesWhatTheDownloadRefuses) {
   EXPECT_EQ(RunCli("verify --fast a.lscfg").status, 2);
 
   // An empty lock-up category: refused before the board is asked anything.
-  std::string text = sound_test::ReadBytes(Configuration("sounds.lscfg"));
+  std::string text = testing_support::ReadBytes(Configuration("sounds.lscfg"));
   text = text.substr(0, text.find("LOCKUP-1")) + "LOCKUP-0\r\n";
-  sound_test::WriteBytes(dir.Path("short.lscfg"), text);
+  testing_support::WriteBytes(dir.Path("short.lscfg"), text);
   auto r = Cli("sound", "verify " + dir.Path("short.lscfg"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "At least one locku-up file is required\n");

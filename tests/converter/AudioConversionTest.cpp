@@ -9,6 +9,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 
 #include <cmath>
@@ -18,6 +20,20 @@
 #include "tests/converter/AudioFixtures.h"
 #include "tests/converter/WavFixtures.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempFiles.h"
+
+// Every close() of the conversion's own code passes through here (the
+// test links with --wrap=close). A close that finds no open descriptor
+// (EBADF) closed a number that was closed already: in a program that
+// converts on several threads, that number may by then be another file's.
+std::atomic<int> closedTwice{0};
+extern "C" int __real_close(int fd);
+extern "C" int __wrap_close(int fd) {
+  const int result = __real_close(fd);
+  if (result != 0 && errno == EBADF) ++closedTwice;
+  return result;
+}
 
 namespace {
 
@@ -35,7 +51,7 @@ std::vector<double> AsDouble(const std::vector<int16_t>& samples, size_t from, s
 class AudioConversion : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return dir.Path(name); }
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
 };
 
 // 0.5 of full scale: sox's sine at "vol 0.5".
@@ -76,7 +92,7 @@ TEST_F(AudioConversion, MonoSixteenBitAt48000IsCopiedSampleForSample) {
   const auto r = ConvertToLsu(Path("mono.wav"), Path("mono.lsu"));
   ASSERT_EQ(r.status, ConversionStatus::Copied) << r.message;
   EXPECT_EQ(r.message, "Copied: mono 48000 Hz 16 bit");
-  const std::string lsu = sound_test::ReadBytes(Path("mono.lsu"));
+  const std::string lsu = testing_support::ReadBytes(Path("mono.lsu"));
   EXPECT_EQ(lsu.substr(0, 4), "LSU1");
   EXPECT_EQ(lsu.substr(4), std::string(data.begin(), data.end()));
 }
@@ -183,15 +199,16 @@ TEST_F(AudioConversion, QuantisesWithTriangularDither) {
 TEST_F(AudioConversion, RefusesTruncatedAndNonAudioFilesWritingNothing) {
   ASSERT_TRUE(Sox("-n -r 44100 -c 2 -b 16 " + Path("src.wav") + " synth 2 sine 1000"));
   ASSERT_TRUE(Shell("flac -s -f -o " + Path("full.flac") + " " + Path("src.wav")));
-  const std::string flac = sound_test::ReadBytes(Path("full.flac"));
-  sound_test::WriteBytes(Path("cut.flac"), flac.substr(0, flac.size() / 2));
-  sound_test::WriteBytes(Path("header.wav"), sound_test::ReadBytes(Path("src.wav")).substr(0, 30));
-  sound_test::WriteBytes(Path("notes.wav"), "These are not samples.\n");
-  sound_test::WriteBytes(Path("empty.mp3"), "");
+  const std::string flac = testing_support::ReadBytes(Path("full.flac"));
+  testing_support::WriteBytes(Path("cut.flac"), flac.substr(0, flac.size() / 2));
+  testing_support::WriteBytes(Path("header.wav"),
+                              testing_support::ReadBytes(Path("src.wav")).substr(0, 30));
+  testing_support::WriteBytes(Path("notes.wav"), "These are not samples.\n");
+  testing_support::WriteBytes(Path("empty.mp3"), "");
   ASSERT_EQ(mkfifo(Path("pipe.wav").c_str(), 0600), 0);
   std::filesystem::remove(Path("src.wav"));
   std::filesystem::remove(Path("full.flac"));
-  sound_test::WriteBytes(Path("kept.lsu"), "previous");
+  testing_support::WriteBytes(Path("kept.lsu"), "previous");
 
   const struct {
     const char* file;
@@ -214,15 +231,26 @@ TEST_F(AudioConversion, RefusesTruncatedAndNonAudioFilesWritingNothing) {
       EXPECT_GT(r.message.size(), std::string(c.says).size()) << r.message;
     EXPECT_EQ(converter::DescribeConversion(r), r.message);
   }
-  EXPECT_EQ(sound_test::ReadBytes(Path("kept.lsu")), "previous");
+  EXPECT_EQ(testing_support::ReadBytes(Path("kept.lsu")), "previous");
   EXPECT_EQ(FolderNames(dir.dir().string()),
             (std::vector<std::string>{"cut.flac", "empty.mp3", "header.wav", "kept.lsu",
                                       "notes.wav", "pipe.wav"}));
 }
 
+// libsndfile closes the descriptor of a file it cannot read: the
+// conversion must not close that number a second time.
+TEST_F(AudioConversion, AFileThatIsNoSoundClosesEachDescriptorOnce) {
+  testing_support::WriteBytes(Path("notes.wav"), "These are not samples.\n");
+  ASSERT_TRUE(Sox("-n -r 48000 -c 1 -b 16 " + Path("tone.wav") + " synth 0.1 sine 1000"));
+  closedTwice = 0;
+  EXPECT_EQ(ConvertToLsu(Path("notes.wav"), Path("notes.lsu")).status, ConversionStatus::Refused);
+  EXPECT_EQ(ConvertToLsu(Path("tone.wav"), Path("tone.lsu")).status, ConversionStatus::Copied);
+  EXPECT_EQ(closedTwice, 0);
+}
+
 TEST_F(AudioConversion, CancelLeavesNeitherOutputNorTemporaryFile) {
   ASSERT_TRUE(Sox("-n -r 44100 -c 2 -b 16 " + Path("long.wav") + " synth 20 sine 1000"));
-  sound_test::WriteBytes(Path("long.lsu"), "previous");
+  testing_support::WriteBytes(Path("long.lsu"), "previous");
   std::vector<double> told;
   converter::ConversionControl control;
   control.progress = [&](double part) { told.push_back(part); };
@@ -230,7 +258,7 @@ TEST_F(AudioConversion, CancelLeavesNeitherOutputNorTemporaryFile) {
   const auto r = ConvertToLsu(Path("long.wav"), Path("long.lsu"), control);
   EXPECT_EQ(r.status, ConversionStatus::Cancelled);
   EXPECT_EQ(told.size(), 3u);
-  EXPECT_EQ(sound_test::ReadBytes(Path("long.lsu")), "previous");
+  EXPECT_EQ(testing_support::ReadBytes(Path("long.lsu")), "previous");
   EXPECT_EQ(FolderNames(dir.dir().string()), (std::vector<std::string>{"long.lsu", "long.wav"}));
 
   // Left to run, the parts grow to 1.
@@ -245,14 +273,14 @@ TEST_F(AudioConversion, CancelLeavesNeitherOutputNorTemporaryFile) {
 
 TEST_F(AudioConversion, OutputProblemsLeaveInputsAndLinkedFilesAlone) {
   ASSERT_TRUE(Sox("-n -r 44100 -c 1 -b 16 " + Path("in.wav") + " synth 0.5 sine 1000"));
-  const std::string input = sound_test::ReadBytes(Path("in.wav"));
+  const std::string input = testing_support::ReadBytes(Path("in.wav"));
 
   auto r = ConvertToLsu(Path("in.wav"), Path("in.wav"));
   EXPECT_EQ(r.status, ConversionStatus::Refused);
   EXPECT_EQ(r.message, "in.wav cannot be converted onto itself");
   std::filesystem::create_symlink(Path("in.wav"), Path("alias.lsu"));
   EXPECT_EQ(ConvertToLsu(Path("in.wav"), Path("alias.lsu")).status, ConversionStatus::Refused);
-  EXPECT_EQ(sound_test::ReadBytes(Path("in.wav")), input);
+  EXPECT_EQ(testing_support::ReadBytes(Path("in.wav")), input);
 
   r = ConvertToLsu(Path("in.wav"), Path("no-such-folder/out.lsu"));
   EXPECT_EQ(r.status, ConversionStatus::Failed);
@@ -261,7 +289,7 @@ TEST_F(AudioConversion, OutputProblemsLeaveInputsAndLinkedFilesAlone) {
 
   // An output name that is a link keeps its link, as every save does: the
   // file it points to is replaced as a whole.
-  sound_test::WriteBytes(Path("target.lsu"), "older");
+  testing_support::WriteBytes(Path("target.lsu"), "older");
   std::filesystem::create_symlink(Path("target.lsu"), Path("link.lsu"));
   ASSERT_TRUE(ConvertToLsu(Path("in.wav"), Path("link.lsu")).Ok());
   EXPECT_TRUE(std::filesystem::is_symlink(Path("link.lsu")));
@@ -272,7 +300,7 @@ TEST_F(AudioConversion, OutputProblemsLeaveInputsAndLinkedFilesAlone) {
 // would) takes the temporary file with it and keeps the older output.
 TEST_F(AudioConversion, AWriteThatFailsHalfWayLeavesTheOlderOutput) {
   ASSERT_TRUE(Sox("-n -r 44100 -c 2 -b 16 " + Path("in.wav") + " synth 5 sine 1000"));
-  sound_test::WriteBytes(Path("out.lsu"), "previous");
+  testing_support::WriteBytes(Path("out.lsu"), "previous");
   rlimit old{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
   const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
@@ -285,7 +313,7 @@ TEST_F(AudioConversion, AWriteThatFailsHalfWayLeavesTheOlderOutput) {
   EXPECT_EQ(r.status, ConversionStatus::Failed);
   EXPECT_EQ(r.message.rfind("Could not write " + Path("out.lsu") + ": ", 0), 0u) << r.message;
   EXPECT_NE(r.message.find("File too large"), std::string::npos) << r.message;
-  EXPECT_EQ(sound_test::ReadBytes(Path("out.lsu")), "previous");
+  EXPECT_EQ(testing_support::ReadBytes(Path("out.lsu")), "previous");
   EXPECT_EQ(FolderNames(dir.dir().string()), (std::vector<std::string>{"in.wav", "out.lsu"}));
 }
 
@@ -304,7 +332,7 @@ TEST_F(AudioConversion, InformationOfAnyReadableFile) {
   ASSERT_TRUE(info.ok) << info.message;
   EXPECT_EQ(converter::DescribeAudio(info.format), "MP3, stereo, 44100 Hz, 2.50 s");
 
-  sound_test::WriteBytes(Path("b.wav"), "RIFF");
+  testing_support::WriteBytes(Path("b.wav"), "RIFF");
   info = converter::ReadAudioInfo(Path("b.wav"));
   EXPECT_FALSE(info.ok);
   EXPECT_EQ(info.message.rfind("b.wav cannot be read as sound: ", 0), 0u) << info.message;

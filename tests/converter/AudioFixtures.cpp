@@ -5,16 +5,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <numbers>
+
+#include "tests/support/Files.h"
+#include "tests/support/RunProgram.h"
 
 namespace testing_support {
 
 bool Shell(const std::string& commandLine) {
-  return std::system((commandLine + " >/dev/null 2>&1").c_str()) == 0;
+  return RunProgram({"/bin/sh", "-c", commandLine}, {.timeoutSeconds = 600}).status == 0;
 }
 
 void WriteSound(const std::string& path, int format, int rate, int channels,
@@ -33,8 +33,7 @@ void WriteSound(const std::string& path, int format, int rate, int channels,
 }
 
 std::vector<int16_t> ReadLsuSamples(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  const std::string bytes = ReadBytes(path);
   std::vector<int16_t> samples;
   for (size_t i = 4; i + 1 < bytes.size(); i += 2)
     samples.push_back(int16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8));

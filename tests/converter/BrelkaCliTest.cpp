@@ -2,7 +2,6 @@
 // stderr, exit status 0, 1 or 2.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 
@@ -15,25 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
-  int status;
-  std::string out, err;
-};
-
-Run Brelka(const std::string& args) {
-  const std::string out = UniqueTempPath("brelka_out"), err = UniqueTempPath("brelka_err");
-  const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY " + std::string(BRELKA) + " " + args +
-                          " >" + out + " 2>" + err;
-  const int st = std::system(cmd.c_str());
-  Run r{WIFEXITED(st) ? WEXITSTATUS(st) : -1, {}, {}};
-  auto text = [](const std::string& p) {
-    auto b = ReadFile(p);
-    fs::remove(p);
-    return std::string(b.begin(), b.end());
-  };
-  r.out = text(out);
-  r.err = text(err);
-  return r;
+// brelka with args as typed on a shell, without a display.
+ProgramRun Brelka(const std::string& args) {
+  return RunAsTyped(BRELKA, args, {.env = {{"DISPLAY", {}}, {"WAYLAND_DISPLAY", {}}}});
 }
 
 TEST(BrelkaCommandLine, ConvertsRefusesAndExplains) {

@@ -4,21 +4,18 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <chrono>
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <numbers>
-#include <thread>
 
 #include "tests/converter/AudioFixtures.h"
 #include "tests/converter/WavFixtures.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 #include "tests/support/RunProgram.h"
+#include "tests/support/TempFiles.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -39,7 +36,7 @@ std::vector<float> Tone(int rate, int channels, double seconds) {
 void ExpectToneLsu(const std::string& path, double seconds) {
   const std::vector<int16_t> samples = ReadLsuSamples(path);
   ASSERT_NEAR(double(samples.size()), 48000 * seconds, 2) << path;
-  EXPECT_EQ(sound_test::ReadBytes(path).substr(0, 4), "LSU1");
+  EXPECT_EQ(testing_support::ReadBytes(path).substr(0, 4), "LSU1");
   const std::vector<double> middle(samples.begin() + 4800, samples.end() - 4800);
   EXPECT_NEAR(ToneAmplitude(middle, 1000, 48000) / 32768, 0.5, 0.01) << path;
 }
@@ -52,7 +49,7 @@ class BrelkaConvert : public ::testing::Test {
     WriteSound(Path("clash 2.flac"), SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 44100, 2,
                Tone(44100, 2, 0.5));
     WriteFile(Path("mono.wav"), MakeWav(1, 48000, 16, std::vector<uint8_t>(2000, 7)));
-    sound_test::WriteBytes(Path("notes.txt"), "not a sound");
+    testing_support::WriteBytes(Path("notes.txt"), "not a sound");
   }
   std::string Path(const std::string& name) const { return dir.Path(name); }
 
@@ -68,7 +65,7 @@ class BrelkaConvert : public ::testing::Test {
                .workingDirectory = dir.dir().string()});
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
 };
 
 TEST_F(BrelkaConvert, ResampleSwitchConvertsAnyFormatAndWithoutItTheOldRefusalStands) {
@@ -96,7 +93,7 @@ TEST_F(BrelkaConvert, ResampleSwitchConvertsAnyFormatAndWithoutItTheOldRefusalSt
   r = Brelka({"-i", Path("mono.wav"), "-o", Path("mono.lsu"), "-u", "-r"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Copied: mono 48000 Hz 16 bit\n");
-  EXPECT_EQ(sound_test::ReadBytes(Path("mono.lsu")), "LSU1" + std::string(2000, char(7)));
+  EXPECT_EQ(testing_support::ReadBytes(Path("mono.lsu")), "LSU1" + std::string(2000, char(7)));
   r = Brelka({"-i", Path("notes.txt"), "-o", Path("notes.lsu"), "-u", "-r"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("notes.txt cannot be read as sound", 0), 0u) << r.err;
@@ -144,7 +141,7 @@ TEST_F(BrelkaConvert, ConvertsSeveralFilesBesideThemselvesAndNeverOverwrites) {
   ExpectToneLsu(Path("stereo 44k.lsu"), 0.5);
 
   // Existing outputs stay without --force; the others are converted.
-  sound_test::WriteBytes(Path("mono.lsu"), "mine");
+  testing_support::WriteBytes(Path("mono.lsu"), "mine");
   fs::remove(Path("stereo 44k.lsu"));
   r = Brelka({"convert", "--resample", "mono.wav", "stereo 44k.wav", "clash 2.flac"});
   EXPECT_EQ(r.status, 1);
@@ -152,20 +149,20 @@ TEST_F(BrelkaConvert, ConvertsSeveralFilesBesideThemselvesAndNeverOverwrites) {
             "mono.wav: mono.lsu exists; not converted (--force replaces it)\n"
             "clash 2.flac: clash 2.lsu exists; not converted (--force replaces it)\n");
   EXPECT_EQ(r.out.rfind("stereo 44k.wav \u2192 stereo 44k.lsu (Converted:", 0), 0u) << r.out;
-  EXPECT_EQ(sound_test::ReadBytes(Path("mono.lsu")), "mine");
+  EXPECT_EQ(testing_support::ReadBytes(Path("mono.lsu")), "mine");
   r = Brelka({"convert", "--force", "mono.wav"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(sound_test::ReadBytes(Path("mono.lsu")).size(), 2004u);
+  EXPECT_EQ(testing_support::ReadBytes(Path("mono.lsu")).size(), 2004u);
 
   // Never the input, not even with --force, under any name.
   fs::create_symlink(Path("mono.wav"), Path("link.lsu"));
-  const std::string wav = sound_test::ReadBytes(Path("mono.wav"));
+  const std::string wav = testing_support::ReadBytes(Path("mono.wav"));
   for (const char* output : {"mono.wav", "link.lsu", "./mono.wav"}) {
     r = Brelka({"convert", "--force", "--resample", "mono.wav", "-o", output});
     EXPECT_EQ(r.status, 1) << output;
     EXPECT_NE(r.err.find("is its own output"), std::string::npos) << r.err;
   }
-  EXPECT_EQ(sound_test::ReadBytes(Path("mono.wav")), wav);
+  EXPECT_EQ(testing_support::ReadBytes(Path("mono.wav")), wav);
   EXPECT_TRUE(fs::is_symlink(Path("link.lsu")));
 }
 
@@ -215,22 +212,12 @@ TEST_F(BrelkaConvert, OutputOptionsAndUsageErrors) {
 TEST_F(BrelkaConvert, InterruptLeavesNoFile) {
   ASSERT_TRUE(Sox("-n -r 8000 -c 1 -b 16 " + Path("long.wav") + " trim 0 900"));
   const auto before = FolderNames(dir.dir().string());
-  const std::string program = BRELKA, input = Path("long.wav");
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>("convert"),
-                             const_cast<char*>("--resample"), const_cast<char*>(input.c_str()),
-                             nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-  auto writing = [&] { return FolderNames(dir.dir().string()) != before; };
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-  while (!writing() && std::chrono::steady_clock::now() < giveUp)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(writing()) << "the conversion never started";
-  kill(pid, SIGINT);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal";
-  EXPECT_EQ(WEXITSTATUS(status), 1);
+  auto writing = [&](const ProgramRun&) { return FolderNames(dir.dir().string()) != before; };
+  const ProgramRun r =
+      RunProgram({BRELKA, "convert", "--resample", Path("long.wav")}, {.interruptWhen = writing});
+  ASSERT_TRUE(r.interrupted) << "the conversion never started";
+  ASSERT_EQ(r.signal, 0) << "ended by the signal";
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(FolderNames(dir.dir().string()), before);
 }
 

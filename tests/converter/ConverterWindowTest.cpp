@@ -17,6 +17,7 @@
 #include "converter/ConverterWindow.h"
 #include "tests/converter/AudioFixtures.h"
 #include "tests/converter/WavFixtures.h"
+#include "tests/support/Controls.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "widgets/FileBrowser.h"
@@ -92,9 +93,7 @@ class ResamplingWindow : public ::testing::Test {
 
   template <typename W>
   W* Control(const char* name) {
-    W* w = window.findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return testing_support::Control<W>(window, name);
   }
 
   const std::string dir = RecordingsFolder();

@@ -1,8 +1,7 @@
 #include "tests/converter/WavFixtures.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include "tests/support/Files.h"
+#include "tests/support/RunProgram.h"
 
 namespace testing_support {
 
@@ -49,17 +48,16 @@ std::vector<uint8_t> MakeWav(int channels, int rate, int bits, const std::vector
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  WriteBytes(path, std::string(bytes.begin(), bytes.end()));
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string bytes = ReadBytes(path);
+  return {bytes.begin(), bytes.end()};
 }
 
 bool Sox(const std::string& args) {
-  return std::system(("sox " + args + " 2>/dev/null").c_str()) == 0;
+  return RunAsTyped("sox", args, {.timeoutSeconds = 600}).status == 0;
 }
 
 }  // namespace testing_support

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "devlink/TLS.h"
+#include "tests/support/HidLog.h"
 #include "tests/support/ScriptedBus.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardDescriptor.h"
@@ -280,9 +280,7 @@ TEST_F(ProtocolTest, HidLogShowsEveryReport) {
   link.GetID();
   link.GetID();  // unanswered
   agent->Stop();
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  const std::vector<std::string> lines = testing_support::HidLogLines(path);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0], "W 03" + std::string(2 * 1027, '0'));
   EXPECT_EQ(lines[1], "R 1025");

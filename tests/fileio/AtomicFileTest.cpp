@@ -13,11 +13,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/Files.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempFiles.h"
 
 namespace fs = std::filesystem;
-using testing_support::ReadWhole;
+using testing_support::ReadBytes;
 
 namespace {
 
@@ -52,12 +53,12 @@ TEST_F(AtomicFileTest, AWriteCutShortByAFileSizeLimitKeepsTheOldFile) {
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write did not fail cleanly";
-  EXPECT_EQ(ReadWhole(target), "old content\r\n");
+  EXPECT_EQ(ReadBytes(target), "old content\r\n");
   EXPECT_EQ(Names(), std::vector<std::string>{"settings.ldset"}) << "the temporary file is gone";
 
   std::string error;
   ASSERT_TRUE(fileio::WriteFileAtomically(target, "new", &error)) << error;
-  EXPECT_EQ(ReadWhole(target), "new");
+  EXPECT_EQ(ReadBytes(target), "new");
   EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640)) << "permissions are kept";
   EXPECT_EQ(Names(), std::vector<std::string>{"settings.ldset"});
 }
@@ -85,9 +86,9 @@ TEST_F(AtomicFileTest, TemporaryNamesAreUniqueAndNeverAnExistingFile) {
   const fs::path abandoned = second.TempPath();
   second.Discard();
   EXPECT_FALSE(fs::exists(abandoned));
-  EXPECT_EQ(ReadWhole(target), "first");
-  EXPECT_EQ(ReadWhole((dir / "victim").string()), "victim");
-  EXPECT_EQ(ReadWhole(target + ".part"), "someone's file");
+  EXPECT_EQ(ReadBytes(target), "first");
+  EXPECT_EQ(ReadBytes((dir / "victim").string()), "victim");
+  EXPECT_EQ(ReadBytes(target + ".part"), "someone's file");
 }
 
 TEST_F(AtomicFileTest, ALinkAtTheTargetKeepsPointingAtTheReplacedFile) {
@@ -96,7 +97,7 @@ TEST_F(AtomicFileTest, ALinkAtTheTargetKeepsPointingAtTheReplacedFile) {
   fs::create_symlink(dir / "real" / "a.lscfg", target);
   ASSERT_TRUE(fileio::WriteFileAtomically(target, "new"));
   EXPECT_TRUE(fs::is_symlink(fs::symlink_status(target)));
-  EXPECT_EQ(ReadWhole((dir / "real" / "a.lscfg").string()), "new");
+  EXPECT_EQ(ReadBytes((dir / "real" / "a.lscfg").string()), "new");
 
   EXPECT_FALSE(fileio::WriteFileAtomically((dir / "no" / "such" / "f").string(), "x"));
   std::ofstream(dir / "plain") << "file";

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <set>
 
+#include "tests/support/Files.h"
 #include "tests/support/TempFiles.h"
 
 namespace {
@@ -64,8 +65,7 @@ TEST(LedCatalogue, TheShippedCatalogueIsValid) {
   }
   EXPECT_EQ(channelCounts, (std::set<int>{1, 2, 3, 4}));
 
-  std::ifstream in(SHIPPED_CATALOGUE, std::ios::binary);
-  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  const std::string text = testing_support::ReadBytes(SHIPPED_CATALOGUE);
   for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
     EXPECT_EQ(text[at - 1], '\r') << "line end at byte " << at;
 }

@@ -11,6 +11,7 @@
 
 #include "devlink/DeviceLinks.h"
 #include "motion/LiveSensor.h"
+#include "tests/support/BoardAgent.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
@@ -24,15 +25,11 @@ struct Board {
   explicit Board(const std::string& spec)
       : board(virtualboard::MakeVirtualBoard(virtualboard::ParseBoardSpec(spec))) {
     auto& a = *board.agent;
-    a.VID_To_Match = devlink::kBoardVID;
-    a.PID_To_Match = devlink::kBoardPID;
-    a.SearchOnVID = a.SearchOnPID = true;
+    testing_support::MatchTheBoard(a);
+    testing_support::BindOpenedInterfaces(a, links);
     a.TimeOut = 20;
     a.LogFile = log;
     a.Logging = true;
-    a.InterfaceOpened = [this](int, int, int, const std::string&) {
-      links.InterfaceOpened(*board.agent);
-    };
     a.Start();
     EXPECT_TRUE(a.FindDevices());
   }
@@ -40,14 +37,7 @@ struct Board {
   devlink::TLS& Link() { return *links.First(); }
   // Every command report written, as its bytes.
   std::vector<std::vector<uint8_t>> Written() const {
-    std::vector<std::vector<uint8_t>> reports;
-    for (const std::string& hex : testing_support::HidWrites(log)) {
-      std::vector<uint8_t> bytes;
-      for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
-      reports.push_back(bytes);
-    }
-    return reports;
+    return testing_support::HidWrittenReports(log);
   }
   std::vector<int> Codes() const {
     std::vector<int> codes;

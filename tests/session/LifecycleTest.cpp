@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 
 #include "session/ConnectionLifecycle.h"
+#include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/ScriptedBus.h"
 #include "tests/support/TempFiles.h"
@@ -47,13 +47,7 @@ struct Fixture {
     board.agent->Logging = true;
   }
   // Command codes written to the board, from the HID log.
-  std::vector<int> Commands() {
-    std::ifstream in(log);
-    std::vector<int> codes;
-    for (std::string l; std::getline(in, l);)
-      if (l.rfind("W ", 0) == 0) codes.push_back(std::stoi(l.substr(2, 2), nullptr, 16));
-    return codes;
-  }
+  std::vector<int> Commands() { return testing_support::HidCommandCodes(log); }
 
   virtualboard::VirtualBoard board;
   RecordingView view;

@@ -10,7 +10,9 @@
 #include <map>
 
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -55,7 +57,7 @@ class CategoryPanelTest : public ::testing::Test {
     return texts;
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   LSU_Configuration config;
   RecordingView view;
   testing_support::ScriptedDialogs dialogs;
@@ -93,7 +95,7 @@ TEST_F(CategoryPanelTest, ListsHoldTwelveFilesAndOnlyValidOnes) {
   dialogs.messages.clear();
   ASSERT_TRUE(panel.Add(Lsu("boot.lsu"), kBoot));
   const std::string wav = dir.Path("tone.wav");
-  sound_test::WriteBytes(wav, "RIFF....WAVEfmt ");
+  testing_support::WriteBytes(wav, "RIFF....WAVEfmt ");
   EXPECT_FALSE(panel.Add(wav, kBoot));
   EXPECT_FALSE(panel.Add(Lsu("none.lsu"), 0)) << "no category chosen";
   EXPECT_EQ(Messages(), Names{"Not a valid file"});
@@ -148,7 +150,7 @@ TEST_F(CategoryPanelTest, PlaysLsuFilesThroughTempWav) {
   ASSERT_TRUE(panel.Add(lsu, kMotion));
   // A stale temp.wav that links elsewhere is replaced, not written through.
   const std::string other = dir.Path("other.wav");
-  sound_test::WriteBytes(other, "keep");
+  testing_support::WriteBytes(other, "keep");
   std::filesystem::create_symlink(other, dir.Path("temp.wav"));
 
   panel.PlayFromCategory(kMotion, 0);
@@ -156,14 +158,14 @@ TEST_F(CategoryPanelTest, PlaysLsuFilesThroughTempWav) {
   EXPECT_EQ(played[0].wav, dir.Path("temp.wav"));
   EXPECT_DOUBLE_EQ(played[0].seconds, 0.1);
   EXPECT_EQ(view.converting, (std::vector<bool>{true, false}));
-  EXPECT_EQ(sound_test::ReadBytes(other), "keep");
-  const std::string wav = sound_test::ReadBytes(dir.Path("temp.wav"));
-  const std::string samples = sound_test::ReadBytes(lsu).substr(4);
+  EXPECT_EQ(testing_support::ReadBytes(other), "keep");
+  const std::string wav = testing_support::ReadBytes(dir.Path("temp.wav"));
+  const std::string samples = testing_support::ReadBytes(lsu).substr(4);
   ASSERT_EQ(wav.size(), 44u + samples.size());
   EXPECT_EQ(wav.substr(44), samples);
 
   // Not an LSU file, a missing one, an empty category, no marked row.
-  sound_test::WriteBytes(dir.Path("notes.txt"), std::string(400, 'x'));
+  testing_support::WriteBytes(dir.Path("notes.txt"), std::string(400, 'x'));
   panel.PlayLsu(dir.Path("notes.txt"));
   panel.PlayLsu(dir.Path("gone.lsu"));
   panel.PlayFromCategory(kBoot, 0);

@@ -13,7 +13,9 @@
 
 #include "fileio/Utf8Path.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -94,7 +96,7 @@ class ConfigurationFile : public ::testing::Test {
   }
   void ExpectNotValid() { ExpectMessage(kNotValidConfiguration, seams::DialogIcon::Critical); }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   LSU_Configuration config;
   RecordingDisplays displays;
   testing_support::ScriptedDialogs dialogs;
@@ -146,7 +148,7 @@ TEST_F(ConfigurationFile, SaveThenLoadRestoresPathsVolumesAndOrder) {
   ASSERT_EQ(LoadConfiguration(file, config, displays, displays, dialogs).result,
             LoadResult::Loaded);
   for (int type = kBoot; type <= kIdle; ++type) ASSERT_EQ(config.Count(type), saved.Count(type));
-  EXPECT_EQ(sound_test::ReadBytes(file), *ConfigurationText(saved));
+  EXPECT_EQ(testing_support::ReadBytes(file), *ConfigurationText(saved));
   EXPECT_EQ(*ConfigurationText(config), *ConfigurationText(saved));
   EXPECT_EQ(displays.labels[kBoot], "Ström ✓.lsu");
   EXPECT_EQ(displays.lists[kMotion], (Lines{"z.lsu", "b c.lsu", "a.lsu"}));
@@ -255,11 +257,11 @@ TEST_F(ConfigurationFile, DialogsAskInTheApplicationFolder) {
   EXPECT_EQ(LoadConfigurationWithDialog(config, displays, displays, dialogs, "/app").result,
             LoadResult::Cancelled);
   EXPECT_EQ(SaveConfigurationWithDialog(config, dialogs, "/app"), SaveResult::Cancelled);
-  sound_test::WriteBytes(dir.Path("chosen.lscfg"), Text(Full("")));
+  testing_support::WriteBytes(dir.Path("chosen.lscfg"), Text(Full("")));
   EXPECT_EQ(LoadConfigurationWithDialog(config, displays, displays, dialogs, "/app").result,
             LoadResult::Loaded);
   EXPECT_EQ(SaveConfigurationWithDialog(config, dialogs, "/app"), SaveResult::Saved);
-  EXPECT_EQ(sound_test::ReadBytes(dir.Path("again.lscfg")), Text(Full("")));
+  EXPECT_EQ(testing_support::ReadBytes(dir.Path("again.lscfg")), Text(Full("")));
   EXPECT_TRUE(dialogs.messages.empty());
   for (const auto& r : dialogs.fileRequests) {
     EXPECT_EQ(r.filter, "Duded Avori Configuration File (*.LSCFG)|*.lscfg|All files (*.*)|*.*");
@@ -276,7 +278,7 @@ TEST_F(ConfigurationFile, AFailedSaveIsReportedAndKeepsThePreviousFile) {
   EXPECT_FALSE(SaveConfiguration(config, dir.Path("taken.lscfg"))) << "a folder in the way";
 
   const std::string target = dir.Path("keep.lscfg");
-  sound_test::WriteBytes(target, "previous");
+  testing_support::WriteBytes(target, "previous");
   ASSERT_EQ(Load(Text(Full(std::string(60, 'p')))), LoadResult::Loaded);
   ASSERT_GT(ConfigurationText(config)->size(), 1000u);
   // No file of this process may grow past 512 bytes: the write fails half-way.
@@ -289,13 +291,13 @@ TEST_F(ConfigurationFile, AFailedSaveIsReportedAndKeepsThePreviousFile) {
   const bool saved = SaveConfiguration(config, target).Ok();
   setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_FALSE(saved);
-  EXPECT_EQ(sound_test::ReadBytes(target), "previous");
+  EXPECT_EQ(testing_support::ReadBytes(target), "previous");
   for (const auto& e : std::filesystem::directory_iterator(dir.dir()))
     EXPECT_EQ(e.path().string().find(".tmp"), std::string::npos) << "left behind: " << e.path();
 
   ASSERT_TRUE(config.AddFile(Lsu("line\nbreak.lsu"), kBoot));
   EXPECT_FALSE(SaveConfiguration(config, target)) << "a path that could not be read back";
-  EXPECT_EQ(sound_test::ReadBytes(target), "previous");
+  EXPECT_EQ(testing_support::ReadBytes(target), "previous");
 }
 
 }  // namespace

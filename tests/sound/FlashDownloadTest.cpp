@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <regex>
@@ -17,6 +16,7 @@
 #include "devlink/ReportAgent.h"
 #include "sound/FlashImage.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/BoardAgent.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
@@ -42,13 +42,6 @@ std::ostream& operator<<(std::ostream& out, const Command& c) {
 
 uint32_t Get24(const std::vector<uint8_t>& b, size_t at) {
   return uint32_t(b[at]) << 16 | uint32_t(b[at + 1]) << 8 | b[at + 2];
-}
-
-std::vector<uint8_t> FromHex(const std::string& hex) {
-  std::vector<uint8_t> bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2)
-    bytes.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
-  return bytes;
 }
 
 // The virtual board's bus with a hook on every answer it gives, told the
@@ -105,15 +98,11 @@ struct Board {
       : firmware(std::make_shared<virtualboard::BoardFirmware>(virtualboard::ParseBoardSpec(spec))),
         agent(std::make_unique<devlink::ReportAgent>(
             std::make_unique<TamperingBus>(firmware, tamper))) {
-    agent->VID_To_Match = devlink::kBoardVID;
-    agent->PID_To_Match = devlink::kBoardPID;
-    agent->SearchOnVID = agent->SearchOnPID = true;
+    testing_support::MatchTheBoard(*agent);
+    testing_support::BindOpenedInterfaces(*agent, links);
     agent->TimeOut = timeoutMs;
     agent->LogFile = log;
     agent->Logging = true;
-    agent->InterfaceOpened = [this](int, int, int, const std::string&) {
-      links.InterfaceOpened(*agent);
-    };
     agent->Start();
     EXPECT_TRUE(agent->FindDevices());
     EXPECT_EQ(firmware->CommandsReceived(), 0) << "fault numbers count from the download";
@@ -121,16 +110,10 @@ struct Board {
   ~Board() { std::remove(log.c_str()); }
   devlink::TLS& Link() { return *links.First(); }
 
-  std::vector<std::string> LogLines() const {
-    std::ifstream in(log);
-    std::vector<std::string> lines;
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
-    return lines;
-  }
+  std::vector<std::string> LogLines() const { return testing_support::HidLogLines(log); }
   std::vector<Command> Commands() const {
     std::vector<Command> commands;
-    for (const std::string& hex : testing_support::HidWrites(log)) {
-      const auto b = FromHex(hex);
+    for (const auto& b : testing_support::HidWrittenReports(log)) {
       EXPECT_EQ(b.size(), size_t(devlink::kCommandSize)) << "no report ID byte";
       Command c{b[0]};
       if (c.code == devlink::cmdWrite1k) c = {b[0], Get24(b, 1), uint32_t(devlink::kBlockSize)};
@@ -258,7 +241,7 @@ class Download : public ::testing::Test {
     EXPECT_FALSE(board.Sent(devlink::cmdReset)) << "only a verified download restarts the board";
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   int files = 0;
   sound::LSU_Configuration config;
   RecordingView view;

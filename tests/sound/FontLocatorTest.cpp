@@ -15,7 +15,9 @@
 #include "sound/ConfigurationFile.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/sound/TravelledFont.h"
+#include "tests/support/Files.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -46,7 +48,7 @@ class FontLocatorTest : public ::testing::Test {
   LoadOutcome Load(const std::string& configuration) {
     return LoadConfiguration(configuration, config, displays, noEvents, dialogs);
   }
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   LSU_Configuration config;
   Labels displays;
   seams::NoEventPump noEvents;
@@ -90,7 +92,7 @@ TEST_F(FontLocatorTest, APathThatNamesAFileWinsOverTheFileBeside) {
   lsu("font/sub/hum.lsu", 700);  // relative "sub\hum.lsu"
   lsu("cwd/sub/hum.lsu", 800);   // the same relative path from the current folder
   lsu("font/off.lsu", 900);      // "C:off.lsu": a drive, found beside
-  sound_test::WriteBytes(
+  testing_support::WriteBytes(
       dir.Path("font/f.lscfg"),
       "BOOT\r\n" + dir.Path("stored/boot.lsu") +
           "\r\n 100 \r\nPWRON\r\nsub\\hum.lsu\r\n 100 \r\nPWROFF\r\nC:off.lsu\r\n "

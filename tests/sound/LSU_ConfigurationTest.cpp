@@ -9,6 +9,7 @@
 
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ class Configuration : public ::testing::Test {
     return t;
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   LSU_Configuration config;
   testing_support::RecordingHooks hooks;
 };

@@ -9,6 +9,8 @@
 
 #include "sound/LsuSamples.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ class LsuFile : public ::testing::Test {
     return dir.Path("e.lsu");
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   LSU_SoundFile file;
 };
 
@@ -63,7 +65,7 @@ TEST_F(LsuFile, ReadFileAcceptsLsuNamesWithFortyNineSamplesOfSound) {
   EXPECT_EQ(file.Volume, 100);
   WriteLsu(path, std::vector<int16_t>(5000, 0));
   EXPECT_FALSE(file.ReadFile(path)) << "silence";
-  sound_test::WriteBytes(path, sound_test::ReadBytes(path) + "x");  // odd byte: no sample
+  testing_support::WriteBytes(path, testing_support::ReadBytes(path) + "x");  // odd byte: no sample
   file.ReadFile(path);
   EXPECT_EQ(file.NrOfSamples, 5000);
 }
@@ -152,13 +154,13 @@ TEST_F(LsuFile, GetBytesHandsOutRangesWithinTheCodedBytes) {
 TEST_F(LsuFile, WriteWavWritesTheCanonicalHeaderAndTheSamplesUnscaled) {
   const uint32_t n = LSU_SoundFile::kMinSamples + sound::LsuSamples::kChunkSamples;
   WriteLsu(dir.Path("w.lsu"), Samples(n));
-  const std::string lsu = sound_test::ReadBytes(dir.Path("w.lsu"));
-  sound_test::WriteBytes(dir.Path("w.lsu"), lsu + "z");
-  sound_test::WriteBytes(dir.Path("out.wav"), std::string(500000, 'x'));  // replaced
+  const std::string lsu = testing_support::ReadBytes(dir.Path("w.lsu"));
+  testing_support::WriteBytes(dir.Path("w.lsu"), lsu + "z");
+  testing_support::WriteBytes(dir.Path("out.wav"), std::string(500000, 'x'));  // replaced
   ASSERT_TRUE(file.ReadFile(dir.Path("w.lsu")));
   file.Volume = 10;
   ASSERT_TRUE(file.WriteWav(dir.Path("out.wav")));
-  const std::string wav = sound_test::ReadBytes(dir.Path("out.wav"));
+  const std::string wav = testing_support::ReadBytes(dir.Path("out.wav"));
   ASSERT_EQ(wav.size(), 44 + 2 * n);
   auto le32 = [](uint32_t v) {
     return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};

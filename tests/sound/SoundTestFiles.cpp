@@ -1,41 +1,14 @@
 #include "tests/sound/SoundTestFiles.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <random>
 
+#include "tests/support/Files.h"
+
 namespace sound_test {
-
-TempFolder::TempFolder() {
-  static int folders = 0;
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "x";
-  dir_ = std::filesystem::path(::testing::TempDir()) /
-         ("sound_" + std::to_string(getpid()) + "_" + std::to_string(++folders) + "_" + name);
-  std::filesystem::remove_all(dir_);
-  std::filesystem::create_directories(dir_);
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << path;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 void WriteLsu(const std::string& path, const std::vector<int16_t>& samples) {
   std::string bytes = "LSU1";
@@ -43,7 +16,7 @@ void WriteLsu(const std::string& path, const std::vector<int16_t>& samples) {
     bytes.push_back(static_cast<char>(s & 0xFF));
     bytes.push_back(static_cast<char>((s >> 8) & 0xFF));
   }
-  WriteBytes(path, bytes);
+  testing_support::WriteBytes(path, bytes);
 }
 
 std::vector<int16_t> Samples(size_t n, int peak, unsigned seed) {

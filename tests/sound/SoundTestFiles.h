@@ -1,32 +1,12 @@
 #pragma once
-// Test helpers for the sound side: a private folder per test, LSU files
-// written from samples, and a decoder of the board's coded form written
-// independently of the coder.
+// Test helpers for the sound side: LSU files written from samples, and a
+// decoder of the board's coded form written independently of the coder.
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace sound_test {
-
-// A new, empty folder for the running test, removed with everything in it
-// when the object goes.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  const std::filesystem::path& dir() const { return dir_; }
-
- private:
-  std::filesystem::path dir_;
-};
-
-void WriteBytes(const std::string& path, const std::string& bytes);
-std::string ReadBytes(const std::string& path);
 
 // An LSU file: 4-byte leading field, then the samples little-endian.
 void WriteLsu(const std::string& path, const std::vector<int16_t>& samples);

@@ -1,6 +1,7 @@
 #include "tests/sound/TravelledFont.h"
 
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
 
 namespace sound_test {
 
@@ -35,7 +36,7 @@ TravelledFont WriteTravelledFont(const std::string& folder) {
     text += std::string("C:\\Fonts\\Ember\\") + e.written + "\r\n " + std::to_string(e.volume) +
             " \r\n";
   }
-  WriteBytes(font.configuration, text);
+  testing_support::WriteBytes(font.configuration, text);
   return font;
 }
 

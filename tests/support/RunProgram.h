@@ -1,7 +1,8 @@
 #pragma once
-// Runs one of the real programs as a user or a script would: its own
-// environment changes and file-size limit, stdout and stderr collected, and
-// a generous time-out after which the program is killed, so a program that
+// The one way the tests run a real program (morvane-cli, brelka, ...) as a
+// user or a script would: its own environment changes and file-size limit,
+// stdout and stderr collected, Ctrl+C pressed when the test says so, and a
+// generous time-out after which the program is killed, so a program that
 // would wait for ever fails the test instead of hanging it.
 
 #include <poll.h>
@@ -11,8 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,30 +20,27 @@
 
 namespace testing_support {
 
+struct ProgramRun {
+  int status = -1;  // exit status; -1 when killed by a signal
+  int signal = 0;   // the signal that ended it
+  bool timedOut = false;
+  bool interrupted = false;  // Ctrl+C (SIGINT) was pressed
+  std::string out, err;
+};
+
 struct ProgramOptions {
   // Variables to set, or (without a value) to remove.
   std::vector<std::pair<std::string, std::optional<std::string>>> env;
   // RLIMIT_FSIZE in bytes, as `ulimit -f` sets it; none when negative.
   long long fileSizeLimit = -1;
   int timeoutSeconds = 120;
-  // For a server that runs until stopped: stop it (SIGTERM) as soon as its
-  // stdout holds this text.
-  std::string stopOnOutput;
+  // Presses Ctrl+C (SIGINT, once) as soon as this says so. It is asked
+  // with the output so far whenever output arrives, and every millisecond
+  // or so meanwhile, so it may also look at the files the program writes.
+  std::function<bool(const ProgramRun& soFar)> interruptWhen;
   // The folder it runs in; the test's own when empty.
   std::string workingDirectory;
 };
-
-struct ProgramRun {
-  int status = -1;  // exit status; -1 when killed by a signal
-  int signal = 0;   // the signal that ended it
-  bool timedOut = false;
-  std::string out, err;
-};
-
-inline std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Output goes through pipes, which no file-size limit cuts short.
 inline ProgramRun RunProgram(const std::vector<std::string>& argv,
@@ -93,21 +90,24 @@ inline ProgramRun RunProgram(const std::vector<std::string>& argv,
       kill(pid, SIGKILL);
       break;
     }
-    if (poll(fds, 2, 100) <= 0) continue;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-      char buf[4096];
-      const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-      if (n > 0) {
-        texts[i]->append(buf, size_t(n));
-        if (!options.stopOnOutput.empty() &&
-            run.out.find(options.stopOnOutput) != std::string::npos)
-          kill(pid, SIGTERM);
-      } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
+    const bool watching = options.interruptWhen && !run.interrupted;
+    if (poll(fds, 2, watching ? 1 : 100) > 0) {
+      for (int i = 0; i < 2; ++i) {
+        if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+        char buf[4096];
+        const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+        if (n > 0) {
+          texts[i]->append(buf, size_t(n));
+        } else {
+          close(fds[i].fd);
+          fds[i].fd = -1;
+          --open;
+        }
       }
+    }
+    if (watching && options.interruptWhen(run)) {
+      kill(pid, SIGINT);
+      run.interrupted = true;
     }
   }
   for (const pollfd& p : fds)
@@ -117,6 +117,14 @@ inline ProgramRun RunProgram(const std::vector<std::string>& argv,
   if (WIFEXITED(st)) run.status = WEXITSTATUS(st);
   if (WIFSIGNALED(st)) run.signal = WTERMSIG(st);
   return run;
+}
+
+// Runs a command line through /bin/sh as a user types it, quotes and
+// redirections included: `program` is the program's path, or a command
+// that runs it ("timeout 60 /path/morvane-cli"), and args follow it.
+inline ProgramRun RunAsTyped(const std::string& program, const std::string& args,
+                             const ProgramOptions& options = {}) {
+  return RunProgram({"/bin/sh", "-c", "exec " + program + " " + args}, options);
 }
 
 }  // namespace testing_support

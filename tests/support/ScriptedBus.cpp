@@ -1,6 +1,7 @@
 #include "tests/support/ScriptedBus.h"
 
 #include "devlink/TLS.h"
+#include "tests/support/BoardAgent.h"
 
 namespace testing_support {
 
@@ -105,9 +106,7 @@ ScriptedAgent MakeScriptedAgent(bool renumbering) {
     agent = std::make_unique<RenumberingAgent>(std::move(bus));
   else
     agent = std::make_unique<devlink::ReportAgent>(std::move(bus));
-  agent->VID_To_Match = devlink::kBoardVID;
-  agent->PID_To_Match = devlink::kBoardPID;
-  agent->SearchOnVID = agent->SearchOnPID = true;
+  MatchTheBoard(*agent);
   agent->Start();
   return {raw, std::move(agent)};
 }

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "seams/QtEventPump.h"
+#include "tests/support/Files.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
@@ -18,7 +19,7 @@ namespace {
 
 using testing_support::Exists;
 using testing_support::HttpAnswer;
-using testing_support::ReadFile;
+using testing_support::ReadBytes;
 using testing_support::ScriptedHttpServer;
 using testing_support::ScriptedReply;
 using update::HttpRequest;
@@ -77,7 +78,7 @@ TEST_F(Http, DownloadStreamsIntoTheFolderAndReportsProgress) {
   auto client = Client(server.Host());
   EXPECT_EQ(client->requestData("svc=dld&did=1&fid=F1&ffd=Big.lsu", target, "Big.lsu"), "");
   EXPECT_EQ(client->requestState(), update::kRequestOk);
-  EXPECT_EQ(ReadFile(target + "/Big.lsu"), std::string(100000, 'a'));
+  EXPECT_EQ(ReadBytes(target + "/Big.lsu"), std::string(100000, 'a'));
   EXPECT_FALSE(Exists(target + "/tmp"));
   ASSERT_GE(progress.size(), 100000u / update::kChunkSize);
   EXPECT_EQ(progress.back(), 100);
@@ -99,9 +100,9 @@ TEST_F(Http, DownloadNeverWritesThroughAPlantedName) {
   auto client = Client(server.Host());
   client->requestData("svc=dld&did=1&fid=F1&ffd=A.lsu", target, "A.lsu");
   EXPECT_EQ(client->requestState(), update::kRequestOk);
-  EXPECT_EQ(ReadFile(target + "/A.lsu"), std::string(5000, 'a'));
+  EXPECT_EQ(ReadBytes(target + "/A.lsu"), std::string(5000, 'a'));
   EXPECT_FALSE(std::filesystem::is_symlink(target + "/A.lsu"));
-  EXPECT_EQ(ReadFile(victim), "victim");
+  EXPECT_EQ(ReadBytes(victim), "victim");
   EXPECT_TRUE(std::filesystem::is_symlink(target + "/tmp"));
 }
 
@@ -226,7 +227,7 @@ TEST_F(Http, TricklingServerIsATransportError) {
   client->SetTimeouts(slowest);
   client->requestData("svc=dld", folder, "b.lsu");
   EXPECT_EQ(client->requestState(), update::kRequestOk);
-  EXPECT_EQ(ReadFile(folder + "/b.lsu"), std::string(12000, 'b'));
+  EXPECT_EQ(ReadBytes(folder + "/b.lsu"), std::string(12000, 'b'));
 }
 
 TEST_F(Http, TextAnswersAreCappedAtOneMegabyte) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/Files.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
@@ -18,7 +19,7 @@ using testing_support::Exists;
 using testing_support::HttpAnswer;
 using testing_support::MakeLocalFont;
 using testing_support::MakeServedFont;
-using testing_support::ReadFile;
+using testing_support::ReadBytes;
 using testing_support::RecordingView;
 using testing_support::ScriptedHttpServer;
 using testing_support::ScriptedReply;
@@ -70,13 +71,13 @@ TEST_F(Procedure, UpdatesOnlyTheFontNotCompleteOnDisk) {
                 "POST /tst/gct/ svc=dld&did=0A1B2C3D&fid=Beta&ffd=B_boot.lsu -> 200",
                 "POST /tst/gct/ svc=dld&did=0A1B2C3D&fid=Beta&ffd=B_swing1.LSU -> 200",
                 "POST /tst/gct/ svc=dld&did=0A1B2C3D&fid=Beta&ffd=B_swing2.lsu -> 200"}));
-  EXPECT_EQ(ReadFile(Font("Beta") + "B_swing2.lsu"), std::string(3000, 'c'));
+  EXPECT_EQ(ReadBytes(Font("Beta") + "B_swing2.lsu"), std::string(3000, 'c'));
   EXPECT_TRUE(Complete("Beta"));
   EXPECT_FALSE(Exists(Font("Beta") + "tmp"));
-  EXPECT_EQ(ReadFile(Font("Beta") + "Beta.lscfg"),
+  EXPECT_EQ(ReadBytes(Font("Beta") + "Beta.lscfg"),
             "BOOT\r\n" + Font("Beta") + "B_boot.lsu\r\n 100 \r\nMOTION-2\r\n" + Font("Beta") +
                 "B_swing1.LSU\r\n 80 \r\n" + Font("Beta") + "B_swing2.lsu\r\n 80 \r\n");
-  EXPECT_EQ(ReadFile(Font("Alpha") + "A_boot.lsu"), "local");
+  EXPECT_EQ(ReadBytes(Font("Alpha") + "A_boot.lsu"), "local");
   EXPECT_EQ(view.steps, (std::vector<std::string>{update::kStepChecking, update::kStepValidating,
                                                   "(3/3) Updating item: Beta"}));
   EXPECT_EQ(view.elements,
@@ -122,7 +123,7 @@ TEST_F(Procedure, ResumesAnInterruptedFontWithOneDownload) {
   EXPECT_EQ(Run(server.Host()), UpdateOutcome::Updated);
   EXPECT_EQ(server.Downloads(),
             std::vector<std::string>{"svc=dld&did=0A1B2C3D&fid=Gamma&ffd=G2.lsu -> 200"});
-  EXPECT_EQ(ReadFile(Font("Gamma") + "G1.lsu"), "local");
+  EXPECT_EQ(ReadBytes(Font("Gamma") + "G1.lsu"), "local");
   EXPECT_FALSE(Exists(Font("Gamma") + "tmp"));
   EXPECT_TRUE(Complete("Gamma"));
 }
@@ -146,8 +147,8 @@ TEST_F(Procedure, EmptyLinesNameNoFontAndOneFontIsACatalogue) {
   ASSERT_EQ(requests.size(), 3u);
   EXPECT_TRUE(requests[1].ends_with("svc=fqr&did=0A1B2C3D&fid=Solo"));
   EXPECT_TRUE(requests[2].ends_with("svc=dld&did=0A1B2C3D&fid=Solo&ffd=S.lsu"));
-  EXPECT_EQ(ReadFile(Font("Solo") + "S.lsu"), "sound");
-  EXPECT_EQ(ReadFile(Font("Solo") + "descriptor"), "BOOT\r\nS.lsu\r\n 100 \r\n");
+  EXPECT_EQ(ReadBytes(Font("Solo") + "S.lsu"), "sound");
+  EXPECT_EQ(ReadBytes(Font("Solo") + "descriptor"), "BOOT\r\nS.lsu\r\n 100 \r\n");
   EXPECT_TRUE(Complete("Solo"));
   EXPECT_FALSE(Exists(app + "/fonts/fnt"));
 }
@@ -222,7 +223,7 @@ TEST_F(Procedure, EveryConnectionFailureHasItsWarning) {
        {"HTTP/1.1 200 OK\r\nContent-Length: 9000\r\n\r\n" + std::string(10, 'z'), false}});
   EXPECT_EQ(Run(cut.Host()), UpdateOutcome::Warning);
   EXPECT_EQ(view.warnings, std::vector<std::string>{update::kDownloadFailed});
-  EXPECT_EQ(ReadFile(Font("F") + "one.lsu"), "first");
+  EXPECT_EQ(ReadBytes(Font("F") + "one.lsu"), "first");
   EXPECT_FALSE(Exists(Font("F") + "two.lsu"));
   EXPECT_FALSE(Exists(Font("F") + "tmp"));
   EXPECT_FALSE(Complete("F"));

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "tests/support/Files.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/PrintableText.h"
@@ -12,7 +13,7 @@
 namespace {
 
 using testing_support::Exists;
-using testing_support::ReadFile;
+using testing_support::ReadBytes;
 using update::UpdateUtils;
 
 using Lines = std::vector<std::string>;
@@ -94,7 +95,7 @@ TEST_F(Store, FontMovesFromAbsentToPresentToComplete) {
   ASSERT_TRUE(store.CompleteFont("F1"));
   EXPECT_TRUE(store.FontExistsAndCompleted("F1"));
   EXPECT_TRUE(store.FontItemExists("F1", "fnt"));
-  EXPECT_EQ(ReadFile(app + "/fonts/F1/fnt"), "");
+  EXPECT_EQ(ReadBytes(app + "/fonts/F1/fnt"), "");
   EXPECT_TRUE(store.CompleteFont("F1"));  // complete already
   // A folder of that name is not a file.
   std::filesystem::create_directories(app + "/fonts/F1/dir.lsu");
@@ -107,16 +108,16 @@ TEST_F(Store, DescriptorAndConfigurationFromTheAnswer) {
   const Lines answer = {"status:OK", "clientv:1", "BOOT",       "Boot.lsu", " 100 ", "IDLE", "",
                         " 100 ",     "MOTION-1",  "Swing1.LSU", " 80 ",     "",      ""};
   ASSERT_TRUE(store.WriteDescriptor("F1", answer));
-  EXPECT_EQ(ReadFile(app + "/fonts/F1/descriptor"),
+  EXPECT_EQ(ReadBytes(app + "/fonts/F1/descriptor"),
             "BOOT\r\nBoot.lsu\r\n 100 \r\nIDLE\r\n\r\n 100 \r\nMOTION-1\r\nSwing1.LSU\r\n 80 \r\n");
   const std::string folder = app + "/fonts/F1/";
-  EXPECT_EQ(ReadFile(folder + "F1.lscfg"),
+  EXPECT_EQ(ReadBytes(folder + "F1.lscfg"),
             "BOOT\r\n" + folder + "Boot.lsu\r\n 100 \r\nIDLE\r\n\r\n" + " 100 \r\nMOTION-1\r\n" +
                 folder + "Swing1.LSU\r\n 80 \r\n");
   // Two lines only: both files empty, replacing what was there.
   ASSERT_TRUE(store.WriteDescriptor("F1", {"status:OK", "clientv:1"}));
-  EXPECT_EQ(ReadFile(folder + "descriptor"), "");
-  EXPECT_EQ(ReadFile(folder + "F1.lscfg"), "");
+  EXPECT_EQ(ReadBytes(folder + "descriptor"), "");
+  EXPECT_EQ(ReadBytes(folder + "F1.lscfg"), "");
 }
 
 TEST_F(Store, HostileNamesNeverLeaveTheFontsFolder) {

@@ -1,4 +1,5 @@
 #include "tests/update/UpdateTestSupport.h"
+#include "tests/support/Files.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -9,7 +10,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace testing_support {
@@ -52,10 +52,6 @@ std::vector<std::string> FontServer::Downloads() {
   return downloads;
 }
 
-static void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 void MakeServedFont(const std::string& root, const std::string& fontId,
                     const std::vector<std::string>& items, size_t bytes) {
   const std::string folder = root + "/" + fontId;
@@ -75,11 +71,6 @@ void MakeLocalFont(const std::string& appFolder, const std::string& fontId,
   fs::create_directories(folder);
   for (const std::string& item : items) WriteBytes(folder + "/" + item, "local");
   if (complete) WriteBytes(folder + "/fnt", "");
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 int ConnectTo(const std::string& host) {

@@ -38,7 +38,6 @@ void MakeServedFont(const std::string& root, const std::string& fontId,
 // A font in the local store: folder, the given items, the marker if complete.
 void MakeLocalFont(const std::string& appFolder, const std::string& fontId,
                    const std::vector<std::string>& items, bool complete);
-std::string ReadFile(const std::string& path);
 // A TCP connection to HOST:PORT (a port on 127.0.0.1); -1 when refused.
 int ConnectTo(const std::string& host);
 // Sends the bytes as they are over a new connection and returns what came

@@ -5,6 +5,7 @@
 
 #include "devlink/DeviceLinks.h"
 #include "devlink/TLS.h"
+#include "tests/support/BoardAgent.h"
 #include "virtualboard/VirtualBoardBus.h"
 
 namespace {
@@ -13,12 +14,8 @@ struct Session {
   explicit Session(const std::string& spec)
       : board(virtualboard::MakeVirtualBoard(virtualboard::ParseBoardSpec(spec))) {
     auto& a = *board.agent;
-    a.VID_To_Match = devlink::kBoardVID;
-    a.PID_To_Match = devlink::kBoardPID;
-    a.SearchOnVID = a.SearchOnPID = true;
-    a.InterfaceOpened = [this](int, int, int, const std::string&) {
-      links.InterfaceOpened(*board.agent);
-    };
+    testing_support::MatchTheBoard(a);
+    testing_support::BindOpenedInterfaces(a, links);
     a.InterfaceClosed = [this](int still, const std::string& name, int handle) {
       events.push_back("closed");
       links.InterfaceClosed(*board.agent, still, name, handle);

@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -20,7 +19,10 @@
 #include "session/ConnectionLifecycle.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
+#include "tests/support/Files.h"
+#include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/TempFiles.h"
 
 namespace {
 
@@ -28,15 +30,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using cli_test::RunCli;
 
-// The file's bytes, at most `limit`, in one read: the 4 MiB flash image
-// byte by byte through a stream iterator takes seconds under emulation.
-std::string ReadBytes(const std::string& path, size_t limit = size_t(16) << 20) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes(limit, '\0');
-  in.read(bytes.data(), std::streamsize(limit));
-  bytes.resize(size_t(in.gcount()));
-  return bytes;
-}
+using testing_support::ReadBytes;
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -107,7 +101,7 @@ class UhidBoard {
 class HwPath : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists("/dev/uhid")) << "run through tests/hwpath/guest-run";
+    ASSERT_TRUE(fs::exists("/dev/uhid")) << "run through tests/uhidboard/guest-run";
     ASSERT_EQ(HidrawNodes(), 0) << "a board of another test is still plugged in";
   }
 
@@ -128,11 +122,11 @@ class HwPath : public ::testing::Test {
         text += path + "\r\n100\r\n";
       }
     }
-    sound_test::WriteBytes(dir.Path("sounds.lscfg"), text);
+    testing_support::WriteBytes(dir.Path("sounds.lscfg"), text);
     return dir.Path("sounds.lscfg");
   }
 
-  sound_test::TempFolder dir;
+  testing_support::TempFolder dir;
   const std::string flash = dir.Path("flash.bin");
   const std::string log = dir.Path("hid.log");
 };
@@ -148,8 +142,11 @@ TEST_F(HwPath, InfoForASoundBoardAndAnLedDriver) {
         "Kestrane USB2 Serial Number: 0A1B2C3D\nfirmware: 292\ncapacity: 2793120\ntype: sound\n");
     // Reports as the descriptor read from the kernel defines them: 1028
     // bytes written per command, 2 read per answer.
-    const std::string hid = ReadBytes(log);
-    EXPECT_TRUE(hid.starts_with("W 03" + std::string(2 * 1027, '0') + "\nR 1124\nW 01")) << hid;
+    const std::vector<std::string> hid = testing_support::HidLogLines(log);
+    ASSERT_GE(hid.size(), 3u);
+    EXPECT_EQ(hid[0], "W 03" + std::string(2 * 1027, '0'));
+    EXPECT_EQ(hid[1], "R 1124");
+    EXPECT_TRUE(hid[2].starts_with("W 01")) << hid[2];
     EXPECT_EQ(board.Stop(), 0);
   }
   UhidBoard led("led,ledcode=3,sn=00C0FFEE");
@@ -168,7 +165,7 @@ TEST_F(HwPath, InfoForASoundBoardAndAnLedDriver) {
 TEST_F(HwPath, DownloadLeavesWhatImageWrites) {
   std::string before(50000, '\x5A');
   before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
-  sound_test::WriteBytes(flash, before);
+  testing_support::WriteBytes(flash, before);
   UhidBoard board("sound,erase-ms=300,flash=" + flash);
   ASSERT_TRUE(board.Ready());
 
@@ -176,7 +173,7 @@ TEST_F(HwPath, DownloadLeavesWhatImageWrites) {
   const auto r = RunCli("--hid-log " + log + " download " + config + " --verify");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "SUCCESS !\n");
-  EXPECT_FALSE(Contains(ReadBytes(log), "R timeout")) << "every answer came at the first read";
+  EXPECT_EQ(testing_support::HidTimeouts(log), 0) << "every answer came at the first read";
   ASSERT_EQ(board.Stop(), 0);
 
   const auto image = RunCli("image " + config + " -o " + dir.Path("image.bin"));
@@ -205,7 +202,7 @@ TEST_F(HwPath, MotionGetAndSet) {
   EXPECT_EQ(r.out, changed);
   EXPECT_EQ(RunCli("motion get").out, changed) << "kept by the board";
   ASSERT_EQ(board.Stop(), 0);
-  EXPECT_EQ(ReadBytes(flash, 6), std::string("\xC8\x02\x0A\x32\x7D\xFA", 6));
+  EXPECT_EQ(ReadBytes(flash).substr(0, 6), std::string("\xC8\x02\x0A\x32\x7D\xFA", 6));
 }
 
 TEST_F(HwPath, BoardUnpluggedMidDownloadEndsInConnectionLost) {

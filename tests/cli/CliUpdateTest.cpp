@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/Files.h"
 #include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFiles.h"
@@ -27,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using cli_test::RunCli;
 using testing_support::Exists;
-using testing_support::ReadFile;
+using testing_support::ReadBytes;
 using testing_support::ScopedEnv;
 
 struct CliUpdate : ::testing::Test {
@@ -59,7 +60,7 @@ TEST_F(CliUpdate, FetchesFontsBesideTheProgram) {
        {"(1/3) Checking for updates\n", "  Retrieving item catalogue\n",
         "(3/3) Updating item: Alpha\n", "  Downloading: A2.lsu\n", "(3/3) Completed\n", "] 100%\n"})
     EXPECT_NE(r.err.find(line), std::string::npos) << line << " in " << r.err;
-  EXPECT_EQ(ReadFile(app + "/fonts/Alpha/A2.lsu"), std::string(3000, 'b'));
+  EXPECT_EQ(ReadBytes(app + "/fonts/Alpha/A2.lsu"), std::string(3000, 'b'));
   EXPECT_TRUE(Exists(app + "/fonts/Alpha/fnt"));
   EXPECT_EQ(server.Log().front(), "POST / svc=gct&did=0A1B2C3D -> 200");
 
@@ -88,9 +89,9 @@ TEST_F(CliUpdate, ReadOnlyCopyFetchesIntoTheUsersDataFolder) {
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string fonts = home + "/.local/share/morvane/fonts";
     EXPECT_EQ(r.out, update::FinalMessage(update::kUpdated, fonts) + "\n");
-    EXPECT_EQ(ReadFile(fonts + "/Alpha/A2.lsu"), std::string(3000, 'b'));
+    EXPECT_EQ(ReadBytes(fonts + "/Alpha/A2.lsu"), std::string(3000, 'b'));
     EXPECT_TRUE(Exists(fonts + "/Alpha/fnt"));
-    EXPECT_NE(ReadFile(fonts + "/Alpha/Alpha.lscfg").find(fonts + "/Alpha/A1.lsu\r\n"),
+    EXPECT_NE(ReadBytes(fonts + "/Alpha/Alpha.lscfg").find(fonts + "/Alpha/A1.lsu\r\n"),
               std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(app), {}), 1) << "only the program itself";
   }

@@ -11,6 +11,7 @@
 
 #include "led/LedSettingsFile.h"
 #include "session/BoardSession.h"
+#include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
@@ -304,8 +305,7 @@ TEST(LedPanel, SettingsFiles) {
   EXPECT_EQ(p.dialogs.fileRequests.back().filter,
             "LED Driver Setting (*.LDSET)|*.ldset|All files (*.*)|*.*");
   EXPECT_EQ(p.dialogs.fileRequests.back().initialFolder, p.folder);
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+  EXPECT_EQ(testing_support::ReadBytes(path),
             "KestraneLEDSettings#1\r\nPULSE+Low=40_0_0_0+High=255_0_0_0+Times=1000_500_0_0\r\n"
             "FOC=0_0_200_0+Times=1000_1000_3\r\n");
   EXPECT_FALSE(p.panel.SaveLedSettings());

@@ -8,6 +8,8 @@
 
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/sound/TravelledFont.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempFiles.h"
 #include "update/server/FontService.h"
 
 namespace {
@@ -15,12 +17,12 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(FontServiceTravel, ServesAWindowsFontUnderTheNamesOfItsFiles) {
-  sound_test::TempFolder root;
+  testing_support::TempFolder root;
   fs::create_directories(root.dir() / "Ember");
   const auto font = sound_test::WriteTravelledFont(root.Path("Ember"));
   // An editor on Windows put a byte-order mark in front.
-  sound_test::WriteBytes(font.configuration,
-                         "\xEF\xBB\xBF" + sound_test::ReadBytes(font.configuration));
+  testing_support::WriteBytes(font.configuration,
+                              "\xEF\xBB\xBF" + testing_support::ReadBytes(font.configuration));
 
   const fontserver::FontService service(root.dir().string());
   EXPECT_EQ(service.Catalogue(), std::vector<std::string>{"Ember"});

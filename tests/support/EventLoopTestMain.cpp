@@ -1,4 +1,5 @@
-// Test main for the update tests: the HTTP layer needs a Qt event loop.
+// Test main for the tests that need a Qt event loop: the HTTP layer and
+// the runs of font-server.
 
 #include <gtest/gtest.h>
 
