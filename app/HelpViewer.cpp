@@ -1,44 +1,67 @@
 #include "app/HelpViewer.h"
 
-#include <QDesktopServices>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QShortcut>
 #include <QStandardPaths>
-#include <QUrl>
+#include <QWidget>
 
 namespace app {
 
-QString HtmlHelpFor(const QString& chmPath) {
-  return QFileInfo(chmPath).absolutePath() + "/help/index.html";
+bool OpenChmHelp(const QString& chmPath) {
+  if (!QFileInfo(chmPath).isFile() || !widgets::HasChmViewer()) return false;
+  // xdg-open may not return while the viewer runs: it is started detached.
+  return !QStandardPaths::findExecutable("xdg-open").isEmpty() &&
+         QProcess::startDetached("xdg-open", {chmPath});
 }
 
-bool HasChmViewer() {
-  for (const char* type : {"application/vnd.ms-htmlhelp", "application/x-chm"}) {
-    QProcess query;
-    query.start("xdg-mime", {"query", "default", type});
-    if (!query.waitForFinished(2000)) continue;
-    if (!query.readAllStandardOutput().trimmed().isEmpty()) return true;
+MainHelp::MainHelp(QWidget* main, seams::UserDialogs& dialogs, const QString& dataFolder,
+                   std::function<void(const QString&)> openHelp)
+    : QObject(main),
+      main_(main),
+      dialogs_(dialogs),
+      openHelp_(std::move(openHelp)),
+      guide_(dataFolder) {
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), main);
+  connect(f1, &QShortcut::activated, this, [this] { Open(main_, PageInUse()); });
+}
+
+MainHelp::~MainHelp() = default;
+
+void MainHelp::AddWindow(QWidget* window, const QString& page) {
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), window);
+  connect(f1, &QShortcut::activated, this, [this, window, page] { Open(window, page); });
+}
+
+QString MainHelp::PageInUse() const {
+  // Topmost first: the download is shown over the other panels.
+  const std::pair<const char*, const char*> overlays[] = {
+      {"DownloadFrame", "downloading.html"},
+      {"ConfigFrame", "motion.html"},
+      {"frmLED", "led.html"},
+  };
+  for (const auto& [frame, page] : overlays) {
+    const QWidget* w = main_->findChild<QWidget*>(frame);
+    if (w && w->isVisibleTo(main_)) return page;
   }
-  return false;
+  const QWidget* browser = main_->findChild<QWidget*>("DiscFilesFrame");
+  const QWidget* focus = QApplication::focusWidget();
+  if (browser && focus && browser->isAncestorOf(focus)) return "building-a-font.html#adding";
+  return "building-a-font.html";
 }
 
-bool OpenHelp(const QString& chmPath) {
-  QString target = chmPath;
-  if (!QFileInfo::exists(chmPath) || !HasChmViewer()) target = HtmlHelpFor(chmPath);
-  if (!QFileInfo::exists(target)) return false;
-  // xdg-open may not return while the viewer runs: start it detached.
-  if (!QStandardPaths::findExecutable("xdg-open").isEmpty() &&
-      QProcess::startDetached("xdg-open", {target}))
-    return true;
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(target));
-}
-
-QString NoHelpViewerText(const QString& chmPath) {
-  return QString(
-             "No viewer could open the help file \"%1\". The same guide is in \"%2\": open it "
-             "in a web browser.")
-      .arg(QDir::toNativeSeparators(chmPath), QDir::toNativeSeparators(HtmlHelpFor(chmPath)));
+void MainHelp::Open(QWidget* over, const QString& page) {
+  if (openHelp_) {
+    openHelp_(page);
+    return;
+  }
+  if (guide_.Open(over, page) || OpenChmHelp(guide_.ChmFile())) return;
+  dialogs_.Message(guide_.MissingText().toStdString() +
+                       "\r\nNo viewer could open the help file \"" +
+                       QDir::toNativeSeparators(guide_.ChmFile()).toStdString() + "\" either.",
+                   seams::DialogIcon::Exclamation, seams::DialogButtons::Ok);
 }
 
 }  // namespace app

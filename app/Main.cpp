@@ -75,14 +75,8 @@ Main::Main(MainOptions options)
   // Device arrival and removal come from the agent's look at the bus.
   connect(&agentPoll_, &QTimer::timeout, this, [this] { options_.board.agent->ProcessEvents(); });
 
-  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-  connect(f1, &QShortcut::activated, this, [this] {
-    if (options_.openHelp)
-      options_.openHelp(helpFile_);
-    else if (!OpenHelp(helpFile_))
-      dialogs_->Message(NoHelpViewerText(helpFile_).toStdString(), seams::DialogIcon::Exclamation,
-                        seams::DialogButtons::Ok);
-  });
+  help_ =
+      new MainHelp(this, *dialogs_, QString::fromStdString(folders_.dataFolder), options_.openHelp);
   SetUpHints();
   connect(sendBtn_, &QToolButton::clicked, this, [this] { SendBtnClick(); });
   connect(configBtn_, &QToolButton::clicked, this, [this] { motionPanel_->Show(); });
@@ -244,7 +238,7 @@ void Main::FillDriveList() {
 
 bool Main::Startup() {
   lifecycle_->startupInProgress = true;
-  helpFile_ = QString::fromStdString(folders_.dataFolder) + "/morvane.chm";
+  helpFile_ = QString::fromStdString(folders_.dataFolder) + "/" + widgets::kHelpFileName;
   logo_->setPixmap(bitmaps_.Load("taldrix_small.bmp"));
   FillDriveList();
   SetMemorySize(devlink::kDefaultCapacity);
@@ -273,6 +267,7 @@ bool Main::Startup() {
       std::make_unique<update::UpdateManager>(options_.updateHost, folders_.userFolder, events_);
   updateManager_->requestManager.SetTimeouts(options_.updateTimeouts);
   updateManager_->Initialize(*updateForm_);
+  help_->AddWindow(updateForm_.get(), "update.html");
   agentPoll_.start(kAgentPollMs);
   return true;
 }

@@ -33,6 +33,7 @@ namespace app {
 
 class DownloadPanel;
 class Hints;
+class MainHelp;
 class MotionPanel;
 class SoundPanel;
 class UpdateForm;
@@ -48,7 +49,8 @@ struct MainOptions {
   seams::UserDialogs* dialogs = nullptr;
   // Null: the sound output. Plays a WAV file of that many seconds to its end.
   std::function<void(const QString& wav, double seconds)> play;
-  // Null: the desktop's help viewer. Called with the help file's path.
+  // Null: F1 opens the user guide in the help window. Else called with the
+  // guide's page that F1 chose ("motion.html").
   std::function<void(const QString&)> openHelp;
   // HOST[:PORT] of the update service.
   std::string updateHost = update::kDefaultUpdateHost;
@@ -138,6 +140,7 @@ class Main : public QMainWindow, public session::ConnectionView {
   QTimer* goOnlineTimer_ = nullptr;
   QTimer agentPoll_;
   Hints* hints_ = nullptr;
+  MainHelp* help_ = nullptr;  // owned by the window
   std::unique_ptr<UpdateForm> updateForm_;
   seams::QtEventPump events_;  // the update's
   std::unique_ptr<update::UpdateManager> updateManager_;

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTreeView>
@@ -52,13 +53,21 @@ class WrappingButton : public QPushButton {
 }  // namespace
 
 ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* dialogs,
-                                 const QString& startFolder) {
+                                 const QString& startFolder)
+    : guide_(appFolder) {
   setObjectName("Main");
   setWindowTitle("RiziRozod Converter");
   if (!dialogs) {
     ownDialogs_ = std::make_unique<widgets::QtDialogs>(this);
     dialogs = ownDialogs_.get();
   }
+  // F1: the user guide at its page on brelka.
+  connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+          [this, dialogs] {
+            if (!guide_.Open(this, "converter.html"))
+              dialogs->Message(guide_.MissingText().toStdString(), seams::DialogIcon::Exclamation,
+                               seams::DialogButtons::Ok);
+          });
   actions_ = std::make_unique<ConverterActions>(wav_, *dialogs, *this, events_,
                                                 [this] { return cancelRequested_; });
 

@@ -8,6 +8,7 @@
 #include "converter/ConverterActions.h"
 #include "seams/QtEventPump.h"
 #include "seams/UserDialogs.h"
+#include "widgets/HelpWindow.h"
 
 class QCheckBox;
 class QFrame;
@@ -32,6 +33,8 @@ class ConverterWindow : public QWidget, public ConverterView {
   ~ConverterWindow() override;
 
   widgets::FileBrowser& Browser() { return *browser_; }
+  // The user guide, opened on F1 at its page on brelka.
+  widgets::Guide& Guide() { return guide_; }
   ConverterActions& Actions() { return *actions_; }
 
   // ConverterView.
@@ -42,6 +45,7 @@ class ConverterWindow : public QWidget, public ConverterView {
 
  private:
   std::unique_ptr<seams::UserDialogs> ownDialogs_;
+  widgets::Guide guide_;
   WavFile wav_;
   seams::QtEventPump events_;
   std::unique_ptr<ConverterActions> actions_;

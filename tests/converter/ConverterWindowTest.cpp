@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <cmath>
@@ -19,8 +20,10 @@
 #include "tests/converter/WavFixtures.h"
 #include "tests/support/Controls.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFiles.h"
 #include "widgets/FileBrowser.h"
+#include "widgets/HelpWindow.h"
 
 using namespace testing_support;
 
@@ -298,6 +301,27 @@ TEST(ConverterWindow, OneConversionAtATimeAndTheNewFileIsListed) {
   EXPECT_EQ(listed.join(", ").toStdString(), "in.lsu, in.wav");
   EXPECT_EQ(files->currentItem()->text().toStdString(), "in.wav") << "the selection stays";
   std::filesystem::remove_all(dir);
+}
+
+// F1 opens the user guide at its page on brelka, in brelka's own help
+// window: nothing on the desktop (an empty PATH) is needed to show it.
+TEST(ConverterWindow, F1OpensTheGuideAtBrelkasPage) {
+  const std::string noPrograms = UniqueTempPath("brelka_no_programs");
+  std::filesystem::create_directories(noPrograms);
+  ScopedEnv path("PATH", noPrograms);
+  ScriptedDialogs dialogs;
+  converter::ConverterWindow window(APP_FOLDER, &dialogs);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 30000));
+  QTest::keyClick(&window, Qt::Key_F1);
+  auto* help = window.findChild<widgets::HelpWindow*>("HelpWindow");
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_EQ(help->CurrentPage().toStdString(), "converter.html");
+  EXPECT_TRUE(
+      Control<QTextBrowser>(*help, "HelpBrowser")->toPlainText().contains("The brelka window"));
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 }  // namespace
