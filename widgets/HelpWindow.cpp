@@ -180,11 +180,11 @@ HelpWindow::HelpWindow(const QString& helpFolder, const QString& chmFile, QWidge
   split->addWidget(contents_);
   split->addWidget(browser_);
   split->setStretchFactor(1, 1);
-  split->setSizes({230, 670});
+  split->setSizes({270, 730});
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(bar);
   layout->addWidget(split, 1);
-  resize(900, 680);
+  resize(1000, 720);  // fits a 1366 x 768 screen
 
   connect(back, &QAction::triggered, browser_, &QTextBrowser::backward);
   connect(forward, &QAction::triggered, browser_, &QTextBrowser::forward);
