@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -153,8 +154,11 @@ TEST(HelpWindow, ContentsBackAndForward) {
 
   click("Motion and impact settings");
   EXPECT_EQ(Page(help), "motion.html");
+  auto* browser = Control<QTextBrowser>(*help, "HelpBrowser");
+  EXPECT_EQ(browser->verticalScrollBar()->value(), 0);
   click("Live sensor values");  // a section, under its page
   EXPECT_EQ(Page(help), "motion.html#live");
+  EXPECT_GT(browser->verticalScrollBar()->value(), 0) << "scrolled to the section";
   EXPECT_EQ(contents->currentItem()->parent()->text(0), "Motion and impact settings");
 
   QTest::mouseClick(back, Qt::LeftButton);
@@ -179,7 +183,6 @@ TEST(HelpWindow, ContentsBackAndForward) {
   EXPECT_TRUE(back->isEnabled());
 
   // A link in the page.
-  auto* browser = Control<QTextBrowser>(*help, "HelpBrowser");
   ASSERT_TRUE(browser->find("Troubleshooting"));
   browser->setFocus();
   QTest::keyClick(browser, Qt::Key_Return);
