@@ -294,8 +294,11 @@ void Main::Shutdown() {
 
 void Main::closeEvent(QCloseEvent* event) {
   // The download runs inside this window's handlers: it ends (or is
-  // cancelled) before the window can go.
-  if (downloadPanel_->Running()) {
+  // cancelled) before the window can go. Work that was not saved is
+  // offered for saving first; Cancel keeps the window.
+  if (downloadPanel_->Running() ||
+      !soundPanel_->Logic().SaveChangesFirst(sound::kSaveBeforeClosing) ||
+      !ledPanel_->Logic().SaveChangesFirst(led::kSaveLedBeforeClosing)) {
     event->ignore();
     return;
   }

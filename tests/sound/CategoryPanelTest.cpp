@@ -28,7 +28,10 @@ class RecordingView : public CategoryPanelView {
   void UpdateMemoryStatus() override { ++memoryUpdates; }
   void CheckOption(FileType c) override { checked = c; }
   void RemoveFromList(FileType c, int row) override { lists[c].erase(lists[c].begin() + row); }
-  void ShowVolume(int v) override { volume = v; }
+  void ShowVolume(int v, const std::string& name) override {
+    volume = v;
+    volumeFile = name;
+  }
   void HideVolume() override { volume = -1; }
   void ShowConverting(bool visible) override { converting.push_back(visible); }
 
@@ -37,6 +40,7 @@ class RecordingView : public CategoryPanelView {
   int memoryUpdates = 0;
   int checked = 0;
   int volume = -1;  // -1: hidden
+  std::string volumeFile;
   std::vector<bool> converting;
 };
 
