@@ -24,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using app_test::ClickRow;
 using app_test::SoundWindow;
 
 void Click(QWidget* w, Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool twice = false) {
@@ -98,13 +99,6 @@ TEST(SoundPanel, SingleLabelsShowOrHideTheSlider) {
 void DoubleClick(QWidget* w, QPoint at) {
   QTest::mouseClick(w, Qt::LeftButton, {}, at);
   QTest::mouseDClick(w, Qt::LeftButton, {}, at);
-}
-
-// A real click on a row of a category list.
-void ClickRow(QListWidget* list, int row) {
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                    list->visualItemRect(list->item(row)).center());
-  QApplication::processEvents();
 }
 
 // Window activation reaches every control of the window, the category

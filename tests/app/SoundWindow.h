@@ -3,6 +3,7 @@
 // with its application folder in a private temporary folder, scripted
 // dialogs and a recorded playback: what the window tests drive.
 
+#include <QApplication>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
@@ -93,5 +94,23 @@ struct SoundWindow {
   std::vector<std::string> played;
   std::unique_ptr<app::Main> main;
 };
+
+// A real click on a row of a list.
+inline void ClickRow(QListWidget* list, int row) {
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(row)).center());
+  QApplication::processEvents();
+}
+
+// A key pressed where the focus is, as the keyboard sends it.
+inline void PressKey(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+}
+
+inline QStringList Rows(QListWidget* list) {
+  QStringList rows;
+  for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
+  return rows;
+}
 
 }  // namespace app_test

@@ -25,6 +25,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using app_test::ClickRow;
+using app_test::PressKey;
+using app_test::Rows;
 using app_test::SoundWindow;
 using seams::DialogResult;
 
@@ -178,23 +181,8 @@ QPoint SliderHandle(QSlider* slider) {
       .center();
 }
 
-void ClickRow(QListWidget* list, int row) {
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                    list->visualItemRect(list->item(row)).center());
-  QApplication::processEvents();
-}
-
-QStringList Rows(QListWidget* list) {
-  QStringList rows;
-  for (int i = 0; i < list->count(); ++i) rows << list->item(i)->text();
-  return rows;
-}
-
-void Key(int key, Qt::KeyboardModifiers modifiers) {
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
-}
 void Undo() {
-  Key(Qt::Key_Z, Qt::ControlModifier);
+  PressKey(Qt::Key_Z, Qt::ControlModifier);
 }
 
 // Add, remove, a volume (one drag of the slider) and a load are one step
@@ -218,12 +206,12 @@ TEST(UnsavedWork, UndoAndRedoEveryChangeToTheCategories) {
   Undo();
   EXPECT_EQ(Rows(motion), QStringList{"m1.lsu"});
   EXPECT_EQ(gauge->value(), 300);
-  Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  PressKey(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(Rows(motion), (QStringList{"m1.lsu", "m2.lsu"}));
   EXPECT_EQ(gauge->value(), 700);
 
   ClickRow(motion, 0);
-  Key(Qt::Key_Delete, Qt::NoModifier);
+  PressKey(Qt::Key_Delete, Qt::NoModifier);
   EXPECT_EQ(Rows(motion), QStringList{"m2.lsu"});
   EXPECT_EQ(gauge->value(), 500);
   Undo();
@@ -247,7 +235,7 @@ TEST(UnsavedWork, UndoAndRedoEveryChangeToTheCategories) {
   Undo();
   EXPECT_EQ(config.GetVolume(sound::kMotion, 2), 100);
   EXPECT_EQ(slider->value(), 100);
-  Key(Qt::Key_Y, Qt::ControlModifier);
+  PressKey(Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(config.GetVolume(sound::kMotion, 2), dragged);
   EXPECT_EQ(slider->value(), dragged);
 
@@ -268,7 +256,7 @@ TEST(UnsavedWork, UndoAndRedoEveryChangeToTheCategories) {
   EXPECT_EQ(w.Child<QListWidget>("ImpFileList")->count(), 0);
   EXPECT_EQ(config.GetVolume(sound::kMotion, 2), dragged);
   EXPECT_EQ(gauge->value(), 700);
-  Key(Qt::Key_Y, Qt::ControlModifier);
+  PressKey(Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(w.Child<QLabel>("BootFileList")->text(), "m1.lsu");
   EXPECT_EQ(config.GetVolume(sound::kBoot, 0), 40);
   EXPECT_EQ(Rows(w.Child<QListWidget>("ImpFileList")), QStringList{"boot.lsu"});
