@@ -151,11 +151,21 @@ void CategoryPanel::PlayLsu(const std::string& path) {
 }
 
 LoadOutcome CategoryPanel::LoadConfigurationFile() {
+  return LoadAfterAsking([this] {
+    return LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start);
+  });
+}
+
+LoadOutcome CategoryPanel::LoadConfigurationFrom(const std::string& path) {
+  return LoadAfterAsking(
+      [&] { return LoadConfiguration(path, config_, view_, events_, dialogs_); });
+}
+
+LoadOutcome CategoryPanel::LoadAfterAsking(const std::function<LoadOutcome()>& load) {
   if (!SaveChangesFirst(kSaveBeforeLoading)) return {LoadResult::Cancelled, {}};
   HideVolume();
   ConfigurationContents before = TakeAllContents(config_);
-  LoadOutcome outcome =
-      LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start);
+  LoadOutcome outcome = load();
   if (outcome.result != LoadResult::Cancelled)
     view_.ShowLoadNote(FoundBesideMessage(outcome.foundBeside));
   view_.UpdateMemoryStatus();

@@ -3,9 +3,12 @@
 // into which category (only valid LSU files, at most 12 in a list), which
 // file the volume control belongs to, removing files, playing an LSU file
 // through "temp.wav" in the application folder, and the load and save
-// buttons. The window's panel (app::SoundPanel) shows what it is told
-// through CategoryPanelView and hands the user's clicks, double-clicks,
-// drops and Ctrl+clicks to it; messages go through UserDialogs.
+// buttons. It knows whether the configuration changed since it was loaded
+// or saved, and asks before such a configuration is lost; it reports every
+// change as one step that can be undone. The window's panel
+// (app::SoundPanel) shows what it is told through CategoryPanelView and
+// hands the user's clicks, double-clicks, keys, drops and Ctrl+clicks to
+// it; messages go through UserDialogs.
 
 #include <cstdint>
 #include <functional>
@@ -97,6 +100,10 @@ class CategoryPanel {
   // load note then tells how many files were found beside it. A
   // configuration that changed is offered for saving first.
   LoadOutcome LoadConfigurationFile();
+  // Loads the configuration file at path as the load button does once its
+  // dialog is answered (e.g. a font the update fetched), the question
+  // first included.
+  LoadOutcome LoadConfigurationFrom(const std::string& path);
   // The save button: asks for a file name and saves the configuration. A
   // name typed without an extension gets ".lscfg".
   SaveResult SaveConfigurationFile();
@@ -132,6 +139,9 @@ class CategoryPanel {
   seams::UserDialogs& dialogs_;
   Folders folders_;
   PlayWav play_;
+  // A load (through `load`) after the question for a changed
+  // configuration: one step to undo, and what is loaded is saved work.
+  LoadOutcome LoadAfterAsking(const std::function<LoadOutcome()>& load);
   // Shows the files of the categories as the configuration holds them.
   void ShowContents(const ConfigurationContents& contents);
   // Hands the edit that took the categories of `before` to their present

@@ -149,6 +149,42 @@ TEST_F(CategoryPanelTest, VolumeControlBelongsToTheChosenFileOnly) {
   EXPECT_TRUE(config.BootFile().FileName.empty());
 }
 
+// A configuration loaded from a path (as a fetched font is) asks first for
+// a changed one, is one step to undo, and is no change itself; undoing
+// back to what was saved is no change either.
+TEST_F(CategoryPanelTest, LoadingFromAPathAsksFirstAndIsOneStep) {
+  std::vector<ConfigurationEdit> edits;
+  panel.OnEdit([&](ConfigurationEdit e) { edits.push_back(std::move(e)); });
+  ASSERT_TRUE(panel.Add(Lsu("m1.lsu"), kMotion));
+  const std::string font = dir.Path("font.lscfg");
+  ASSERT_TRUE(SaveConfiguration(config, font));
+  ASSERT_TRUE(panel.Add(Lsu("boot.lsu"), kBoot));
+  ASSERT_TRUE(panel.Changed());
+
+  dialogs.answers = {seams::DialogResult::Cancel};
+  EXPECT_EQ(panel.LoadConfigurationFrom(font).result, LoadResult::Cancelled);
+  EXPECT_EQ(view.labels[kBoot], "boot.lsu");
+  ASSERT_EQ(Messages(), Names{kSaveBeforeLoading});
+  EXPECT_EQ(dialogs.messages[0].buttons, seams::DialogButtons::SaveDiscardCancel);
+
+  dialogs.answers = {seams::DialogResult::Discard};
+  EXPECT_EQ(panel.LoadConfigurationFrom(font).result, LoadResult::Loaded);
+  EXPECT_EQ(view.labels[kBoot], "");
+  EXPECT_EQ(view.lists[kMotion], Names{"m1.lsu"});
+  EXPECT_FALSE(panel.Changed());
+  ASSERT_EQ(edits.size(), 3u);  // two adds and the load
+  EXPECT_EQ(edits[2].kind, ConfigurationEdit::Kind::Load);
+
+  panel.Restore(edits[2], false);
+  EXPECT_EQ(view.labels[kBoot], "boot.lsu");
+  EXPECT_EQ(config.TotalNrOfSamples(), 200);
+  EXPECT_TRUE(panel.Changed());
+  panel.Restore(edits[1], false);
+  EXPECT_EQ(view.labels[kBoot], "");
+  EXPECT_FALSE(panel.Changed()) << "as saved";
+  EXPECT_EQ(Messages().size(), 2u);
+}
+
 TEST_F(CategoryPanelTest, PlaysLsuFilesThroughTempWav) {
   const std::string lsu = Lsu("swing.LSU", 4800);
   ASSERT_TRUE(panel.Add(lsu, kMotion));
