@@ -29,10 +29,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using app_test::ClickRow;
-using app_test::PressKey;
-using app_test::Rows;
-using app_test::SoundWindow;
+using namespace app_test;  // the window and its clicks and keys
 
 // Selects the browser's entries of these names, as a click on the first
 // and Shift+Down to the last would (they follow each other in the list).

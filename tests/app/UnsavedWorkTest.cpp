@@ -25,10 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using app_test::ClickRow;
-using app_test::PressKey;
-using app_test::Rows;
-using app_test::SoundWindow;
+using namespace app_test;  // the window and its clicks and keys
 using seams::DialogResult;
 
 struct CloseCase {
