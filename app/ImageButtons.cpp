@@ -2,13 +2,68 @@
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QPainter>
 #include <cstdio>
 
 namespace app {
 
 namespace {
+
 const char* kOnPicture = "morvaneOnPicture";
 const char* kOffPicture = "morvaneOffPicture";
+constexpr int kFocusFrameWidth = 2;
+
+// The frame drawn over an image button while it has the focus: the
+// pictures fill the buttons, and a style's own focus mark may not show.
+class FocusFrame : public QWidget {
+ public:
+  explicit FocusFrame(QAbstractButton* button) : QWidget(button) {
+    setObjectName("FocusFrame");
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+    button->installEventFilter(this);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    QPen pen(palette().color(QPalette::Active, QPalette::Highlight), kFocusFrameWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    const int half = kFocusFrameWidth / 2;
+    painter.drawRect(rect().adjusted(half, half, -half, -half));
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* button = static_cast<QAbstractButton*>(watched);
+    switch (event->type()) {
+      case QEvent::FocusIn:
+        setGeometry(button->rect());
+        raise();
+        show();
+        break;
+      case QEvent::FocusOut:
+        hide();
+        break;
+      case QEvent::Resize:
+        setGeometry(button->rect());
+        break;
+      case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+          button->click();
+          return true;
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    return false;
+  }
+};
+
 }  // namespace
 
 QPixmap Bitmaps::Load(const QString& name) {
@@ -33,6 +88,8 @@ void SetUpImageButton(QAbstractButton* button, Bitmaps& bitmaps, const QString& 
   button->setProperty(kOffPicture, off);
   if (!on.isNull()) button->setIconSize(on.size());
   EnableImageButton(button, button->isEnabled());
+  button->setFocusPolicy(Qt::FocusPolicy(button->focusPolicy() | Qt::TabFocus));
+  new FocusFrame(button);
 }
 
 void EnableImageButton(QAbstractButton* button, bool enabled) {

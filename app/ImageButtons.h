@@ -26,7 +26,8 @@ class Bitmaps {
 };
 
 // An image button: its enabled picture is `name`, its disabled one the
-// "_off" twin.
+// "_off" twin. Tab reaches it, a frame shows while it has the focus, and
+// Space, Enter or Return press it.
 void SetUpImageButton(QAbstractButton* button, Bitmaps& bitmaps, const QString& name);
 void EnableImageButton(QAbstractButton* button, bool enabled);
 

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
+#include "app/BrowserFolder.h"
 #include "app/DownloadPanel.h"
 #include "app/FontMenu.h"
 #include "app/HelpViewer.h"
@@ -90,10 +91,12 @@ Main::~Main() {
   Shutdown();
 }
 
+// A click leaves the focus where it was (in the browser or a category);
+// Tab reaches the button.
 QToolButton* Main::AddImageButton(const char* name, const QString& bitmap) {
   auto* b = Named<QToolButton>(name);
   b->setAutoRaise(true);
-  b->setFocusPolicy(Qt::NoFocus);
+  b->setFocusPolicy(Qt::TabFocus);
   SetUpImageButton(b, bitmaps_, bitmap);
   return b;
 }
@@ -123,6 +126,10 @@ QWidget* Main::BuildTopRow() {
   updateBtn_ = AddImageButton("UpdateBtn", "update.bmp");
   for (QToolButton* b : {loadBtn_, saveBtn_, configBtn_, sendBtn_, updateBtn_})
     buttons->addWidget(b);
+  loadBtn_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  saveBtn_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  sendBtn_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+  SetButtonTips(false);
   right->addLayout(buttons);
   helpLabel_ = Named<QLabel>("HelpLabel", "Press F1 for Help");
   helpLabel_->setAlignment(Qt::AlignRight);
@@ -136,7 +143,7 @@ QGroupBox* Main::BuildFileBrowser() {
   auto* v = new QVBoxLayout(browserFrame_);
   auto* drives = Named<QComboBox>("DriveList");
   auto* dirs = Named<QTreeView>("DirList");
-  auto* files = Named<QListWidget>("FileList");
+  auto* files = Named<widgets::FileListWidget>("FileList");
   v->addWidget(drives);
   auto* split = new QHBoxLayout;
   split->addWidget(dirs, 1);
@@ -145,6 +152,7 @@ QGroupBox* Main::BuildFileBrowser() {
   v->addWidget(
       Named<QLabel>("Label3", "Double-click to add/remove files CTRL+Click to play LSU File"));
   browser_ = new widgets::FileBrowser(drives, dirs, files);
+  browser_->onFolderChosen = RememberBrowserFolder;
   return browserFrame_;
 }
 
@@ -154,7 +162,7 @@ QWidget* Main::BuildMiddle() {
   auto* middle = new QWidget;
   auto* grid = new QGridLayout(middle);
   grid->setContentsMargins(0, 0, 0, 0);
-  auto* frames = Named<QWidget>("MiddleArea");
+  auto* frames = middleArea_ = Named<QWidget>("MiddleArea");
   auto* sideBySide = new QHBoxLayout(frames);
   sideBySide->setContentsMargins(0, 0, 0, 0);
   sideBySide->setSpacing(8);  // the same gap between the frames in every style
@@ -233,7 +241,7 @@ void Main::SetUpHints() {
 
 void Main::FillDriveList() {
   browser_->FillDrives();
-  browser_->OpenFolder(QString::fromStdString(paths::StartFolder(folders_)));
+  browser_->OpenFolder(BrowserStartFolder(QString::fromStdString(paths::StartFolder(folders_))));
 }
 
 bool Main::Startup() {
@@ -289,8 +297,11 @@ void Main::Shutdown() {
 
 void Main::closeEvent(QCloseEvent* event) {
   // The download runs inside this window's handlers: it ends (or is
-  // cancelled) before the window can go.
-  if (downloadPanel_->Running()) {
+  // cancelled) before the window can go. Work that was not saved is
+  // offered for saving first; Cancel keeps the window.
+  if (downloadPanel_->Running() ||
+      !soundPanel_->Logic().SaveChangesFirst(sound::kSaveBeforeClosing) ||
+      !ledPanel_->Logic().SaveChangesFirst(led::kSaveLedBeforeClosing)) {
     event->ignore();
     return;
   }
@@ -360,6 +371,8 @@ void Main::LockControls(bool locked) {
 void Main::SetOnlinePicture(bool online) {
   onlinePicture_->setPixmap(bitmaps_.Load(online ? "LS_on.bmp" : "LS_off.bmp"));
   onlinePicture_->setProperty("picture", online ? "on" : "off");
+  onlinePicture_->setToolTip(online ? "A board is connected"
+                                    : "No board is connected: the program keeps looking for one");
 }
 
 void Main::SetSNLabel(const std::string& text) {
@@ -398,8 +411,12 @@ QToolButton* Main::Button(session::ImageButton button) const {
 
 void Main::ShowLedPanel(bool visible) {
   ledFrame_->setVisible(visible);
+  // The browser and the categories under the LED panel go: Tab must not
+  // take the focus where no one can see it.
+  middleArea_->setVisible(!visible);
   memoryStatus_->setVisible(!visible);  // an LED driver has no sound memory
   if (visible) ledFrame_->raise();
+  SetButtonTips(visible);
 }
 
 void Main::StartGoOnlineTimer(int intervalMs) {
@@ -427,6 +444,16 @@ bool Main::InitLedDrivers() {
 
 std::string Main::LedCatalogueProblem() const {
   return ledPanel_->Logic().CatalogueProblem();
+}
+
+void Main::SetButtonTips(bool ledDriver) {
+  loadBtn_->setToolTip(ledDriver ? "Load LED settings from a file (Ctrl+O)"
+                                 : "Load a sound configuration from a file (Ctrl+O)");
+  saveBtn_->setToolTip(ledDriver ? "Save the LED settings to a file (Ctrl+S)"
+                                 : "Save the sound configuration to a file (Ctrl+S)");
+  configBtn_->setToolTip("Motion and impact settings of the board");
+  sendBtn_->setToolTip("Download the sound configuration to the board (Ctrl+D)");
+  updateBtn_->setToolTip("Fetch new sound fonts for this board (requires internet)");
 }
 
 void Main::LoadBtnClick() {

@@ -108,6 +108,8 @@ class Main : public QMainWindow, public session::ConnectionView {
   QToolButton* Button(session::ImageButton button) const;
   void FillDriveList();
   void SetUpHints();
+  // The image buttons' tooltips; load and save follow the board's kind.
+  void SetButtonTips(bool ledDriver);
   // An unexpected error, in the window's own message box.
   void ShowError(const std::string& text);
   void UpdateBtnClick();
@@ -134,6 +136,7 @@ class Main : public QMainWindow, public session::ConnectionView {
   QLabel* snLabel_ = nullptr;
   QLabel* onlinePicture_ = nullptr;
   QLabel* logo_ = nullptr;
+  QWidget* middleArea_ = nullptr;  // the browser and the categories
   QGroupBox* ledFrame_ = nullptr;
   LedPanelWidget* ledPanel_ = nullptr;  // owned by ledFrame_
   QProgressBar* memoryStatus_ = nullptr;

@@ -5,6 +5,8 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -12,10 +14,12 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/ConfigurationUndo.h"
 #include "app/OverlayFrame.h"
 #include "widgets/FileBrowser.h"
 #include "widgets/Named.h"
@@ -26,6 +30,9 @@ namespace app {
 using widgets::Named;
 
 namespace {
+
+// The width of the volume slider's file name, in characters.
+constexpr int kVolumeNameChars = 14;
 
 // Ctrl alone (not with Shift or Alt), with any mouse button.
 bool CtrlClick(QEvent* event) {
@@ -69,8 +76,15 @@ SoundPanel::SoundPanel(Setup setup)
   BuildWaitNote();
   for (const Category& c : categories_) Wire(c);
   // Only a move by the user stores a volume; showing one stores nothing.
-  // (ShowVolume sets the slider with its signals blocked.)
-  connect(volume_, &QSlider::valueChanged, this, [this](int value) { logic_.SetVolume(value); });
+  // (ShowVolume sets the slider with its signals blocked.) The changes of
+  // one drag of the slider are one step to undo.
+  connect(volume_, &QSlider::sliderPressed, this, [this] { volumeHeld_ = false; });
+  connect(volume_, &QSlider::valueChanged, this, [this](int value) {
+    const bool sameMove = volume_->isSliderDown() && volumeHeld_;
+    volumeHeld_ = volume_->isSliderDown();
+    ShowVolumeValue(value);
+    logic_.SetVolume(value, sameMove);
+  });
   files_ = browser_->FileList();
   filesViewport_ = files_->viewport();
   filesViewport_->installEventFilter(this);
@@ -81,6 +95,8 @@ SoundPanel::SoundPanel(Setup setup)
        std::initializer_list<QWidget*>{browser_->DriveList(), browser_->DirList(), files_})
     control->installEventFilter(this);
   window_->installEventFilter(this);
+  undo_ = new ConfigurationUndo(logic_, this);
+  undo_->AddShortcutsTo(frame_);
 }
 
 // The single categories one per row, option button and label; below them
@@ -110,16 +126,38 @@ void SoundPanel::BuildFrame() {
     }
   }
   grid->setRowStretch(listRow + 1, 1);
-  volume_ = Named<QSlider>("VolSlider", Qt::Vertical);
-  volume_->setRange(0, 100);
-  volume_->hide();
-  grid->addWidget(volume_, 0, 3, listRow + 2, 1);
+  BuildVolumeBox(grid, listRow + 2);
   // The line a load ends with, under the files it is about; the hint line
   // above the frames changes with every move of the mouse.
   loadNote_ = Named<QLabel>("LoadNoteLabel");
   loadNote_->setWordWrap(true);
   loadNote_->hide();
   grid->addWidget(loadNote_, listRow + 2, 0, 1, 4);
+}
+
+// The slider at the right of the categories, hidden until a file is
+// chosen: the file's name over it, its value under it.
+void SoundPanel::BuildVolumeBox(QGridLayout* grid, int rows) {
+  volumeBox_ = Named<QWidget>("VolumeBox");
+  auto* v = new QVBoxLayout(volumeBox_);
+  v->setContentsMargins(0, 0, 0, 0);
+  volumeFile_ = Named<QLabel>("VolFileLabel");
+  volumeFile_->setAlignment(Qt::AlignHCenter);
+  volumeFile_->setFixedWidth(volumeFile_->fontMetrics().averageCharWidth() * kVolumeNameChars);
+  volume_ = Named<QSlider>("VolSlider", Qt::Vertical);
+  volume_->setRange(0, 100);
+  volumeValue_ = Named<QLabel>("VolValueLabel");
+  volumeValue_->setAlignment(Qt::AlignHCenter);
+  v->addWidget(volumeFile_);
+  v->addWidget(volume_, 1, Qt::AlignHCenter);
+  v->addWidget(volumeValue_);
+  volume_->hide();
+  volumeBox_->hide();
+  grid->addWidget(volumeBox_, 0, 3, rows, 1);
+}
+
+void SoundPanel::ShowVolumeValue(int volume) {
+  volumeValue_->setText(QString("%1 %").arg(volume));
 }
 
 void SoundPanel::BuildWaitNote() {
@@ -132,6 +170,7 @@ void SoundPanel::Wire(const Category& c) {
   QWidget* control = c.list ? static_cast<QWidget*>(c.list) : c.label;
   control->installEventFilter(this);
   control->setAcceptDrops(true);
+  c.option->installEventFilter(this);  // Delete on it
   if (c.list) {
     c.viewport->installEventFilter(this);
     c.viewport->setAcceptDrops(true);
@@ -159,6 +198,12 @@ const SoundPanel::Category& SoundPanel::CategoryFor(int code) const {
   for (const Category& c : categories_)
     if (c.code == code) return c;
   return categories_.front();
+}
+
+const SoundPanel::Category* SoundPanel::OptionCategory(const QObject* control) const {
+  for (const Category& c : categories_)
+    if (control == c.option) return &c;
+  return nullptr;
 }
 
 const SoundPanel::Category* SoundPanel::CategoryOf(const QObject* control) const {
@@ -206,14 +251,36 @@ void SoundPanel::CheckOption(sound::FileType category) {
   CategoryFor(category).option->setChecked(true);
 }
 
-void SoundPanel::ShowVolume(int volume) {
+void SoundPanel::ShowVolume(int volume, const std::string& fileName) {
   const QSignalBlocker quiet(volume_);
   volume_->setValue(volume);
+  ShowVolumeValue(volume);
+  const QString name = QString::fromStdString(fileName);
+  volumeFile_->setText(
+      volumeFile_->fontMetrics().elidedText(name, Qt::ElideMiddle, volumeFile_->width()));
+  volumeFile_->setToolTip(name);
   volume_->show();
+  volumeBox_->show();
 }
 
 void SoundPanel::HideVolume() {
   volume_->hide();
+  volumeBox_->hide();
+}
+
+void SoundPanel::ShowList(sound::FileType category, const std::vector<std::string>& names) {
+  QListWidget* list = CategoryFor(category).list;
+  const QSignalBlocker quiet(list);
+  const int row = list->currentRow();
+  list->clear();
+  for (const std::string& name : names) list->addItem(QString::fromStdString(name));
+  if (row < list->count()) list->setCurrentRow(row);
+}
+
+void SoundPanel::MarkRow(sound::FileType category, int row) {
+  QListWidget* list = CategoryFor(category).list;
+  const QSignalBlocker quiet(list);
+  list->setCurrentRow(row);
 }
 
 void SoundPanel::ShowConverting(bool visible) {
@@ -230,8 +297,58 @@ void SoundPanel::ShowLoadNote(const std::string& text) {
   loadNote_->setVisible(!text.empty());
 }
 
+bool SoundPanel::KeyPressed(QObject* watched, QKeyEvent* key) {
+  if (key->modifiers() & ~Qt::KeypadModifier) return false;
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  if (watched == files_ && enter) {
+    QStringList names = browser_->SelectedNames();
+    if (names.isEmpty() && files_->currentItem()) names << files_->currentItem()->text();
+    std::vector<std::string> paths;
+    for (const QString& name : names) paths.push_back(browser_->PathOf(name).toStdString());
+    logic_.AddFiles(paths, SelectedCategory());
+    return true;
+  }
+  if (key->key() != Qt::Key_Delete) return false;
+  const Category* c = OptionCategory(watched);
+  if (!c) c = CategoryOf(watched);
+  if (!c) return false;
+  logic_.Remove(c->code, Row(*c));
+  return true;
+}
+
+bool SoundPanel::ShowFileTip(const Category& c, QHelpEvent* help) {
+  int row = 0;
+  if (c.list) {
+    const QListWidgetItem* item = c.list->itemAt(help->pos());
+    row = item ? c.list->row(item) : -1;
+  }
+  const QString tip = QString::fromStdString(logic_.FileTip(c.code, row));
+  if (tip.isEmpty())
+    QToolTip::hideText();
+  else
+    QToolTip::showText(help->globalPos(), tip, c.list ? c.viewport : c.label);
+  return true;
+}
+
+// Files dragged from the browser's file list or the desktop's file manager
+// come as file URLs, in the order of the list they were chosen in. The
+// drop copies: the list they came from keeps them.
+bool SoundPanel::Dragged(const Category& c, QEvent* event) {
+  auto* drag = static_cast<QDropEvent*>(event);
+  if (!drag->mimeData()->hasUrls()) return false;
+  drag->setDropAction(Qt::CopyAction);
+  drag->accept();
+  if (event->type() != QEvent::Drop) return true;
+  std::vector<std::string> paths;
+  for (const QUrl& url : drag->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  logic_.AddFiles(paths, c.code);
+  return true;
+}
+
 bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress && KeyPressed(watched, static_cast<QKeyEvent*>(event))) return true;
   const Category* c = CategoryOf(watched);
   if (type == QEvent::WindowActivate) {
     // Activation reaches every control of the window, the lists included:
@@ -269,19 +386,9 @@ bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
     QTimer::singleShot(0, this, [this, code = c->code] { Select(CategoryFor(code)); });
   if (c->label && type == QEvent::MouseButtonPress) logic_.SelectSingle(c->code);
   if (c->label && type == QEvent::MouseButtonDblClick) logic_.Remove(c->code, 0);
-  if (type == QEvent::DragEnter || type == QEvent::DragMove) {
-    auto* drag = static_cast<QDropEvent*>(event);
-    if (!drag->mimeData()->hasUrls()) return false;
-    drag->acceptProposedAction();
-    return true;
-  }
-  if (type == QEvent::Drop) {
-    auto* drop = static_cast<QDropEvent*>(event);
-    for (const QUrl& url : drop->mimeData()->urls())
-      if (url.isLocalFile() && !logic_.Add(url.toLocalFile().toStdString(), c->code)) break;
-    drop->acceptProposedAction();
-    return true;
-  }
+  if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop)
+    return Dragged(*c, event);
+  if (type == QEvent::ToolTip) return ShowFileTip(*c, static_cast<QHelpEvent*>(event));
   return false;
 }
 

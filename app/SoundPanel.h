@@ -3,9 +3,12 @@
 // option button and a label or list box per category, the volume slider and
 // the line a load ends with (LoadNoteLabel), and the "Please wait ..." note
 // (PleaseWaitLabel) shown while an LSU file is turned into a WAV file. Files come from the browser
-// by double-click (or are dropped from the desktop's file manager), go by double-click, and an LSU
-// file plays by Ctrl+click. A thin view over sound::CategoryPanel: it shows what the logic tells it
-// and hands every click, drop and focus change on. It is also what the configuration loader fills.
+// by double-click or Enter, or dragged from its file list (or the desktop's file manager), go by
+// double-click or Delete, and an LSU file plays by Ctrl+click. The volume slider shows its value
+// (VolValueLabel) and its file's name (VolFileLabel); resting the mouse on a file shows its
+// volume and length. A thin view over sound::CategoryPanel: it shows what the logic tells it and
+// hands every click, key, drop and focus change on. It is also what the configuration loader
+// fills. Its changes can be undone (ConfigurationUndo).
 
 #include <QObject>
 #include <QString>
@@ -16,7 +19,10 @@
 #include "seams/UserDialogs.h"
 #include "sound/CategoryPanel.h"
 
+class QGridLayout;
 class QGroupBox;
+class QHelpEvent;
+class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QRadioButton;
@@ -28,6 +34,8 @@ class FileBrowser;
 }
 
 namespace app {
+
+class ConfigurationUndo;
 
 class SoundPanel : public QObject, public sound::CategoryPanelView {
  public:
@@ -51,6 +59,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   QGroupBox* WaitNote() const { return wait_; }
 
   sound::CategoryPanel& Logic() { return logic_; }
+  ConfigurationUndo& Undo() { return *undo_; }
   // The category of the first option button that is set, 0 for none.
   int SelectedCategory() const;
   // Adds a file to a category as a double-click does; true when added.
@@ -66,8 +75,10 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void UpdateMemoryStatus() override { updateMemoryStatus_(); }
   void CheckOption(sound::FileType category) override;
   void RemoveFromList(sound::FileType category, int row) override;
-  void ShowVolume(int volume) override;
+  void ShowVolume(int volume, const std::string& fileName) override;
   void HideVolume() override;
+  void ShowList(sound::FileType category, const std::vector<std::string>& names) override;
+  void MarkRow(sound::FileType category, int row) override;
   void ShowConverting(bool visible) override;
   void ShowLoadNote(const std::string& text) override;
 
@@ -93,7 +104,17 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void Select(const Category& c);
   // The row a list category's volume and Ctrl+click go to; 0 for a label.
   static int Row(const Category& c);
-
+  // The category whose option button this is; null for any other control.
+  const Category* OptionCategory(const QObject* control) const;
+  // Keys: Enter in the file list adds its selected files, Delete on a
+  // category (its list or option button) removes its selected file.
+  bool KeyPressed(QObject* watched, QKeyEvent* key);
+  // The tooltip of the file under the mouse in a category.
+  bool ShowFileTip(const Category& c, QHelpEvent* help);
+  // Drags of files (from the file list or the desktop) onto a category.
+  bool Dragged(const Category& c, QEvent* event);
+  void BuildVolumeBox(QGridLayout* grid, int rows);
+  void ShowVolumeValue(int volume);
   seams::QtEventPump events_;
   sound::CategoryPanel logic_;
   QWidget* window_;
@@ -102,10 +123,15 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   QGroupBox* frame_;
   std::vector<Category> categories_;  // in option order: boot .. lock-up
   QSlider* volume_;
-  QLabel* loadNote_;  // under the categories: how the last load found its files
+  QWidget* volumeBox_;       // the slider with its value and its file's name
+  QLabel* volumeValue_;      // VolValueLabel
+  QLabel* volumeFile_;       // VolFileLabel
+  bool volumeHeld_ = false;  // the mouse holds the slider since its last change
+  QLabel* loadNote_;         // under the categories: how the last load found its files
   QGroupBox* wait_;
   QListWidget* files_;
   QWidget* filesViewport_;
+  ConfigurationUndo* undo_;
 };
 
 }  // namespace app

@@ -98,7 +98,7 @@ void ConverterActions::ConvertOne(const std::string& folder, const std::string& 
     if (!info.ok) return Refuse(info.message);
   }
   const std::string proposed = route == Route::Copy ? LsuNameFor(name) : WithLsuExtension(name);
-  const auto output = dialogs_.SaveFile({kLsuFilter, folder, proposed, ""});
+  const auto output = dialogs_.SaveFile({kLsuFilter, folder, proposed, "", ""});
   if (!output) return;
   if (route == Route::Copy) {
     ConvertShowingWait(*output);

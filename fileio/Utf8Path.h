@@ -25,4 +25,15 @@ inline std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The path with "." and extension added when its file name has none (no
+// "." after its first character): "font" -> "font.lscfg". A name ending
+// in "." gets the extension after that dot.
+inline std::string WithDefaultExtension(const std::string& path, const std::string& extension) {
+  const std::string name = FileNameOf(path);
+  if (name.empty()) return path;
+  if (name.back() == '.') return path + extension;
+  if (name.find('.', 1) != std::string::npos) return path;
+  return path + "." + extension;
+}
+
 }  // namespace fileio

@@ -10,8 +10,10 @@
 namespace seams {
 
 enum class DialogIcon { None, Information, Exclamation, Critical, Question };
-enum class DialogButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class DialogResult { Ok, Cancel, Yes, No };
+// SaveDiscardCancel: the question before work that was not saved is lost
+// (answered Save, Discard or Cancel).
+enum class DialogButtons { Ok, OkCancel, YesNo, YesNoCancel, SaveDiscardCancel };
+enum class DialogResult { Ok, Cancel, Yes, No, Save, Discard };
 
 // A file filter in the system's own form: pairs of a description and its
 // patterns separated by "|", e.g. "Text (*.txt)|*.txt|All files (*.*)|*.*".
@@ -20,6 +22,9 @@ struct FileDialogRequest {
   std::string initialFolder;
   std::string fileName;  // proposed name, may be empty
   std::string title;     // may be empty
+  // A save dialog adds it (e.g. "lscfg") to a name typed without an
+  // extension; may be empty.
+  std::string defaultSuffix;
 };
 
 class UserDialogs {

@@ -7,6 +7,7 @@
 // pump it is given.
 
 #include <string>
+#include <vector>
 
 #include "sound/SoundCategories.h"
 
@@ -32,10 +33,19 @@ class CategoryPanelView : public CategoryDisplays {
   virtual void CheckOption(FileType category) = 0;
   // Removes the entry at the 0-based row of a list category.
   virtual void RemoveFromList(FileType category, int row) = 0;
-  // Shows the volume control at that volume, or hides it. Showing it
-  // stores nothing: only the user's move of it is a new volume.
-  virtual void ShowVolume(int volume) = 0;
+  // Shows the volume control at that volume with the name of the file it
+  // belongs to, or hides it. Showing it stores nothing: only the user's
+  // move of it is a new volume.
+  virtual void ShowVolume(int volume, const std::string& fileName) = 0;
   virtual void HideVolume() = 0;
+  // Shows a list category's files anew (after undo or redo), keeping the
+  // marked row where the list still has it.
+  virtual void ShowList(FileType category, const std::vector<std::string>& names) {
+    ClearList(category);
+    for (const std::string& name : names) AddToList(category, name);
+  }
+  // Marks the 0-based row of a list category. A view without marks ignores it.
+  virtual void MarkRow(FileType /*category*/, int /*row*/) {}
   // Shows or hides "Please wait ..." while an LSU file is written as WAV.
   virtual void ShowConverting(bool visible) = 0;
   // The line a load ends with (how many files were found beside the

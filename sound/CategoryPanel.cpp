@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 
 #include "fileio/Utf8Path.h"
+#include "seams/UnsavedChanges.h"
 #include "sound/FontLocator.h"
 
 namespace sound {
@@ -34,25 +36,40 @@ CategoryPanel::CategoryPanel(LSU_Configuration& config, CategoryPanelView& view,
       events_(events),
       dialogs_(dialogs),
       folders_(std::move(folders)),
-      play_(std::move(play)) {}
+      play_(std::move(play)),
+      saved_(ConfigurationText(config_)) {}
 
 bool CategoryPanel::Add(const std::string& path, int code) {
+  return AddFiles({path}, code) == 1;
+}
+
+int CategoryPanel::AddFiles(const std::vector<std::string>& paths, int code) {
   const SoundCategory* category = FindCategory(code);
-  if (!category) return false;
-  if (category->isList && config_.Count(code) >= LSU_Configuration::kMaxListFiles) {
-    Tell(dialogs_, std::string("Maximum number of ") + category->caption + " files reached");
-    return false;
-  }
-  if (!config_.AddFile(path, code)) {
-    Tell(dialogs_, "Not a valid file");
-    return false;
-  }
-  if (category->isList)
+  if (!category || paths.empty()) return 0;
+  ConfigurationContents before = TakeContents(config_, {category->code});
+  int added = 0;
+  bool refused = false;
+  for (const std::string& path : paths) {
+    if (category->isList && config_.Count(code) >= LSU_Configuration::kMaxListFiles) {
+      Tell(dialogs_, std::string("Maximum number of ") + category->caption + " files reached");
+      break;
+    }
+    if (!config_.AddFile(path, code)) {
+      refused = true;
+      continue;
+    }
+    ++added;
+    if (!category->isList) {
+      view_.SetFileLabel(category->code, fileio::FileNameOf(path));
+      break;  // a single category holds one file
+    }
     view_.AddToList(category->code, fileio::FileNameOf(path));
-  else
-    view_.SetFileLabel(category->code, fileio::FileNameOf(path));
+  }
+  if (refused) Tell(dialogs_, "Not a valid file");
+  if (added == 0) return 0;
   view_.UpdateMemoryStatus();
-  return true;
+  Record(ConfigurationEdit::Kind::Add, std::move(before));
+  return added;
 }
 
 void CategoryPanel::SelectSingle(FileType category) {
@@ -63,7 +80,8 @@ void CategoryPanel::SelectSingle(FileType category) {
   }
   volumeType_ = category;
   volumeIndex_ = 0;
-  view_.ShowVolume(config_.GetVolume(category, 0));
+  view_.ShowVolume(config_.GetVolume(category, 0),
+                   fileio::FileNameOf(config_.GetFile(category, 0).FileName));
 }
 
 void CategoryPanel::SelectInList(FileType category, int row) {
@@ -74,11 +92,18 @@ void CategoryPanel::SelectInList(FileType category, int row) {
   }
   volumeType_ = category;
   volumeIndex_ = row + 1;
-  view_.ShowVolume(config_.GetVolume(category, row + 1));
+  view_.ShowVolume(config_.GetVolume(category, row + 1),
+                   fileio::FileNameOf(config_.GetFile(category, row + 1).FileName));
 }
 
-void CategoryPanel::SetVolume(int volume) {
-  config_.SetVolume(volumeType_, volumeIndex_, volume);
+void CategoryPanel::SetVolume(int volume, bool sameMove) {
+  if (!IsFileType(volumeType_)) return;
+  const FileType category = FileType(volumeType_);
+  ConfigurationContents before = TakeContents(config_, {category});
+  const int16_t old = config_.GetVolume(category, volumeIndex_);
+  config_.SetVolume(category, volumeIndex_, volume);
+  if (config_.GetVolume(category, volumeIndex_) == old) return;
+  Record(ConfigurationEdit::Kind::Volume, std::move(before), sameMove);
 }
 
 void CategoryPanel::HideVolume() {
@@ -88,6 +113,7 @@ void CategoryPanel::HideVolume() {
 void CategoryPanel::Remove(FileType category, int row) {
   const SoundCategory* c = FindCategory(category);
   if (!c) return;
+  ConfigurationContents before = TakeContents(config_, {category});
   if (c->isList) {
     if (row < 0 || row >= config_.Count(category)) return;
     config_.RemoveFile(row, category);
@@ -98,6 +124,8 @@ void CategoryPanel::Remove(FileType category, int row) {
   }
   HideVolume();
   view_.UpdateMemoryStatus();
+  if (!SameContents(before, TakeContents(config_, {category})))
+    Record(ConfigurationEdit::Kind::Remove, std::move(before));
 }
 
 void CategoryPanel::PlayFromCategory(FileType category, int row) {
@@ -123,17 +151,110 @@ void CategoryPanel::PlayLsu(const std::string& path) {
 }
 
 LoadOutcome CategoryPanel::LoadConfigurationFile() {
+  return LoadAfterAsking([this] {
+    return LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start);
+  });
+}
+
+LoadOutcome CategoryPanel::LoadConfigurationFrom(const std::string& path) {
+  return LoadAfterAsking(
+      [&] { return LoadConfiguration(path, config_, view_, events_, dialogs_); });
+}
+
+LoadOutcome CategoryPanel::LoadAfterAsking(const std::function<LoadOutcome()>& load) {
+  if (!SaveChangesFirst(kSaveBeforeLoading)) return {LoadResult::Cancelled, {}};
   HideVolume();
-  LoadOutcome outcome =
-      LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start);
+  ConfigurationContents before = TakeAllContents(config_);
+  LoadOutcome outcome = load();
   if (outcome.result != LoadResult::Cancelled)
     view_.ShowLoadNote(FoundBesideMessage(outcome.foundBeside));
   view_.UpdateMemoryStatus();
+  if (!SameContents(before, TakeAllContents(config_)))
+    Record(ConfigurationEdit::Kind::Load, std::move(before));
+  // A file that turned out not valid left a mix of old and new categories:
+  // that is no configuration the user has on disk.
+  if (outcome.result == LoadResult::Loaded || outcome.result == LoadResult::FilesNotFound)
+    MarkSaved();
   return outcome;
 }
 
-SaveResult CategoryPanel::SaveConfigurationFile() const {
-  return SaveConfigurationWithDialog(config_, dialogs_, folders_.start);
+SaveResult CategoryPanel::SaveConfigurationFile() {
+  const SaveResult saved = SaveConfigurationWithDialog(config_, dialogs_, folders_.start);
+  if (saved == SaveResult::Saved) MarkSaved();
+  return saved;
+}
+
+std::string CategoryPanel::FileTip(FileType category, int row) const {
+  const SoundCategory* c = FindCategory(category);
+  if (!c || (c->isList && (row < 0 || row >= config_.Count(category)))) return "";
+  const LSU_SoundFile& file = config_.GetFile(category, c->isList ? row + 1 : 0);
+  if (file.FileName.empty()) return "";
+  char length[32];
+  std::snprintf(length, sizeof length, "%.1f",
+                double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond);
+  return "Volume: " + std::to_string(file.Volume) + " %\nLength: " + length + " s";
+}
+
+void CategoryPanel::MarkSaved() {
+  saved_ = ConfigurationText(config_);
+}
+
+bool CategoryPanel::Changed() const {
+  return ConfigurationText(config_) != saved_;
+}
+
+bool CategoryPanel::SaveChangesFirst(const std::string& question) {
+  return !Changed() || seams::SaveChangesFirst(dialogs_, question, [this] {
+    return SaveConfigurationFile() == SaveResult::Saved;
+  });
+}
+
+void CategoryPanel::Record(ConfigurationEdit::Kind kind, ConfigurationContents before,
+                           bool continuesLast) {
+  if (!record_) return;
+  ConfigurationEdit edit;
+  edit.kind = kind;
+  edit.continuesLast = continuesLast;
+  std::vector<FileType> touched;
+  for (const CategoryContents& c : before) touched.push_back(c.category);
+  edit.after = TakeContents(config_, touched);
+  edit.before = std::move(before);
+  if (kind == ConfigurationEdit::Kind::Volume) {
+    edit.volumeCategory = FileType(volumeType_);
+    edit.volumeIndex = volumeIndex_;
+  }
+  record_(std::move(edit));
+}
+
+void CategoryPanel::ShowContents(const ConfigurationContents& contents) {
+  for (const CategoryContents& c : contents) {
+    const SoundCategory* category = FindCategory(c.category);
+    if (!category) continue;
+    std::vector<std::string> names;
+    for (const LSU_SoundFile& file : config_.Contents(c.category))
+      names.push_back(fileio::FileNameOf(file.FileName));
+    if (category->isList)
+      view_.ShowList(c.category, names);
+    else
+      view_.SetFileLabel(c.category, names.front());
+  }
+  view_.UpdateMemoryStatus();
+}
+
+void CategoryPanel::Restore(const ConfigurationEdit& edit, bool after) {
+  const ConfigurationContents& contents = after ? edit.after : edit.before;
+  PutContents(config_, contents);
+  ShowContents(contents);
+  if (edit.kind != ConfigurationEdit::Kind::Volume) {
+    HideVolume();
+    return;
+  }
+  if (FindCategory(edit.volumeCategory)->isList) {
+    view_.MarkRow(edit.volumeCategory, edit.volumeIndex - 1);
+    SelectInList(edit.volumeCategory, edit.volumeIndex - 1);
+  } else {
+    SelectSingle(edit.volumeCategory);
+  }
 }
 
 }  // namespace sound

@@ -3,17 +3,23 @@
 // into which category (only valid LSU files, at most 12 in a list), which
 // file the volume control belongs to, removing files, playing an LSU file
 // through "temp.wav" in the application folder, and the load and save
-// buttons. The window's panel (app::SoundPanel) shows what it is told
-// through CategoryPanelView and hands the user's clicks, double-clicks,
-// drops and Ctrl+clicks to it; messages go through UserDialogs.
+// buttons. It knows whether the configuration changed since it was loaded
+// or saved, and asks before such a configuration is lost; it reports every
+// change as one step that can be undone. The window's panel
+// (app::SoundPanel) shows what it is told through CategoryPanelView and
+// hands the user's clicks, double-clicks, keys, drops and Ctrl+clicks to
+// it; messages go through UserDialogs.
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "seams/EventPump.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryDisplays.h"
+#include "sound/ConfigurationEdit.h"
 #include "sound/ConfigurationFile.h"
 #include "sound/LSU_Configuration.h"
 
@@ -23,6 +29,13 @@ namespace sound {
 // folder (the application folder when it may be written, else the user's
 // cache folder).
 inline constexpr const char* kPlaybackWav = "temp.wav";
+
+// The questions before a configuration that changed since it was loaded or
+// saved would be lost.
+inline constexpr const char* kSaveBeforeClosing =
+    "The sound configuration has changed. Save it before closing?";
+inline constexpr const char* kSaveBeforeLoading =
+    "The sound configuration has changed. Save it before loading another?";
 
 class CategoryPanel {
  public:
@@ -45,6 +58,12 @@ class CategoryPanel {
   // that is not a valid LSU file ("Not a valid file") are refused with a
   // message. False when refused, or for no category (0).
   bool Add(const std::string& path, int category);
+  // Adds several files in order, as a drop or Enter on several selected
+  // files does, as one step: a list takes them until it is full (its
+  // "Maximum number of ... reached" once), a single category takes the
+  // first. Files that are not valid are passed over, with "Not a valid
+  // file" once. The number of files added.
+  int AddFiles(const std::vector<std::string>& paths, int category);
 
   // The user chose a single category (its option button or its label): the
   // volume control shows its file's volume, or hides when it is empty.
@@ -53,7 +72,9 @@ class CategoryPanel {
   // the volume control shows that file's volume, or hides.
   void SelectInList(FileType category, int row);
   // The user moved the volume control: the file it belongs to gets it.
-  void SetVolume(int volume);
+  // sameMove: the mouse still holds the control since the last volume, so
+  // both are one step.
+  void SetVolume(int volume, bool sameMove = false);
   // The user went elsewhere (the file browser, another window, a load).
   void HideVolume();
 
@@ -70,11 +91,39 @@ class CategoryPanel {
   // nothing.
   void PlayLsu(const std::string& path);
 
+  // What a file of a category shows when the mouse rests on it: its
+  // volume and length ("Volume: 80 %\nLength: 2.4 s"); empty for an empty
+  // category or a row that is not there.
+  std::string FileTip(FileType category, int row) const;
+
   // The load button: asks for a configuration file and loads it; the view's
-  // load note then tells how many files were found beside it.
+  // load note then tells how many files were found beside it. A
+  // configuration that changed is offered for saving first.
   LoadOutcome LoadConfigurationFile();
-  // The save button: asks for a file name and saves the configuration.
-  SaveResult SaveConfigurationFile() const;
+  // Loads the configuration file at path as the load button does once its
+  // dialog is answered (e.g. a font the update fetched), the question
+  // first included.
+  LoadOutcome LoadConfigurationFrom(const std::string& path);
+  // The save button: asks for a file name and saves the configuration. A
+  // name typed without an extension gets ".lscfg".
+  SaveResult SaveConfigurationFile();
+
+  // Whether the configuration differs from the one last loaded or saved
+  // (or the one the panel started with).
+  bool Changed() const;
+  // Before the configuration would be lost: when it changed, asks
+  // `question` (Save / Discard / Cancel). True when the caller may go on:
+  // nothing changed, Discard, or Save and it was saved.
+  bool SaveChangesFirst(const std::string& question);
+
+  // Every change to the categories (add, remove, volume, load) is handed
+  // to `record` as one step that can be undone; without one (the command
+  // line), changes are not kept.
+  void OnEdit(std::function<void(ConfigurationEdit)> record) { record_ = std::move(record); }
+  // Undo (after false) or redo (after true): puts the categories the edit
+  // touched back as they were before or after it and shows them; after a
+  // volume edit its file is selected with that volume.
+  void Restore(const ConfigurationEdit& edit, bool after);
 
   // Named by the system's interface: the category and 1-based list number
   // of the file the volume control belongs to (category 0 before the first
@@ -90,8 +139,21 @@ class CategoryPanel {
   seams::UserDialogs& dialogs_;
   Folders folders_;
   PlayWav play_;
+  // A load (through `load`) after the question for a changed
+  // configuration: one step to undo, and what is loaded is saved work.
+  LoadOutcome LoadAfterAsking(const std::function<LoadOutcome()>& load);
+  // Shows the files of the categories as the configuration holds them.
+  void ShowContents(const ConfigurationContents& contents);
+  // Hands the edit that took the categories of `before` to their present
+  // contents to the recorder.
+  void Record(ConfigurationEdit::Kind kind, ConfigurationContents before,
+              bool continuesLast = false);
+  void MarkSaved();
+
   int volumeType_ = 0;
   int volumeIndex_ = 0;
+  std::function<void(ConfigurationEdit)> record_;
+  std::optional<std::string> saved_;  // the configuration's text when last loaded or saved
 };
 
 }  // namespace sound

@@ -137,7 +137,7 @@ class Loader {
 };
 
 seams::FileDialogRequest ConfigurationDialog(const std::string& appFolder) {
-  return {kConfigurationFilter, appFolder, "", ""};
+  return {kConfigurationFilter, appFolder, "", "", ""};
 }
 
 }  // namespace
@@ -227,9 +227,12 @@ std::string SaveFailedMessage(const std::string& path) {
 
 SaveResult SaveConfigurationWithDialog(const LSU_Configuration& config, seams::UserDialogs& dialogs,
                                        const std::string& appFolder) {
-  const auto path = dialogs.SaveFile(ConfigurationDialog(appFolder));
-  if (!path) return SaveResult::Cancelled;
-  const seams::Result saved = SaveConfiguration(config, *path);
+  seams::FileDialogRequest request = ConfigurationDialog(appFolder);
+  request.defaultSuffix = kConfigurationExtension;
+  const auto chosen = dialogs.SaveFile(request);
+  if (!chosen) return SaveResult::Cancelled;
+  const std::string path = fileio::WithDefaultExtension(*chosen, kConfigurationExtension);
+  const seams::Result saved = SaveConfiguration(config, path);
   if (saved) return SaveResult::Saved;
   dialogs.Message(saved.Message(), seams::DialogIcon::Critical, seams::DialogButtons::Ok);
   return SaveResult::Failed;

@@ -30,6 +30,8 @@ namespace sound {
 
 inline constexpr const char* kConfigurationFilter =
     "Duded Avori Configuration File (*.LSCFG)|*.lscfg|All files (*.*)|*.*";
+// Added to a name typed into the save dialog without an extension.
+inline constexpr const char* kConfigurationExtension = "lscfg";
 inline constexpr const char* kNotValidConfiguration = "Not a valid configuration file";
 inline constexpr const char* kFilesNotFound =
     "The following files could not be found or are not valid:";
@@ -83,8 +85,9 @@ LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDispl
 
 enum class SaveResult { Saved, Cancelled, Failed };
 
-// The save button: asks for a file name in appFolder and saves; a save
-// that fails is reported with a message.
+// The save button: asks for a file name in appFolder and saves, with
+// ".lscfg" added to a name without an extension; a save that fails is
+// reported with a message.
 SaveResult SaveConfigurationWithDialog(const LSU_Configuration& config, seams::UserDialogs& dialogs,
                                        const std::string& appFolder);
 

@@ -114,6 +114,35 @@ void LSU_Configuration::RemoveFile(int FileNumber, int FileType) {
   files[static_cast<size_t>(--list->count)] = LSU_SoundFile{};
 }
 
+std::vector<LSU_SoundFile> LSU_Configuration::Contents(int FileType) const {
+  std::vector<LSU_SoundFile> files;
+  if (!FindCategory(FileType)) return files;
+  const List* list = ListOf(FileType);
+  const int32_t count = list ? list->count : 1;
+  for (int32_t k = list ? 1 : 0; files.size() < size_t(count); ++k)
+    files.push_back(GetFile(FileType, k).Uncoded());
+  return files;
+}
+
+void LSU_Configuration::SetContents(int FileType, const std::vector<LSU_SoundFile>& files) {
+  if (!FindCategory(FileType)) return;
+  List* list = ListOf(FileType);
+  if (!list) {
+    LSU_SoundFile* slot = Slot(FileType, 0);
+    total_ -= slot->NrOfSamples;
+    *slot = files.empty() ? LSU_SoundFile{} : files.front();
+    total_ += slot->NrOfSamples;
+    return;
+  }
+  for (size_t k = 0; k < list->files.size(); ++k) {
+    LSU_SoundFile& slot = list->files[k];
+    if (int32_t(k) < list->count) total_ -= slot.NrOfSamples;
+    slot = k < files.size() ? files[k] : LSU_SoundFile{};
+    if (k < files.size()) total_ += slot.NrOfSamples;
+  }
+  list->count = int32_t(std::min(files.size(), list->files.size()));
+}
+
 int16_t LSU_Configuration::CheckIntegrity() const {
   for (const auto& category : kCategoriesInFlashOrder)
     if (Count(category.code) == 0) return category.code;

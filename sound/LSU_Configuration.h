@@ -48,6 +48,14 @@ class LSU_Configuration {
   // the 0-based FileNumber of a list, the later files moving down with their
   // volumes. Does nothing for FileNumber -1 or a number beyond the list.
   void RemoveFile(int FileNumber, int FileType);
+  // The files of a category without their coded bytes: a single
+  // category's one slot (empty or not, with its volume), a list's files in
+  // order. Empty for an unknown category.
+  std::vector<LSU_SoundFile> Contents(int FileType) const;
+  // Puts a category back as Contents gave it, files, volumes and sample
+  // total; a list takes at most kMaxListFiles. The files are not read
+  // again. Unknown category: nothing.
+  void SetContents(int FileType, const std::vector<LSU_SoundFile>& files);
   // The code of the first missing category in flash order, 0 when complete.
   int16_t CheckIntegrity() const;
 

@@ -61,6 +61,15 @@ uint32_t ByteSum16(const uint8_t* bytes, size_t count) {
   return sum % 65536;
 }
 
+LSU_SoundFile LSU_SoundFile::Uncoded() const {
+  LSU_SoundFile copy;
+  copy.FileName = FileName;
+  copy.NrOfSamples = NrOfSamples;
+  copy.Volume = Volume;
+  copy.Peak = Peak;
+  return copy;
+}
+
 void LSU_SoundFile::Clear() {
   FileName.clear();
   NrOfSamples = 0;

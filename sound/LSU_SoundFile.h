@@ -64,6 +64,15 @@ class LSU_SoundFile {
   // Drops the file and its coded bytes, keeping the volume: an empty slot.
   void Clear();
 
+  // A copy without the coded bytes (which the next download makes again):
+  // what an earlier state of the configuration keeps of the file.
+  LSU_SoundFile Uncoded() const;
+  // The same file at the same volume (coding aside).
+  bool SameAs(const LSU_SoundFile& other) const {
+    return FileName == other.FileName && NrOfSamples == other.NrOfSamples &&
+           Volume == other.Volume && Peak == other.Peak;
+  }
+
  private:
   int32_t Peak = 0;  // largest absolute sample value
   std::vector<uint8_t> CodedData;

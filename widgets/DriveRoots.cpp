@@ -1,5 +1,6 @@
 #include "widgets/DriveRoots.h"
 
+#include <QDir>
 #include <QStandardPaths>
 #include <QStorageInfo>
 
@@ -15,7 +16,8 @@ bool UserVolume(const QString& root) {
 QVector<DriveRoot> DriveRoots() {
   QVector<DriveRoot> roots = {
       {"Desktop", QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)},
-      {"My Documents", QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)}};
+      {"My Documents", QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)},
+      {"Home", QDir::homePath()}};
   for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
     if (!v.isValid() || !v.isReady() || !UserVolume(v.rootPath())) continue;
     roots.push_back({v.rootPath(), v.rootPath()});

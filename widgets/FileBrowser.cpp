@@ -3,11 +3,41 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
+#include <algorithm>
 
 #include "widgets/DriveRoots.h"
 
 namespace widgets {
+
+namespace {
+constexpr int kRefreshDelayMs = 100;
+}  // namespace
+
+FileListWidget::FileListWidget(QWidget* parent) : QListWidget(parent) {
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setDragEnabled(true);
+  setDragDropMode(QAbstractItemView::DragOnly);
+  setDefaultDropAction(Qt::CopyAction);
+}
+
+QStringList FileListWidget::mimeTypes() const {
+  return {"text/uri-list"};
+}
+
+QMimeData* FileListWidget::mimeData(const QList<QListWidgetItem*>& items) const {
+  QList<QListWidgetItem*> inOrder = items;
+  std::sort(inOrder.begin(), inOrder.end(),
+            [this](QListWidgetItem* a, QListWidgetItem* b) { return row(a) < row(b); });
+  QList<QUrl> urls;
+  for (const QListWidgetItem* item : inOrder)
+    urls << QUrl::fromLocalFile(pathOf ? pathOf(item->text()) : item->text());
+  auto* data = new QMimeData;
+  data->setUrls(urls);
+  return data;
+}
 
 FileBrowser::FileBrowser(QComboBox* driveList, QTreeView* dirList, QListWidget* fileList)
     : QObject(dirList), drives_(driveList), dirs_(dirList), files_(fileList) {
@@ -25,14 +55,28 @@ FileBrowser::FileBrowser(QComboBox* driveList, QTreeView* dirList, QListWidget* 
     if (folder_.startsWith(loaded)) ShowInTree();
   });
   connect(model_, &QFileSystemModel::layoutChanged, this, [this] { ScrollLater(); });
-  connect(drives_, &QComboBox::activated, this, [this](int index) { ShowDrive(index); });
+  connect(drives_, &QComboBox::activated, this, [this](int index) {
+    if (ShowDrive(index)) Chosen();
+  });
   connect(dirs_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid()) {
               folder_ = model_->filePath(current);
               ListFiles();
+              Chosen();
             }
           });
+  // A burst of changes (a copy of many files) lists the folder once.
+  refresh_.setSingleShot(true);
+  refresh_.setInterval(kRefreshDelayMs);
+  connect(&watcher_, &QFileSystemWatcher::directoryChanged, &refresh_, qOverload<>(&QTimer::start));
+  connect(&refresh_, &QTimer::timeout, this, [this] { RefreshFiles(); });
+  if (auto* list = dynamic_cast<FileListWidget*>(files_))
+    list->pathOf = [this](const QString& name) { return PathOf(name); };
+}
+
+void FileBrowser::Chosen() {
+  if (onFolderChosen) onFolderChosen(folder_);
 }
 
 void FileBrowser::FillDrives() {
@@ -53,7 +97,7 @@ void FileBrowser::OpenFolder(const QString& path) {
   const QString folder = QDir(path).absolutePath();
   int best = -1;
   qsizetype bestLength = -1;
-  for (int i = 2; i < drives_->count(); ++i) {  // after the two special folders
+  for (int i = kSpecialFolders; i < drives_->count(); ++i) {
     const QString root = drives_->itemData(i).toString();
     const bool inside = folder == root || folder.startsWith(root.endsWith('/') ? root : root + "/");
     if (inside && root.size() > bestLength) {
@@ -99,6 +143,10 @@ bool FileBrowser::eventFilter(QObject*, QEvent* event) {
 }
 
 void FileBrowser::ListFiles() {
+  if (watcher_.directories() != QStringList{folder_}) {
+    if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
+    if (QFileInfo(folder_).isDir()) watcher_.addPath(folder_);
+  }
   files_->clear();
   const QDir dir(folder_);
   files_->addItems(

@@ -1,16 +1,33 @@
 #pragma once
 // The file browser of both programs: a drive list ("Desktop", "My
-// Documents", then the mounted volumes), a folder tree of the chosen drive
-// and the list of every file of the chosen folder. The window owns the
-// three controls; this wires their navigation.
+// Documents", "Home", then the mounted volumes), a folder tree of the
+// chosen drive and the list of every file of the chosen folder, which
+// follows files made or removed in the folder. The window owns the three
+// controls; this wires their navigation.
 
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QObject>
+#include <QTimer>
 #include <QTreeView>
+#include <functional>
 
 namespace widgets {
+
+// A file list whose entries can be dragged out as the files themselves:
+// the drag carries their file URLs, in list order, and copies.
+class FileListWidget : public QListWidget {
+ public:
+  explicit FileListWidget(QWidget* parent = nullptr);
+  // The full path of an entry; set by the browser.
+  std::function<QString(const QString& name)> pathOf;
+
+ protected:
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+};
 
 class FileBrowser : public QObject {
  public:
@@ -38,7 +55,11 @@ class FileBrowser : public QObject {
   QListWidget* FileList() const { return files_; }
   // Lists the current folder's files again (after files were written into
   // it), keeping the current and the selected entries that are still there.
+  // A change on disk does this by itself.
   void RefreshFiles();
+  // Called with the folder the user chose in the drive list or the folder
+  // tree (not the folders the program opens).
+  std::function<void(const QString& folder)> onFolderChosen;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,11 +68,14 @@ class FileBrowser : public QObject {
   void ListFiles();
   void ShowInTree();
   void ScrollLater();
+  void Chosen();
 
   QComboBox* drives_;
   QTreeView* dirs_;
   QListWidget* files_;
   QFileSystemModel* model_;
+  QFileSystemWatcher watcher_;  // the current folder
+  QTimer refresh_;              // lists it again after changes
   QString folder_;
   bool followFolder_ = true;
 };

@@ -61,6 +61,10 @@ seams::DialogResult QtDialogs::Message(const std::string& text, seams::DialogIco
     case seams::DialogButtons::YesNoCancel:
       box.setStandardButtons(B::Yes | B::No | B::Cancel);
       break;
+    case seams::DialogButtons::SaveDiscardCancel:
+      box.setStandardButtons(B::Save | B::Discard | B::Cancel);
+      box.setDefaultButton(B::Save);
+      break;
   }
   switch (box.exec()) {
     case B::Ok:
@@ -69,6 +73,10 @@ seams::DialogResult QtDialogs::Message(const std::string& text, seams::DialogIco
       return seams::DialogResult::Yes;
     case B::No:
       return seams::DialogResult::No;
+    case B::Save:
+      return seams::DialogResult::Save;
+    case B::Discard:
+      return seams::DialogResult::Discard;
     default:
       return seams::DialogResult::Cancel;
   }
@@ -91,9 +99,14 @@ std::optional<std::string> QtDialogs::OpenFile(const seams::FileDialogRequest& r
                                              ToQtFilter(r.filter)));
 }
 
+// The dialog adds the default suffix itself, so its question before
+// replacing a file concerns the name that is written.
 std::optional<std::string> QtDialogs::SaveFile(const seams::FileDialogRequest& r) {
-  return Chosen(QFileDialog::getSaveFileName(parent_, QString::fromStdString(r.title), StartPath(r),
-                                             ToQtFilter(r.filter)));
+  QFileDialog dialog(parent_, QString::fromStdString(r.title), StartPath(r), ToQtFilter(r.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QString::fromStdString(r.defaultSuffix));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return Chosen(dialog.selectedFiles().constFirst());
 }
 
 std::optional<std::string> QtDialogs::ChooseFolder(const std::string& initialFolder,

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "fileio/Utf8Path.h"
 #include "led/LedCatalogue.h"
 #include "led/LedSettingsFile.h"
 #include "led/PulseFields.h"
 #include "led/panel/PulseWire.h"
+#include "seams/UnsavedChanges.h"
 #include "text/NumberReading.h"
 
 namespace led {
@@ -87,6 +89,7 @@ bool LedPanel::InitLedDrivers() {
   ShowIdlePulse();
   if (!ReadPulse(*link, kFocPulse, FocPulse)) return false;
   ShowFocPulse();
+  MarkSaved();  // what the board holds is nothing the user could lose
   return true;
 }
 
@@ -131,24 +134,28 @@ void LedPanel::ShowFocPulse() {
   view_.PulsesChanged();
 }
 
-void LedPanel::ReadIdlePulse() {
-  IdlePulse.Ton = ReadSeconds(view_.FieldText(PulseField::IdleTON));
-  IdlePulse.Toff = ReadSeconds(view_.FieldText(PulseField::IdleTOFF));
-  IdlePulse.Trise = ReadSeconds(view_.FieldText(PulseField::IdleTRISE));
-  IdlePulse.Tfall = ReadSeconds(view_.FieldText(PulseField::IdleTFALL));
-  IdlePulse.NRep = 0;
-  IdlePulse.CalculateTimes(CurrentLED);
+LED_Pulse LedPanel::IdleAsShown() const {
+  LED_Pulse pulse = IdlePulse;
+  pulse.Ton = ReadSeconds(view_.FieldText(PulseField::IdleTON));
+  pulse.Toff = ReadSeconds(view_.FieldText(PulseField::IdleTOFF));
+  pulse.Trise = ReadSeconds(view_.FieldText(PulseField::IdleTRISE));
+  pulse.Tfall = ReadSeconds(view_.FieldText(PulseField::IdleTFALL));
+  pulse.NRep = 0;
+  pulse.CalculateTimes(CurrentLED);
+  return pulse;
 }
 
 // The flash on clash starts from the idle pulse's high levels.
-void LedPanel::ReadFocPulse() {
-  FocPulse.Ton = ReadSeconds(view_.FieldText(PulseField::FocTON));
-  FocPulse.Toff = ReadSeconds(view_.FieldText(PulseField::FocTOFF));
-  FocPulse.Trise = 0;
-  FocPulse.Tfall = 0;
-  FocPulse.NRep = ReadRepeat(view_.FieldText(PulseField::focNREP));
-  for (int16_t i = 1; i <= kChannels; ++i) FocPulse.SetLow(i, IdlePulse.GetHigh(i));
-  FocPulse.CalculateTimes(CurrentLED);
+LED_Pulse LedPanel::FocAsShown() const {
+  LED_Pulse pulse = FocPulse;
+  pulse.Ton = ReadSeconds(view_.FieldText(PulseField::FocTON));
+  pulse.Toff = ReadSeconds(view_.FieldText(PulseField::FocTOFF));
+  pulse.Trise = 0;
+  pulse.Tfall = 0;
+  pulse.NRep = ReadRepeat(view_.FieldText(PulseField::focNREP));
+  for (int16_t i = 1; i <= kChannels; ++i) pulse.SetLow(i, IdlePulse.GetHigh(i));
+  pulse.CalculateTimes(CurrentLED);
+  return pulse;
 }
 
 void LedPanel::CorrectField(PulseField field) {
@@ -321,16 +328,36 @@ seams::FileDialogRequest LedPanel::SettingsDialog() const {
 }
 
 seams::Result LedPanel::SaveLedSettings() {
-  const auto path = dialogs_.SaveFile(SettingsDialog());
-  if (!path) return seams::Result::Cancelled();
+  seams::FileDialogRequest request = SettingsDialog();
+  request.defaultSuffix = kLedSettingsExtension;
+  const auto chosen = dialogs_.SaveFile(request);
+  if (!chosen) return seams::Result::Cancelled();
   ReadIdlePulse();
   ReadFocPulse();
-  const seams::Result written = WriteLedSettingsFile(*path, IdlePulse, FocPulse);
-  if (!written) dialogs_.Message(written.Message(), seams::DialogIcon::Critical);
+  const std::string path = fileio::WithDefaultExtension(*chosen, kLedSettingsExtension);
+  const seams::Result written = WriteLedSettingsFile(path, IdlePulse, FocPulse);
+  if (written)
+    MarkSaved();
+  else
+    dialogs_.Message(written.Message(), seams::DialogIcon::Critical);
   return written;
 }
 
+std::string LedPanel::SettingsText() const {
+  return LedSettingsText(IdleAsShown(), FocAsShown());
+}
+
+bool LedPanel::SettingsChanged() const {
+  return saved_ && *saved_ != SettingsText();
+}
+
+bool LedPanel::SaveChangesFirst(const std::string& question) {
+  return !SettingsChanged() ||
+         seams::SaveChangesFirst(dialogs_, question, [this] { return bool(SaveLedSettings()); });
+}
+
 seams::Result LedPanel::LoadLedSettings() {
+  if (!SaveChangesFirst(kSaveLedBeforeLoading)) return seams::Result::Cancelled();
   const auto path = dialogs_.OpenFile(SettingsDialog());
   if (!path) return seams::Result::Cancelled();
   CloseLevelEditor();
@@ -338,7 +365,10 @@ seams::Result LedPanel::LoadLedSettings() {
   if (read.idleRead) ShowIdlePulse();
   if (read.focRead) ShowFocPulse();
   const seams::Result loaded = read.AsResult();
-  if (!loaded) dialogs_.Message(loaded.Message(), seams::DialogIcon::Information);
+  if (loaded)
+    MarkSaved();
+  else
+    dialogs_.Message(loaded.Message(), seams::DialogIcon::Information);
   return loaded;
 }
 

@@ -12,6 +12,7 @@
 // link offline.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ namespace led {
 inline constexpr const char* kUpdateLedWarning =
     "WARNING: Setting a different LED than actually installed may damage the LED and "
     "driver\r\nAre you sure you want to continue ?";
+// The questions before LED settings that changed since they were read
+// from the board, loaded or saved would be lost.
+inline constexpr const char* kSaveLedBeforeClosing =
+    "The LED settings have changed. Save them before closing?";
+inline constexpr const char* kSaveLedBeforeLoading =
+    "The LED settings have changed. Save them before loading other settings?";
+// Added to a settings file name typed without an extension.
+inline constexpr const char* kLedSettingsExtension = "ldset";
 inline constexpr double kUpdateVoltage = 6.0;  // what btnUpdateLED and LEDcombo use
 inline constexpr int kIdlePulse = 0;
 inline constexpr int kFocPulse = 1;
@@ -121,9 +130,21 @@ class LedPanel {
 
   // The load and save buttons while an LED driver is connected. A failure
   // (the file could not be written or read) is said to the user; a
-  // cancelled file dialog fails without a message.
+  // cancelled file dialog fails without a message. A name typed without an
+  // extension is saved with ".ldset"; settings that changed are offered
+  // for saving before others are loaded.
   seams::Result SaveLedSettings();
   seams::Result LoadLedSettings();
+
+  // The settings file's text for the pulses as a save would write it now
+  // (levels as stored, times and repeat count as the fields show them).
+  std::string SettingsText() const;
+  // Whether the settings differ from those last read from the board,
+  // loaded or saved; false before any were.
+  bool SettingsChanged() const;
+  // Before the settings would be lost: when they changed, asks `question`
+  // (Save / Discard / Cancel). True when the caller may go on.
+  bool SaveChangesFirst(const std::string& question);
 
   // Handlers named by the system's interface: a click on the control of
   // that name, for a view that does not report its changes (the memory
@@ -153,8 +174,13 @@ class LedPanel {
   void ShowIdlePulse();
   void ShowFocPulse();
   LED_Pulse FocAsSent() const;
-  void ReadIdlePulse();
-  void ReadFocPulse();
+  // The pulses with the times (and repeat count) their fields show, as a
+  // send or save takes them.
+  LED_Pulse IdleAsShown() const;
+  LED_Pulse FocAsShown() const;
+  void ReadIdlePulse() { IdlePulse = IdleAsShown(); }
+  void ReadFocPulse() { FocPulse = FocAsShown(); }
+  void MarkSaved() { saved_ = SettingsText(); }
   bool SendPulse(int pulseId, const LED_Pulse& pulse);
   // Runs a board command on the first link; a failure takes it offline.
   template <class Command>
@@ -170,6 +196,7 @@ class LedPanel {
   std::string selectedType_;
   int32_t overdrive_ = kOverdriveDesignValue;
   int32_t overdriveMaximum_ = kOverdriveDesignMax;
+  std::optional<std::string> saved_;  // SettingsText when last read, loaded or saved
 };
 
 }  // namespace led

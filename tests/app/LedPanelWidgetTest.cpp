@@ -168,8 +168,11 @@ TEST(LedPanelWidget, LoadAndSaveHandleLedSettingsFiles) {
   EXPECT_EQ(w.dialogs.fileRequests.at(0).filter, led::kLedSettingsFilter);
   w.Get<QLineEdit>("FocTON")->setText("5");
   w.dialogs.openPaths = {path};
+  w.dialogs.answers = {seams::DialogResult::Discard};  // the 5 typed since the save
   w.Get<QToolButton>("LoadBtn")->click();
   EXPECT_EQ(w.Get<QLineEdit>("FocTON")->text(), "0.1");
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_EQ(w.dialogs.messages[0].text, led::kSaveLedBeforeLoading);
   std::remove(path.c_str());
 
   LedWindow sound("sound");  // the buttons handle sound configuration files

@@ -17,59 +17,15 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "app/Main.h"
-#include "app/SoundPanel.h"
-#include "tests/sound/SoundTestFiles.h"
-#include "tests/support/Controls.h"
+#include "tests/app/SoundWindow.h"
 #include "tests/support/Files.h"
-#include "tests/support/Recorders.h"
-#include "tests/support/TempFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct SoundWindow {
-  // lsuFiles: LSU files made in the application folder before the window
-  // starts, so that its file browser lists them.
-  explicit SoundWindow(const std::vector<std::string>& lsuFiles = {}) {
-    for (const std::string& name : lsuFiles) Lsu(name);
-    session::FrontEndOptions o;
-    o.virtualBoard = "sound";
-    app::MainOptions m;
-    m.appFolder = QString::fromStdString(dir.dir().string());
-    m.board = session::MakeBoardAgent(o);
-    m.dialogs = &dialogs;
-    m.openHelp = [](const QString&) {};
-    m.play = [this](const QString& wav, double) { played.push_back(wav.toStdString()); };
-    main = std::make_unique<app::Main>(std::move(m));
-    EXPECT_TRUE(main->Startup());
-  }
-  template <typename W>
-  W* Child(const char* name) {
-    return testing_support::Control<W>(*main, name);
-  }
-  std::string Lsu(const std::string& name, size_t samples = 200) {
-    const std::string path = dir.Path(name);
-    sound_test::WriteLsu(path, sound_test::Samples(samples));
-    return path;
-  }
-  bool Add(const std::string& path, const char* option) {
-    Child<QRadioButton>(option)->setChecked(true);
-    return main->Sounds().AddToCategory(QString::fromStdString(path),
-                                        main->Sounds().SelectedCategory());
-  }
-  std::vector<std::string> Messages() const {
-    std::vector<std::string> texts;
-    for (const auto& m : dialogs.messages) texts.push_back(m.text);
-    return texts;
-  }
-
-  testing_support::TempFolder dir;
-  testing_support::ScriptedDialogs dialogs;
-  std::vector<std::string> played;
-  std::unique_ptr<app::Main> main;
-};
+using app_test::ClickRow;
+using app_test::SoundWindow;
 
 void Click(QWidget* w, Qt::KeyboardModifiers modifiers = Qt::NoModifier, bool twice = false) {
   QMouseEvent press(twice ? QEvent::MouseButtonDblClick : QEvent::MouseButtonPress, QPointF(3, 3),
@@ -143,13 +99,6 @@ TEST(SoundPanel, SingleLabelsShowOrHideTheSlider) {
 void DoubleClick(QWidget* w, QPoint at) {
   QTest::mouseClick(w, Qt::LeftButton, {}, at);
   QTest::mouseDClick(w, Qt::LeftButton, {}, at);
-}
-
-// A real click on a row of a category list.
-void ClickRow(QListWidget* list, int row) {
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                    list->visualItemRect(list->item(row)).center());
-  QApplication::processEvents();
 }
 
 // Window activation reaches every control of the window, the category

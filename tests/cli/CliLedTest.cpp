@@ -15,6 +15,8 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 using cli_test::RunCli;
 using testing_support::Hex;
 using testing_support::HidWrites;
@@ -105,6 +107,14 @@ TEST(CliLed, SaveAndApply) {
             "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=0_0_0_0+Times=1000_1000_0_0\r\n"
             "FOC=0_0_0_0+Times=1000_1000_1\r\n");
   std::remove(path.c_str());
+
+  // A name without an extension gets the settings file's.
+  const std::string bare = testing_support::UniqueTempPath("bare");
+  r = RunCli("--virtual-board led led save " + bare);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(bare));
+  EXPECT_TRUE(fs::exists(bare + ".ldset"));
+  std::remove((bare + ".ldset").c_str());
 
   const std::string log = testing_support::UniqueTempPath("cli_led") + ".log";
   r = RunCli("--virtual-board led,ledcode=10 --hid-log " + log + " led apply 255 0 12");
@@ -225,7 +235,6 @@ TEST(CliLed, RefusesFilesThatAreNotBoundedText) {
 
   // A copy of the program is a working application folder; here its
   // catalogue is a FIFO.
-  namespace fs = std::filesystem;
   const fs::path folder = testing_support::UniqueTempPath("cli_app");
   fs::create_directories(folder);
   fs::copy_file(MORVANE_CLI, folder / "morvane-cli");

@@ -28,7 +28,10 @@ class RecordingView : public CategoryPanelView {
   void UpdateMemoryStatus() override { ++memoryUpdates; }
   void CheckOption(FileType c) override { checked = c; }
   void RemoveFromList(FileType c, int row) override { lists[c].erase(lists[c].begin() + row); }
-  void ShowVolume(int v) override { volume = v; }
+  void ShowVolume(int v, const std::string& name) override {
+    volume = v;
+    volumeFile = name;
+  }
   void HideVolume() override { volume = -1; }
   void ShowConverting(bool visible) override { converting.push_back(visible); }
 
@@ -37,6 +40,7 @@ class RecordingView : public CategoryPanelView {
   int memoryUpdates = 0;
   int checked = 0;
   int volume = -1;  // -1: hidden
+  std::string volumeFile;
   std::vector<bool> converting;
 };
 
@@ -143,6 +147,42 @@ TEST_F(CategoryPanelTest, VolumeControlBelongsToTheChosenFileOnly) {
   panel.Remove(kBoot, 0);
   EXPECT_EQ(view.labels[kBoot], "");
   EXPECT_TRUE(config.BootFile().FileName.empty());
+}
+
+// A configuration loaded from a path (as a fetched font is) asks first for
+// a changed one, is one step to undo, and is no change itself; undoing
+// back to what was saved is no change either.
+TEST_F(CategoryPanelTest, LoadingFromAPathAsksFirstAndIsOneStep) {
+  std::vector<ConfigurationEdit> edits;
+  panel.OnEdit([&](ConfigurationEdit e) { edits.push_back(std::move(e)); });
+  ASSERT_TRUE(panel.Add(Lsu("m1.lsu"), kMotion));
+  const std::string font = dir.Path("font.lscfg");
+  ASSERT_TRUE(SaveConfiguration(config, font));
+  ASSERT_TRUE(panel.Add(Lsu("boot.lsu"), kBoot));
+  ASSERT_TRUE(panel.Changed());
+
+  dialogs.answers = {seams::DialogResult::Cancel};
+  EXPECT_EQ(panel.LoadConfigurationFrom(font).result, LoadResult::Cancelled);
+  EXPECT_EQ(view.labels[kBoot], "boot.lsu");
+  ASSERT_EQ(Messages(), Names{kSaveBeforeLoading});
+  EXPECT_EQ(dialogs.messages[0].buttons, seams::DialogButtons::SaveDiscardCancel);
+
+  dialogs.answers = {seams::DialogResult::Discard};
+  EXPECT_EQ(panel.LoadConfigurationFrom(font).result, LoadResult::Loaded);
+  EXPECT_EQ(view.labels[kBoot], "");
+  EXPECT_EQ(view.lists[kMotion], Names{"m1.lsu"});
+  EXPECT_FALSE(panel.Changed());
+  ASSERT_EQ(edits.size(), 3u);  // two adds and the load
+  EXPECT_EQ(edits[2].kind, ConfigurationEdit::Kind::Load);
+
+  panel.Restore(edits[2], false);
+  EXPECT_EQ(view.labels[kBoot], "boot.lsu");
+  EXPECT_EQ(config.TotalNrOfSamples(), 200);
+  EXPECT_TRUE(panel.Changed());
+  panel.Restore(edits[1], false);
+  EXPECT_EQ(view.labels[kBoot], "");
+  EXPECT_FALSE(panel.Changed()) << "as saved";
+  EXPECT_EQ(Messages().size(), 2u);
 }
 
 TEST_F(CategoryPanelTest, PlaysLsuFilesThroughTempWav) {

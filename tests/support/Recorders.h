@@ -64,7 +64,7 @@ class ScriptedDialogs : public seams::UserDialogs {
   }
   std::optional<std::string> ChooseFolder(const std::string& initialFolder,
                                           const std::string& title) override {
-    folderRequests.push_back({"", initialFolder, "", title});
+    folderRequests.push_back({"", initialFolder, "", title, ""});
     return Next(folderPaths);
   }
   std::optional<int32_t> PickColor(int32_t initial) override {
