@@ -22,6 +22,7 @@
 #include "app/OverlayFrame.h"
 #include "app/SoundPanel.h"
 #include "app/UpdateForm.h"
+#include "sound/MemoryGauge.h"
 #include "widgets/FileBrowser.h"
 #include "widgets/Named.h"
 #include "widgets/QtDialogs.h"
@@ -317,16 +318,14 @@ bool Main::ConfigurationFits() const {
   return config_.TotalNrOfSamples() <= config_.MaxNrOfSamples;
 }
 
-// The memory gauge: the samples in use, full and red when they do not fit;
-// the download is possible only when they fit and a sound board is online.
+// The memory gauge: the samples in use and their playing time; full and red
+// when they do not fit, saying by how long. The download is possible only
+// when they fit and a sound board is online.
 void Main::UpdateMemoryStatus() {
   const bool fits = ConfigurationFits();
   memoryStatus_->setValue(fits ? int(config_.TotalNrOfSamples()) : config_.MaxNrOfSamples);
-  memoryStatus_->setFormat(
-      QString("%1 of %2 samples%3")
-          .arg(config_.TotalNrOfSamples())
-          .arg(config_.MaxNrOfSamples)
-          .arg(fits ? QString(" (%p %)") : QString(": too many for the board")));
+  memoryStatus_->setFormat(QString::fromStdString(
+      sound::MemoryGaugeText(config_.TotalNrOfSamples(), config_.MaxNrOfSamples)));
   memoryStatus_->setProperty("overflow", !fits);
   memoryStatus_->setStyleSheet(fits ? "" : "QProgressBar::chunk { background-color: #d02020; }");
   EnableButton(session::ImageButton::SendBtn,

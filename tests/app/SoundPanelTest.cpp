@@ -353,4 +353,28 @@ TEST(SoundPanel, MemoryGaugeTextStaysCentredWhenRed) {
   EXPECT_NEAR(TextMiddle(gauge), middle, gauge->width() / 8) << "red and still centred";
 }
 
+// The gauge tells the time the sounds take, 48000 samples a second, and by
+// how much a font is too long for the board.
+TEST(SoundPanel, MemoryGaugeTellsTheTime) {
+  SoundWindow w({"hum.lsu"});
+  w.Lsu("hum.lsu", 460800);
+  auto* gauge = w.Child<QProgressBar>("MemoryStatus");
+  const auto text = [gauge] { return gauge->text().toStdString(); };
+  EXPECT_EQ(text(), "0 of 2793120 samples (0 %) \u2013 0.0 s of 58.2 s");
+  auto* files = w.Child<QListWidget>("FileList");
+  QTest::mouseClick(w.Child<QRadioButton>("IdleOption"), Qt::LeftButton);
+  const auto found = files->findItems("hum.lsu", Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  DoubleClick(files->viewport(), files->visualItemRect(found[0]).center());
+  EXPECT_EQ(text(), "460800 of 2793120 samples (16 %) \u2013 9.6 s of 58.2 s");
+
+  w.main->SetMemorySize(300000);  // 160800 samples, 3.35 s, too many
+  EXPECT_EQ(text(), "460800 of 300000 samples: too many for the board, 3.4 s too long");
+  w.main->SetMemorySize(460799);
+  EXPECT_EQ(text(), "460800 of 460799 samples: too many for the board, 0.1 s too long")
+      << "one sample too many is not nothing";
+  w.main->SetMemorySize(460800);
+  EXPECT_EQ(text(), "460800 of 460800 samples (100 %) \u2013 9.6 s of 9.6 s");
+}
+
 }  // namespace
