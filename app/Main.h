@@ -15,6 +15,7 @@
 #include "app/ImageButtons.h"
 #include "paths/AppPaths.h"
 #include "seams/QtEventPump.h"
+#include "seams/SoundPlayer.h"
 #include "seams/UserDialogs.h"
 #include "session/BoardAgent.h"
 #include "session/ConnectionLifecycle.h"
@@ -46,8 +47,10 @@ struct MainOptions {
   session::BoardAgent board;
   // Null: real dialogs. Tests pass scripted ones.
   seams::UserDialogs* dialogs = nullptr;
-  // Null: the sound output. Plays a WAV file of that many seconds to its end.
-  std::function<void(const QString& wav, double seconds)> play;
+  // Null: the sound output. Plays the scratch WAV file of a Ctrl+click
+  // while the window goes on; tests pass a player that keeps the time
+  // without a sound.
+  seams::SoundPlayer* play = nullptr;
   // Null: the desktop's help viewer. Called with the help file's path.
   std::function<void(const QString&)> openHelp;
   // HOST[:PORT] of the update service.

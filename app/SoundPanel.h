@@ -4,15 +4,19 @@
 // the line a load ends with (LoadNoteLabel), and the "Please wait ..." note
 // (PleaseWaitLabel) shown while an LSU file is turned into a WAV file. Files come from the browser
 // by double-click (or are dropped from the desktop's file manager), go by double-click, and an LSU
-// file plays by Ctrl+click. A thin view over sound::CategoryPanel: it shows what the logic tells it
-// and hands every click, drop and focus change on. It is also what the configuration loader fills.
+// file plays by Ctrl+click while the window goes on; the note PlayingLabel names it until it ends,
+// and Esc or a Ctrl+click on it again stops it. A thin view over sound::CategoryPanel: it shows
+// what the logic tells it and hands every click, drop and focus change on. It is also what the
+// configuration loader fills.
 
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "seams/QtEventPump.h"
+#include "seams/SoundPlayer.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryPanel.h"
 
@@ -20,12 +24,14 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QRadioButton;
+class QShortcut;
 class QSlider;
 class QWidget;
 
 namespace widgets {
 class FileBrowser;
-}
+class WavPlayer;
+}  // namespace widgets
 
 namespace app {
 
@@ -41,11 +47,12 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
     QString scratchFolder;  // where temp.wav is written
     QString startFolder;    // where the load and save dialogs start
     std::function<void()> updateMemoryStatus;
-    // Plays a WAV file to its end; null: the sound output.
-    std::function<void(const QString& wav, double seconds)> play;
+    // Plays the scratch WAV file; null: the sound output.
+    seams::SoundPlayer* player = nullptr;
   };
   // Builds the category frame and the wait note for the window to place.
   explicit SoundPanel(Setup setup);
+  ~SoundPanel() override;
 
   QGroupBox* Frame() const { return frame_; }
   QGroupBox* WaitNote() const { return wait_; }
@@ -70,6 +77,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void HideVolume() override;
   void ShowConverting(bool visible) override;
   void ShowLoadNote(const std::string& text) override;
+  void ShowPlaying(const std::string& name) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +103,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   static int Row(const Category& c);
 
   seams::QtEventPump events_;
+  std::unique_ptr<widgets::WavPlayer> ownPlayer_;  // when the window gives none
   sound::CategoryPanel logic_;
   QWidget* window_;
   widgets::FileBrowser* browser_;
@@ -102,7 +111,9 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   QGroupBox* frame_;
   std::vector<Category> categories_;  // in option order: boot .. lock-up
   QSlider* volume_;
-  QLabel* loadNote_;  // under the categories: how the last load found its files
+  QLabel* loadNote_;     // under the categories: how the last load found its files
+  QLabel* playingNote_;  // which file plays
+  QShortcut* stopKey_;   // Esc, while a sound plays
   QGroupBox* wait_;
   QListWidget* files_;
   QWidget* filesViewport_;

@@ -53,7 +53,6 @@ std::unique_ptr<app::Main> Window(const QString& appFolder, const std::string& s
   options.board = session::MakeBoardAgent(board);
   options.dialogs = &dialogs;
   options.openHelp = [](const QString&) {};
-  options.play = [](const QString&, double) {};
   auto main = std::make_unique<app::Main>(std::move(options));
   if (!main->Startup()) throw std::runtime_error("the window did not start on " + spec);
   main->resize(1000, 720);  // fits a 1366 x 768 screen

@@ -2,7 +2,8 @@
 // The logic of the sound category panel, without widgets: which file goes
 // into which category (only valid LSU files, at most 12 in a list), which
 // file the volume control belongs to, removing files, playing an LSU file
-// through "temp.wav" in the application folder, and the load and save
+// through "temp.wav" in the scratch folder (the window goes on meanwhile;
+// Esc or a Ctrl+click on the same sound stops it), and the load and save
 // buttons. The window's panel (app::SoundPanel) shows what it is told
 // through CategoryPanelView and hands the user's clicks, double-clicks,
 // drops and Ctrl+clicks to it; messages go through UserDialogs.
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "seams/EventPump.h"
+#include "seams/SoundPlayer.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryDisplays.h"
 #include "sound/ConfigurationFile.h"
@@ -23,12 +25,12 @@ namespace sound {
 // folder (the application folder when it may be written, else the user's
 // cache folder).
 inline constexpr const char* kPlaybackWav = "temp.wav";
+// Said once, at the first Ctrl+click on a computer without an audio output.
+inline constexpr const char* kNoSoundOutput =
+    "No sound output is available: the sound files cannot be played on this computer.";
 
 class CategoryPanel {
  public:
-  // Plays a WAV file of that many seconds to its end.
-  using PlayWav = std::function<void(const std::string& wav, double seconds)>;
-
   // Where the panel writes its scratch WAV file and where the load and
   // save dialogs start.
   struct Folders {
@@ -36,8 +38,12 @@ class CategoryPanel {
     std::string start;
   };
   // events: lets the window's events run while a configuration loads.
+  // player: plays the scratch WAV file; null plays nothing.
   CategoryPanel(LSU_Configuration& config, CategoryPanelView& view, seams::EventPump& events,
-                seams::UserDialogs& dialogs, Folders folders, PlayWav play);
+                seams::UserDialogs& dialogs, Folders folders, seams::SoundPlayer* player);
+  ~CategoryPanel();
+  CategoryPanel(const CategoryPanel&) = delete;
+  CategoryPanel& operator=(const CategoryPanel&) = delete;
 
   // Adds a file to a category as a double-click in the file browser or a
   // drop does: a single category's label shows it, a list gets it at its
@@ -64,11 +70,16 @@ class CategoryPanel {
   // Ctrl+click on a category: plays its file, or the file at the 0-based
   // row of a list.
   void PlayFromCategory(FileType category, int row);
-  // Plays an LSU file: writes its samples as kPlaybackWav into the
-  // application folder, then plays that. A path that does not end in
-  // ".lsu" (any case), or a file that cannot be read or written, plays
-  // nothing.
+  // Plays an LSU file: writes its samples as kPlaybackWav into the scratch
+  // folder, starts playing that and returns; the view shows the playing
+  // file until the sound ends. The file that is playing stops instead;
+  // another one takes its place. A path that does not end in ".lsu" (any
+  // case), or a file that cannot be read or written, plays nothing. Without
+  // a sound output nothing plays, and the user is told so the first time.
   void PlayLsu(const std::string& path);
+  // Esc: the sound stops.
+  void StopPlaying();
+  bool Playing() const { return player_ && player_->Playing(); }
 
   // The load button: asks for a configuration file and loads it; the view's
   // load note then tells how many files were found beside it.
@@ -89,7 +100,10 @@ class CategoryPanel {
   seams::EventPump& events_;
   seams::UserDialogs& dialogs_;
   Folders folders_;
-  PlayWav play_;
+  seams::SoundPlayer* player_;
+  int finishedListener_ = 0;
+  std::string playing_;  // the LSU file that plays
+  bool toldNoOutput_ = false;
   int volumeType_ = 0;
   int volumeIndex_ = 0;
 };

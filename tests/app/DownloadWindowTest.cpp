@@ -56,7 +56,6 @@ struct Window {
     if (!plugged) firmware->Unplug();
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};
-    m.play = [](const QString&, double) {};
     main = std::make_unique<app::Main>(std::move(m));
     if (!plugged) dialogs.answers.push_back(seams::DialogResult::Ok);  // work offline
     EXPECT_TRUE(main->Startup());

@@ -22,6 +22,7 @@
 #include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/SilentPlayer.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
@@ -173,7 +174,7 @@ struct UpdateWindow {
       readOnly = std::make_unique<testing_support::ReadOnlyFolder>(app.string());
       m.folders = paths::ResolveAppPaths(app.string());
     }
-    m.play = [this](const QString& wav, double) { played.push_back(wav.toStdString()); };
+    m.play = &player;
     m.board = session::MakeBoardAgent(o);
     firmware = m.board.firmware;
     m.dialogs = &dialogs;
@@ -216,7 +217,8 @@ struct UpdateWindow {
 
   std::filesystem::path app = testing_support::UniqueTempPath("update_window");
   std::unique_ptr<testing_support::ReadOnlyFolder> readOnly;
-  std::vector<std::string> played;
+  testing_support::SilentPlayer player;
+  std::vector<std::string>& played = player.played;
   testing_support::ScriptedDialogs dialogs;
   std::shared_ptr<virtualboard::BoardFirmware> firmware;
   std::unique_ptr<app::Main> main;
