@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <map>
+#include <regex>
+#include <set>
 #include <thread>
 
 #include "app/Main.h"
@@ -262,6 +264,66 @@ TEST(DownloadWindow, CancelDuringAnEndlessEraseReturnsAtOnce) {
   EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdSetAccParam), 0);
   const long unanswered = testing_support::HidTimeouts(w.log);
   EXPECT_EQ(unanswered, 1) << "one completion poll after the cancel";
+}
+
+// A slow erase: the percent label tells the seconds it has taken, not
+// only a percentage that counts whole seconds of a 30-second erase.
+TEST(DownloadWindow, EraseShowsThatTimePasses) {
+  Window w("sound,erase-ms=3000", true, "", 400);  // a round each 0.4 s
+  w.Fill();
+  w.Show();
+  std::vector<std::string> erasing;  // the labels seen while it erased
+  QTimer watch;
+  watch.callOnTimeout([&] {
+    if (w.Text("InfoLabel") != sound::kErasing) return;
+    const std::string label = w.Text("PercentLabel").toStdString();
+    if (erasing.empty() || erasing.back() != label) erasing.push_back(label);
+  });
+  watch.start(0);
+  w.Click("SendBtn");
+  watch.stop();
+  ASSERT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  std::set<std::string> seconds;
+  for (const std::string& label : erasing) {
+    std::smatch m;
+    if (std::regex_match(label, m, std::regex("\\d+ % \u2013 (\\d+) s"))) seconds.insert(m[1]);
+  }
+  EXPECT_GE(seconds.size(), 2u) << testing::PrintToString(erasing);
+}
+
+// After a download that failed or was cancelled once the erase had been
+// asked for, the frame says the board must be filled again; a download
+// that succeeds takes the line away.
+TEST(DownloadWindow, FailureOrCancelSaysWhatTheBoardHolds) {
+  // The fifth command of the download (a block of the boot file) gets
+  // no answer; the board counts the start-up's commands too.
+  const size_t startup = Window("sound,erase-ms=0").Codes().size();
+  Window failing("sound,erase-ms=0,drop=" + std::to_string(startup + 5));
+  failing.Fill();
+  failing.Show();
+  failing.Click("SendBtn");
+  EXPECT_EQ(failing.Text("InfoLabel"), "Connection lost");
+  const auto codes = failing.Codes();
+  EXPECT_GE(std::count(codes.begin() + long(startup), codes.end(), devlink::cmdWrite1k), 1);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdCheckCRC), 0)
+      << "it failed in the transfer";
+  auto* state = failing.Child<QLabel>("BoardStateLabel");
+  EXPECT_TRUE(state->isVisible());
+  EXPECT_EQ(state->text().toStdString(), sound::kBoardNotReady);
+
+  Window w("sound,erase-ms=300");
+  w.Fill();
+  w.Show();
+  w.dialogs.answers = {seams::DialogResult::Cancel};
+  w.DuringDownload([&] { w.Click("FrameButton"); });
+  w.Click("SendBtn");
+  EXPECT_EQ(w.Text("InfoLabel"), "Canceled");
+  EXPECT_EQ(w.Text("BoardStateLabel").toStdString(), sound::kBoardNotReady);
+  EXPECT_TRUE(w.Child<QLabel>("BoardStateLabel")->isVisible());
+  w.Click("FrameButton");  // Close
+  w.Click("SendBtn");
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  EXPECT_FALSE(w.Child<QLabel>("BoardStateLabel")->isVisibleTo(w.main.get()));
 }
 
 TEST(DownloadWindow, MotionPanelShowsTheBoardsValues) {
