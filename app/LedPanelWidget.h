@@ -79,6 +79,12 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   int Level(int channel) const override { return levels_.at(channel - 1)->value(); }
   bool ColorFidelityChecked() const override;
   void PulsesChanged() override;
+  void ShowStatus(const std::string& text, bool error) override {
+    if (showStatus) showStatus(text, error);
+  }
+
+  // Where the panel says how a send went: the window's status line.
+  std::function<void(const std::string& text, bool error)> showStatus;
 
  protected:
   // A pulse field that loses the focus gets its text corrected.

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -34,6 +35,8 @@ using widgets::Named;
 namespace {
 
 constexpr const char* kHelpHint = "Press F1 for help";
+// How long the status line tells of a success.
+constexpr int kStatusShownMs = 15000;
 
 }  // namespace
 
@@ -68,6 +71,9 @@ Main::Main(MainOptions options)
   memoryStatus_->setAlignment(Qt::AlignCenter);
   layout->addWidget(memoryStatus_);
   setCentralWidget(central);
+  statusBar()->setObjectName("StatusLine");
+  ledPanel_->showStatus = [this](const std::string& text, bool error) { ShowStatus(text, error); };
+  motionPanel_->showStatus = ledPanel_->showStatus;
 
   goOnlineTimer_ = Named<QTimer>("GoOnlineTimer", this);
   // One retry per start: the tick starts the next one when it has ended.
@@ -276,6 +282,13 @@ bool Main::Startup() {
   updateManager_->Initialize(*updateForm_);
   agentPoll_.start(kAgentPollMs);
   return true;
+}
+
+void Main::ShowStatus(const std::string& text, bool error) {
+  QStatusBar* line = statusBar();
+  line->setProperty("error", error);
+  line->setStyleSheet(error ? "QStatusBar { color: #b00000; font-weight: bold; }" : "");
+  line->showMessage(QString::fromStdString(text), error ? 0 : kStatusShownMs);
 }
 
 void Main::ShowError(const std::string& text) {

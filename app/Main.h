@@ -91,6 +91,11 @@ class Main : public QMainWindow, public session::ConnectionView {
   LedPanelWidget& LedPanel() { return *ledPanel_; }
   void ReadAccData() override;
 
+  // The status line at the foot of the window: whether the board took
+  // what was sent to it. A success goes after a while; an error stays until
+  // the next message.
+  void ShowStatus(const std::string& text, bool error);
+
   // The sound configuration and the memory gauge.
   sound::LSU_Configuration& Configuration() { return config_; }
   void UpdateMemoryStatus();

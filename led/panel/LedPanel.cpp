@@ -30,6 +30,15 @@ bool ReadPulse(devlink::TLS& link, int pulseId, LED_Pulse& pulse) {
 
 }  // namespace
 
+std::string SentText(const std::string& what) {
+  return "The board took the " + what + ".";
+}
+
+std::string NotConfirmedText(const std::string& what) {
+  return "The board did not confirm the " + what +
+         ": it went offline, and the program tries to reach it again.";
+}
+
 LedPanel::LedPanel(LedPanelView& view, seams::UserDialogs& dialogs, std::string appFolder)
     : view_(view),
       dialogs_(dialogs),
@@ -44,6 +53,11 @@ bool LedPanel::RunCommand(Command command) {
   if (link && command(*link)) return true;
   view_.GoOffline();
   return false;
+}
+
+bool LedPanel::Report(bool sent, const char* what) {
+  view_.ShowStatus(sent ? SentText(what) : NotConfirmedText(what), !sent);
+  return sent;
 }
 
 void LedPanel::EnableLedPanel(bool enabled) {
@@ -202,7 +216,7 @@ bool LedPanel::UpdateDriver() {
     return link.SetLEDConfig(CurrentLED.LedCode, CurrentLED.Voltage, int(CurrentLED.OverDrive));
   });
   if (sent) InitLedDrivers();
-  return sent;
+  return Report(sent, kLedConfiguration);
 }
 
 // Any step that cannot be done (the dialog cancelled, a colour the LED
@@ -240,7 +254,8 @@ bool LedPanel::ApplyLevels(const Levels& levels) {
     params[2 * i - 1] = uint16_t(CurrentLED.GetTon(kLuminance, i, lum));
     params[2 * i] = uint16_t(CurrentLED.GetToff(kLuminance, i, lum));
   }
-  return RunCommand([&](devlink::TLS& link) { return link.SetLEDParam(params); });
+  return Report(RunCommand([&](devlink::TLS& link) { return link.SetLEDParam(params); }),
+                kLevelsName);
 }
 
 void LedPanel::StoreLevels(const Levels& levels) {
@@ -305,12 +320,12 @@ bool LedPanel::SendPulse(int pulseId, const LED_Pulse& pulse) {
 
 bool LedPanel::SendIdlePulse() {
   ReadIdlePulse();
-  return SendPulse(kIdlePulse, IdlePulse);
+  return Report(SendPulse(kIdlePulse, IdlePulse), kIdlePulseName);
 }
 
 bool LedPanel::SendFlashOnClash() {
   ReadFocPulse();
-  return SendPulse(kFocPulse, FocPulse);
+  return Report(SendPulse(kFocPulse, FocPulse), kFocPulseName);
 }
 
 seams::FileDialogRequest LedPanel::SettingsDialog() const {

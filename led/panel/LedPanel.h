@@ -9,7 +9,8 @@
 // LedPanelView (the window's widgets, or values in memory for the command
 // line and tests), reading back only what the user types or moves; it talks
 // to the user through UserDialogs. A board command that fails takes the
-// link offline.
+// link offline; every send says in the view's status line whether the
+// board took it.
 
 #include <cstdint>
 #include <string>
@@ -28,6 +29,14 @@ namespace led {
 inline constexpr const char* kUpdateLedWarning =
     "WARNING: Setting a different LED than actually installed may damage the LED and "
     "driver\r\nAre you sure you want to continue ?";
+// What the status line says after a send: "The board took the idle
+// pulse." or "The board did not confirm the idle pulse: ...".
+std::string SentText(const std::string& what);
+std::string NotConfirmedText(const std::string& what);
+inline constexpr const char* kLedConfiguration = "LED configuration";
+inline constexpr const char* kIdlePulseName = "idle pulse";
+inline constexpr const char* kFocPulseName = "flash on clash";
+inline constexpr const char* kLevelsName = "LED levels";
 inline constexpr double kUpdateVoltage = 6.0;  // what btnUpdateLED and LEDcombo use
 inline constexpr int kIdlePulse = 0;
 inline constexpr int kFocPulse = 1;
@@ -159,6 +168,8 @@ class LedPanel {
   // Runs a board command on the first link; a failure takes it offline.
   template <class Command>
   bool RunCommand(Command command);
+  // Says in the status line how the send of `what` went; returns sent.
+  bool Report(bool sent, const char* what);
   seams::FileDialogRequest SettingsDialog() const;
 
   LedPanelView& view_;

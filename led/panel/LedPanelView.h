@@ -87,6 +87,9 @@ class LedPanelView {
   // The pulses' levels or the LED type changed: pictures drawn from them
   // (colour swatches, pulse graphs) are out of date.
   virtual void PulsesChanged() {}
+  // How a send to the board went, for the window's status line; error: the
+  // board did not confirm it.
+  virtual void ShowStatus(const std::string& /*text*/, bool /*error*/) {}
 
   Levels LevelsShown() const { return {Level(1), Level(2), Level(3), Level(4)}; }
 };
@@ -128,6 +131,10 @@ class MemoryLedPanelView : public LedPanelView {
   void SetLevel(int channel, int value) override;
   int Level(int channel) const override { return levels.at(channel - 1); }
   bool ColorFidelityChecked() const override { return colorFidelity; }
+  void ShowStatus(const std::string& text, bool error) override {
+    status = text;
+    statusIsError = error;
+  }
 
   devlink::TLS* link;
   bool ledDriver = true;
@@ -145,6 +152,8 @@ class MemoryLedPanelView : public LedPanelView {
   std::array<int32_t, 4> levelColors{};
   Levels levels{kLevelDesignValue, kLevelDesignValue, kLevelDesignValue, kLevelDesignValue};
   bool colorFidelity = false;
+  std::string status;
+  bool statusIsError = false;
 };
 
 }  // namespace led

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -23,6 +24,7 @@
 
 #include "app/Main.h"
 #include "motion/LiveSensor.h"
+#include "motion/MotionSettings.h"
 #include "sound/FlashDownload.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/Controls.h"
@@ -381,6 +383,29 @@ TEST(DownloadWindow, MotionPanelSendsOnlyOnSend) {
       std::vector<int>(codes.end() - 3, codes.end()),
       (std::vector<int>{devlink::cmdSetAccParam, devlink::cmdReset, devlink::cmdGetAccParam}));
   EXPECT_EQ(w.Text("FOCTimeLabel"), "1000") << "read back from the board";
+}
+
+// The status line says whether the board took the motion settings.
+TEST(DownloadWindow, MotionSendSaysWhetherTheBoardTookIt) {
+  Window w("usb2");
+  w.Show();
+  w.Click("ConfigBtn");
+  w.Click("SendCmdBtn");
+  auto* line = w.Child<QStatusBar>("StatusLine");
+  EXPECT_EQ(line->currentMessage().toStdString(), motion::kMotionSent);
+  EXPECT_FALSE(line->property("error").toBool());
+
+  // The board's answer to the send is lost (the board counts the start-up's
+  // commands too).
+  const size_t startup = Window("usb2").Codes().size();
+  Window silent("usb2,drop=" + std::to_string(startup + 1), true, "", 200);
+  silent.Show();
+  silent.Click("ConfigBtn");
+  silent.Click("SendCmdBtn");
+  auto* error = silent.Child<QStatusBar>("StatusLine");
+  EXPECT_EQ(error->currentMessage().toStdString(), motion::kMotionNotConfirmed);
+  EXPECT_TRUE(error->property("error").toBool());
+  EXPECT_EQ(silent.Codes().back(), devlink::cmdSetAccParam) << "no restart after no answer";
 }
 
 // A download cancelled while the board erases, the one poll after the

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
@@ -156,6 +157,37 @@ TEST(LedPanelWidget, ControlsDriveTheLogic) {
   w.dialogs.answers = {seams::DialogResult::Ok};
   w.Get<QToolButton>("btnUpdateLED")->click();
   EXPECT_EQ(w.Writes("3d").at(0).substr(0, 14), Hex("3d 0001 003c 0078"));
+}
+
+// Every send says in the status line whether the board took it.
+TEST(LedPanelWidget, SendsSayWhetherTheBoardTookThem) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  const size_t startup = testing_support::HidCommandCodes(w.log).size();
+  w.Show();
+  auto* line = w.Get<QStatusBar>("StatusLine");
+  const auto said = [line] { return line->currentMessage().toStdString(); };
+  w.Click("btnSendPulse");
+  EXPECT_EQ(said(), led::SentText(led::kIdlePulseName));
+  w.Click("btnSendFoc");
+  EXPECT_EQ(said(), led::SentText(led::kFocPulseName));
+  w.Click("btnPulseHigh");
+  w.Click("PickColorApply");
+  EXPECT_EQ(said(), led::SentText(led::kLevelsName));
+  w.dialogs.answers = {seams::DialogResult::Ok};
+  w.Click("btnUpdateLED");
+  EXPECT_EQ(said(), led::SentText(led::kLedConfiguration));
+  EXPECT_FALSE(line->property("error").toBool());
+
+  // The board does not answer the pulse's first command (it counts the
+  // start-up's commands too).
+  LedWindow silent("led,ledcode=10,drop=" + std::to_string(startup + 1));
+  ASSERT_TRUE(silent.started);
+  silent.Show();
+  silent.Click("btnSendPulse");
+  auto* error = silent.Get<QStatusBar>("StatusLine");
+  EXPECT_EQ(error->currentMessage().toStdString(), led::NotConfirmedText(led::kIdlePulseName));
+  EXPECT_TRUE(error->property("error").toBool());
 }
 
 TEST(LedPanelWidget, LoadAndSaveHandleLedSettingsFiles) {
