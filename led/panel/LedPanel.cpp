@@ -206,8 +206,9 @@ void LedPanel::SetOverdrive(int32_t overdrive) {
 }
 
 bool LedPanel::UpdateDriver() {
-  if (dialogs_.Message(kUpdateLedWarning, seams::DialogIcon::None,
-                       seams::DialogButtons::OkCancel) != seams::DialogResult::Ok)
+  // Enter alone must not set a type that may damage the LEDs.
+  if (dialogs_.AskCautiously(kUpdateLedWarning, seams::DialogIcon::None,
+                             seams::DialogButtons::OkCancel) != seams::DialogResult::Ok)
     return true;
   CloseLevelEditor();
   CurrentLED.Voltage = kUpdateVoltage;

@@ -11,11 +11,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <cmath>
 #include <fstream>
@@ -37,14 +39,15 @@ namespace {
 using testing_support::Hex;
 
 struct LedWindow {
-  explicit LedWindow(const std::string& spec) {
+  // realDialogs: Qt's message boxes instead of scripted answers.
+  explicit LedWindow(const std::string& spec, bool realDialogs = false) {
     session::FrontEndOptions board;
     board.virtualBoard = spec;
     board.hidLog = log;
     app::MainOptions options;
     options.appFolder = APP_FOLDER;
     options.board = session::MakeBoardAgent(board);
-    options.dialogs = &dialogs;
+    if (!realDialogs) options.dialogs = &dialogs;
     options.openHelp = [](const QString&) {};
     main = std::make_unique<app::Main>(std::move(options));
     started = main->Startup();
@@ -188,6 +191,30 @@ TEST(LedPanelWidget, SendsSayWhetherTheBoardTookThem) {
   auto* error = silent.Get<QStatusBar>("StatusLine");
   EXPECT_EQ(error->currentMessage().toStdString(), led::NotConfirmedText(led::kIdlePulseName));
   EXPECT_TRUE(error->property("error").toBool());
+}
+
+// The damage warning's default button is Cancel: Enter pressed on it sets
+// nothing on the board.
+TEST(LedPanelWidget, DamageWarningCancelsOnEnter) {
+  LedWindow w("led,ledcode=10", true);
+  ASSERT_TRUE(w.started);
+  w.Show();
+  QString text, defaultButton;
+  QTimer watch;  // until the warning is up
+  watch.callOnTimeout([&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    watch.stop();
+    text = box->text();
+    if (box->defaultButton()) defaultButton = box->defaultButton()->text();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  watch.start(10);
+  w.Click("btnUpdateLED");
+  EXPECT_EQ(text.toStdString(), led::kUpdateLedWarning);
+  EXPECT_EQ(defaultButton.remove('&'), "Cancel");
+  EXPECT_TRUE(w.Writes("3d").empty()) << "no LED configuration sent";
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(LedPanelWidget, LoadAndSaveHandleLedSettingsFiles) {

@@ -42,6 +42,7 @@ struct AskedMessage {
   std::string text;
   seams::DialogIcon icon;
   seams::DialogButtons buttons;
+  bool cancelByDefault = false;  // asked with AskCautiously
 };
 
 class ScriptedDialogs : public seams::UserDialogs {
@@ -55,6 +56,12 @@ class ScriptedDialogs : public seams::UserDialogs {
     auto a = answers.front();
     answers.pop_front();
     return a;
+  }
+  seams::DialogResult AskCautiously(const std::string& text, seams::DialogIcon icon,
+                                    seams::DialogButtons buttons) override {
+    const seams::DialogResult answer = Message(text, icon, buttons);
+    messages.back().cancelByDefault = true;
+    return answer;
   }
   std::optional<std::string> OpenFile(const seams::FileDialogRequest& r) override {
     fileRequests.push_back(r);
