@@ -73,6 +73,9 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   void SetOverdriveLabel(const std::string& text) override;
   std::string FieldText(led::PulseField field) const override;
   void SetFieldText(led::PulseField field, const std::string& text) override;
+  // The field flashes, and its tooltip (shown at once) says how it was read
+  // until the user types into it again.
+  void FieldCorrected(led::PulseField field, const std::string& note) override;
   void ShowLevelChannel(int channel, bool visible) override;
   void SetLevelLabelColor(int channel, int32_t color) override;
   void SetLevel(int channel, int value) override { levels_.at(channel - 1)->setValue(value); }

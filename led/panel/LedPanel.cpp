@@ -165,10 +165,14 @@ void LedPanel::ReadFocPulse() {
   FocPulse.CalculateTimes(CurrentLED);
 }
 
+// A field whose number changed says so, rather than changing silently.
 void LedPanel::CorrectField(PulseField field) {
   const std::string text = view_.FieldText(field);
-  view_.SetFieldText(
-      field, field == PulseField::focNREP ? ValidateRepeatText(text) : ValidateTimeText(text));
+  const bool repeat = field == PulseField::focNREP;
+  const std::string read = repeat ? ValidateRepeatText(text) : ValidateTimeText(text);
+  view_.SetFieldText(field, read);
+  if (const std::string note = CorrectionNote(text, read, repeat); !note.empty())
+    view_.FieldCorrected(field, note);
 }
 
 void LedPanel::OpenLevelEditor(LED_Pulse& pulse, bool high) {

@@ -97,7 +97,8 @@ class LedPanel {
   // commands are made even when the first fails; false when one did.
   bool SendIdlePulse();
   bool SendFlashOnClash();
-  // Corrects a pulse field's text, as when it loses the focus.
+  // Corrects a pulse field's text, as when it loses the focus; when that
+  // changed the number typed, the view is told how the text was read.
   void CorrectField(PulseField field);
 
   // The LED setting frame: opened on the high or low levels of one pulse;

@@ -75,6 +75,9 @@ class LedPanelView {
 
   virtual std::string FieldText(PulseField field) const = 0;
   virtual void SetFieldText(PulseField field, const std::string& text) = 0;
+  // The field's correction changed what the user typed: note says how it
+  // was read, to be shown at the field.
+  virtual void FieldCorrected(PulseField /*field*/, const std::string& /*note*/) {}
 
   // The LED setting frame, channels 1..4: LabelLedSet, SliderLedSet (0..255,
   // ValueLedSet follows it) and ColorFidelity.

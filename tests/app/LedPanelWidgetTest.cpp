@@ -217,6 +217,46 @@ TEST(LedPanelWidget, DamageWarningCancelsOnEnter) {
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+// A field that reads a typed value as another number says so: it is lit
+// for a moment and its tooltip tells how it was read, until the user
+// types into it again. A number only written another way says nothing.
+TEST(LedPanelWidget, CorrectedFieldsSayHowTheyWereRead) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  w.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+  // Typed into the field, which then loses the focus to the next control.
+  const auto enter = [&](const char* field, const char* text) {
+    auto* edit = w.Get<QLineEdit>(field);
+    w.Click(field);
+    w.Type(field, text);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_FALSE(edit->hasFocus()) << field;
+    return std::make_pair(edit->text().toStdString(), edit->toolTip());
+  };
+  const auto tip = [](const std::string& note) {
+    return "<qt>" + QString::fromStdString(note).toHtmlEscaped() + "</qt>";
+  };
+
+  auto [text, note] = enter("IdleTON", "abc");
+  EXPECT_EQ(text, "0");
+  EXPECT_EQ(note,
+            tip("Read as 0 s (typed \"abc\"): times are multiples of 0.02 s from 0 to 10 s."));
+  EXPECT_TRUE(w.Get<QLineEdit>("IdleTON")->property("corrected").toBool());
+  std::tie(text, note) = enter("IdleTOFF", "1.234");
+  EXPECT_EQ(text, "1.22");
+  EXPECT_EQ(note,
+            tip("Read as 1.22 s (typed \"1.234\"): times are multiples of 0.02 s from 0 to 10 s."));
+  std::tie(text, note) = enter("focNREP", "<b>0");
+  EXPECT_EQ(text, "1");
+  EXPECT_EQ(note, tip("Read as 1 (typed \"<b>0\"): the flash on clash repeats 1 to 10 times."));
+
+  std::tie(text, note) = enter("IdleTON", "1.0");
+  EXPECT_EQ(text, "1");
+  EXPECT_EQ(note, "") << "the same number: nothing to say, and the old note went with the typing";
+  EXPECT_FALSE(w.Get<QLineEdit>("IdleTON")->property("corrected").toBool());
+}
+
 TEST(LedPanelWidget, LoadAndSaveHandleLedSettingsFiles) {
   LedWindow w("led");
   ASSERT_TRUE(w.started);
