@@ -316,7 +316,9 @@ TEST(UpdateButton, TricklingServiceStillEndsTheDialog) {
   EXPECT_FALSE(gaveUp);
   EXPECT_EQ(w.dialogs_seen, 1);
   EXPECT_EQ(w.title, "Warning!");
-  EXPECT_EQ(w.element, update::kCatalogueFailed);
+  EXPECT_EQ(w.element.toStdString(),
+            update::ConnectionWarning(update::kCatalogueFailed, server.Host(),
+                                      "the server sends too slowly (less than 1024 bytes in 1 s)"));
 }
 
 TEST(UpdateButton, NamesFromTheServiceAreShownAsTheyAre) {
@@ -329,7 +331,9 @@ TEST(UpdateButton, NamesFromTheServiceAreShownAsTheyAre) {
   UpdateWindow w("usb2,sn=0A1B2C3D", server.Host());
   ASSERT_TRUE(w.main->Startup());
   w.ClickUpdate();
-  EXPECT_EQ(w.element, update::kFontQueryFailed);
+  EXPECT_EQ(w.element.toStdString(),
+            update::ConnectionWarning(update::kFontQueryFailed, server.Host(),
+                                      "the server answered HTTP 500 X"));
   EXPECT_EQ(w.shownStep.toStdString(), "(3/3) Updating item: <h1>Big");
   w.ClickUpdate();
   EXPECT_EQ(w.shownElement.toStdString(), update::RefusedNameWarning("<i>x</i>"));
