@@ -275,7 +275,7 @@ bool Main::Startup() {
   // its own category.
   browser_->FileList()->setFocus();
   // The update manager, with its dialog loaded but not shown.
-  updateForm_ = std::make_unique<UpdateForm>();
+  updateForm_ = std::make_unique<UpdateForm>(this);
   updateManager_ =
       std::make_unique<update::UpdateManager>(options_.updateHost, folders_.userFolder, events_);
   updateManager_->requestManager.SetTimeouts(options_.updateTimeouts);
@@ -469,6 +469,9 @@ void Main::UpdateBtnClick() {
   if (serial == devlink::kNoSerialNumber) return;
   updateManager_->deviceId = serial;
   updateManager_->startUpdate();
+  // "Load" in the dialog: the first new font, as the load button would.
+  if (const auto configuration = updateForm_->TakeFontToLoad())
+    soundPanel_->Logic().LoadConfigurationFrom(*configuration);
 }
 
 }  // namespace app

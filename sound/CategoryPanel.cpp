@@ -151,8 +151,15 @@ void CategoryPanel::StopPlaying() {
 
 LoadOutcome CategoryPanel::LoadConfigurationFile() {
   HideVolume();
-  LoadOutcome outcome =
-      LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start);
+  return Loaded(LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start));
+}
+
+LoadOutcome CategoryPanel::LoadConfigurationFrom(const std::string& path) {
+  HideVolume();
+  return Loaded(LoadConfiguration(path, config_, view_, events_, dialogs_));
+}
+
+LoadOutcome CategoryPanel::Loaded(LoadOutcome outcome) {
   if (outcome.result != LoadResult::Cancelled)
     view_.ShowLoadNote(FoundBesideMessage(outcome.foundBeside));
   view_.UpdateMemoryStatus();

@@ -84,6 +84,9 @@ class CategoryPanel {
   // The load button: asks for a configuration file and loads it; the view's
   // load note then tells how many files were found beside it.
   LoadOutcome LoadConfigurationFile();
+  // Loads that configuration file as the load button does once its dialog
+  // chose it (the update dialog's "Load" does).
+  LoadOutcome LoadConfigurationFrom(const std::string& path);
   // The save button: asks for a file name and saves the configuration.
   SaveResult SaveConfigurationFile() const;
 
@@ -106,6 +109,9 @@ class CategoryPanel {
   bool toldNoOutput_ = false;
   int volumeType_ = 0;
   int volumeIndex_ = 0;
+
+  // What every load ends with: the load note and the memory gauge.
+  LoadOutcome Loaded(LoadOutcome outcome);
 };
 
 }  // namespace sound
