@@ -387,24 +387,23 @@ TEST(DownloadWindow, MotionPanelSendsOnlyOnSend) {
 
 // The status line says whether the board took the motion settings.
 TEST(DownloadWindow, MotionSendSaysWhetherTheBoardTookIt) {
+  // SEND Configuration in the shown panel: what the status line says, and
+  // whether it says it as an error.
+  const auto send = [](Window& w) {
+    w.Show();
+    w.Click("ConfigBtn");
+    w.Click("SendCmdBtn");
+    auto* line = w.Child<QStatusBar>("StatusLine");
+    return std::make_pair(line->currentMessage().toStdString(), line->property("error").toBool());
+  };
   Window w("usb2");
-  w.Show();
-  w.Click("ConfigBtn");
-  w.Click("SendCmdBtn");
-  auto* line = w.Child<QStatusBar>("StatusLine");
-  EXPECT_EQ(line->currentMessage().toStdString(), motion::kMotionSent);
-  EXPECT_FALSE(line->property("error").toBool());
+  EXPECT_EQ(send(w), std::make_pair(std::string(motion::kMotionSent), false));
 
   // The board's answer to the send is lost (the board counts the start-up's
   // commands too).
   const size_t startup = Window("usb2").Codes().size();
   Window silent("usb2,drop=" + std::to_string(startup + 1), true, "", 200);
-  silent.Show();
-  silent.Click("ConfigBtn");
-  silent.Click("SendCmdBtn");
-  auto* error = silent.Child<QStatusBar>("StatusLine");
-  EXPECT_EQ(error->currentMessage().toStdString(), motion::kMotionNotConfirmed);
-  EXPECT_TRUE(error->property("error").toBool());
+  EXPECT_EQ(send(silent), std::make_pair(std::string(motion::kMotionNotConfirmed), true));
   EXPECT_EQ(silent.Codes().back(), devlink::cmdSetAccParam) << "no restart after no answer";
 }
 
