@@ -14,12 +14,16 @@ DownloadPanel::DownloadPanel(std::function<void(bool)> lock)
     : frame_(OverlayFrame("DownloadFrame", "Downloading")),
       info_(widgets::Named<QLabel>("InfoLabel")),
       percent_(widgets::Named<QLabel>("PercentLabel")),
+      boardState_(widgets::Named<QLabel>("BoardStateLabel")),
       button_(widgets::Named<QPushButton>("FrameButton", "Cancel")),
       hideTimer_(widgets::Named<QTimer>("HideFrameTimer", frame_)),
       lock_(std::move(lock)) {
   auto* layout = new QVBoxLayout(frame_);
   layout->addWidget(info_);
   layout->addWidget(percent_);
+  boardState_->setWordWrap(true);
+  boardState_->hide();
+  layout->addWidget(boardState_);
   layout->addWidget(button_);
   frame_->setMinimumWidth(300);
   hideTimer_->setSingleShot(true);
@@ -53,6 +57,11 @@ void DownloadPanel::SetInfoLabel(const std::string& text) {
 
 void DownloadPanel::SetPercentLabel(const std::string& text) {
   percent_->setText(QString::fromStdString(text));
+}
+
+void DownloadPanel::ShowBoardState(const std::string& text) {
+  boardState_->setText(QString::fromStdString(text));
+  boardState_->setVisible(!text.empty());
 }
 
 void DownloadPanel::ShowDownloadFrame(bool visible) {

@@ -1,8 +1,9 @@
 #pragma once
 // The download frame (DownloadFrame with InfoLabel, PercentLabel and
 // FrameButton): shows the download's phase and progress, asks before a
-// cancel, and hides itself two seconds after a success (HideFrameTimer). A
-// thin view over sound::FlashDownload.
+// cancel, and hides itself two seconds after a success (HideFrameTimer).
+// After a failure or a cancel, BoardStateLabel says what the board holds.
+// A thin view over sound::FlashDownload.
 
 #include <functional>
 #include <memory>
@@ -37,11 +38,13 @@ class DownloadPanel : public sound::DownloadView {
   void SetFrameButton(const std::string& caption) override;
   void StartHideFrameTimer(int intervalMs) override;
   void LockControls(bool locked) override { lock_(locked); }
+  void ShowBoardState(const std::string& text) override;
 
  private:
   QGroupBox* frame_;
   QLabel* info_;
   QLabel* percent_;
+  QLabel* boardState_;
   QPushButton* button_;
   QTimer* hideTimer_;
   std::function<void(bool)> lock_;

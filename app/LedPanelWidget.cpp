@@ -6,7 +6,9 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <QChart>
@@ -28,6 +30,9 @@ QString ArrayName(const char* name, int channel) {
 }
 
 const QColor kDarkGround(0x24, 0x24, 0x24);
+
+// How long a field whose text was corrected stays lit.
+constexpr int kCorrectionFlashMs = 1500;
 
 // Colour values are red + 256 x green + 65536 x blue. Channel names are
 // drawn in their emitter's colour, white and amber among them, so they sit
@@ -181,6 +186,11 @@ QLineEdit* LedPanelWidget::Field(led::PulseField field) {
   connect(edit, &QLineEdit::textChanged, this, [this, idle] {
     if (idle && idleChart_) DrawIdlePulse();
     if (!idle && focChart_) DrawFocPulse();
+  });
+  // What a correction said holds until the user types again.
+  connect(edit, &QLineEdit::textEdited, this, [edit] {
+    edit->setToolTip("");
+    edit->setProperty("corrected", false);
   });
   return edit;
 }
@@ -351,6 +361,17 @@ std::string LedPanelWidget::FieldText(led::PulseField field) const {
 
 void LedPanelWidget::SetFieldText(led::PulseField field, const std::string& text) {
   fields_.at(field)->setText(QString::fromStdString(text));
+}
+
+void LedPanelWidget::FieldCorrected(led::PulseField field, const std::string& note) {
+  QLineEdit* edit = fields_.at(field);
+  // Rich text, so that what was typed shows as typed, markup and all.
+  const QString tip = "<qt>" + QString::fromStdString(note).toHtmlEscaped() + "</qt>";
+  edit->setToolTip(tip);
+  edit->setProperty("corrected", true);
+  edit->setStyleSheet("QLineEdit { background-color: #ffd966; }");
+  QTimer::singleShot(kCorrectionFlashMs, edit, [edit] { edit->setStyleSheet(""); });
+  QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), tip, edit);
 }
 
 void LedPanelWidget::ShowLevelChannel(int channel, bool visible) {

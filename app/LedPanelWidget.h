@@ -73,12 +73,21 @@ class LedPanelWidget : public QObject, public led::LedPanelView {
   void SetOverdriveLabel(const std::string& text) override;
   std::string FieldText(led::PulseField field) const override;
   void SetFieldText(led::PulseField field, const std::string& text) override;
+  // The field flashes, and its tooltip (shown at once) says how it was read
+  // until the user types into it again.
+  void FieldCorrected(led::PulseField field, const std::string& note) override;
   void ShowLevelChannel(int channel, bool visible) override;
   void SetLevelLabelColor(int channel, int32_t color) override;
   void SetLevel(int channel, int value) override { levels_.at(channel - 1)->setValue(value); }
   int Level(int channel) const override { return levels_.at(channel - 1)->value(); }
   bool ColorFidelityChecked() const override;
   void PulsesChanged() override;
+  void ShowStatus(const std::string& text, bool error) override {
+    if (showStatus) showStatus(text, error);
+  }
+
+  // Where the panel says how a send went: the window's status line.
+  std::function<void(const std::string& text, bool error)> showStatus;
 
  protected:
   // A pulse field that loses the focus gets its text corrected.

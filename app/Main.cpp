@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -23,6 +24,7 @@
 #include "app/OverlayFrame.h"
 #include "app/SoundPanel.h"
 #include "app/UpdateForm.h"
+#include "sound/MemoryGauge.h"
 #include "widgets/FileBrowser.h"
 #include "widgets/Named.h"
 #include "widgets/QtDialogs.h"
@@ -34,6 +36,8 @@ using widgets::Named;
 namespace {
 
 constexpr const char* kHelpHint = "Press F1 for help";
+// How long the status line tells of a success.
+constexpr int kStatusShownMs = 15000;
 
 }  // namespace
 
@@ -68,6 +72,9 @@ Main::Main(MainOptions options)
   memoryStatus_->setAlignment(Qt::AlignCenter);
   layout->addWidget(memoryStatus_);
   setCentralWidget(central);
+  statusBar()->setObjectName("StatusLine");
+  ledPanel_->showStatus = [this](const std::string& text, bool error) { ShowStatus(text, error); };
+  motionPanel_->showStatus = ledPanel_->showStatus;
 
   goOnlineTimer_ = Named<QTimer>("GoOnlineTimer", this);
   // One retry per start: the tick starts the next one when it has ended.
@@ -270,7 +277,7 @@ bool Main::Startup() {
   // its own category.
   browser_->FileList()->setFocus();
   // The update manager, with its dialog loaded but not shown.
-  updateForm_ = std::make_unique<UpdateForm>();
+  updateForm_ = std::make_unique<UpdateForm>(this);
   updateManager_ =
       std::make_unique<update::UpdateManager>(options_.updateHost, folders_.userFolder, events_);
   updateManager_->requestManager.SetTimeouts(options_.updateTimeouts);
@@ -278,6 +285,13 @@ bool Main::Startup() {
   help_->AddWindow(updateForm_.get(), "update.html");
   agentPoll_.start(kAgentPollMs);
   return true;
+}
+
+void Main::ShowStatus(const std::string& text, bool error) {
+  QStatusBar* line = statusBar();
+  line->setProperty("error", error);
+  line->setStyleSheet(error ? "QStatusBar { color: #b00000; font-weight: bold; }" : "");
+  line->showMessage(QString::fromStdString(text), error ? 0 : kStatusShownMs);
 }
 
 void Main::ShowError(const std::string& text) {
@@ -323,16 +337,14 @@ bool Main::ConfigurationFits() const {
   return config_.TotalNrOfSamples() <= config_.MaxNrOfSamples;
 }
 
-// The memory gauge: the samples in use, full and red when they do not fit;
-// the download is possible only when they fit and a sound board is online.
+// The memory gauge: the samples in use and their playing time; full and red
+// when they do not fit, saying by how long. The download is possible only
+// when they fit and a sound board is online.
 void Main::UpdateMemoryStatus() {
   const bool fits = ConfigurationFits();
   memoryStatus_->setValue(fits ? int(config_.TotalNrOfSamples()) : config_.MaxNrOfSamples);
-  memoryStatus_->setFormat(
-      QString("%1 of %2 samples%3")
-          .arg(config_.TotalNrOfSamples())
-          .arg(config_.MaxNrOfSamples)
-          .arg(fits ? QString(" (%p %)") : QString(": too many for the board")));
+  memoryStatus_->setFormat(QString::fromStdString(
+      sound::MemoryGaugeText(config_.TotalNrOfSamples(), config_.MaxNrOfSamples)));
   memoryStatus_->setProperty("overflow", !fits);
   memoryStatus_->setStyleSheet(fits ? "" : "QProgressBar::chunk { background-color: #d02020; }");
   EnableButton(session::ImageButton::SendBtn,
@@ -479,6 +491,9 @@ void Main::UpdateBtnClick() {
   if (serial == devlink::kNoSerialNumber) return;
   updateManager_->deviceId = serial;
   updateManager_->startUpdate();
+  // "Load" in the dialog: the first new font, as the load button would.
+  if (const auto configuration = updateForm_->TakeFontToLoad())
+    soundPanel_->Logic().LoadConfigurationFrom(*configuration);
 }
 
 }  // namespace app

@@ -15,6 +15,7 @@
 #include "app/ImageButtons.h"
 #include "paths/AppPaths.h"
 #include "seams/QtEventPump.h"
+#include "seams/SoundPlayer.h"
 #include "seams/UserDialogs.h"
 #include "session/BoardAgent.h"
 #include "session/ConnectionLifecycle.h"
@@ -47,8 +48,10 @@ struct MainOptions {
   session::BoardAgent board;
   // Null: real dialogs. Tests pass scripted ones.
   seams::UserDialogs* dialogs = nullptr;
-  // Null: the sound output. Plays a WAV file of that many seconds to its end.
-  std::function<void(const QString& wav, double seconds)> play;
+  // Null: the sound output. Plays the scratch WAV file of a Ctrl+click
+  // while the window goes on; tests pass a player that keeps the time
+  // without a sound.
+  seams::SoundPlayer* play = nullptr;
   // Null: F1 opens the user guide in the help window. Else called with the
   // guide's page that F1 chose ("motion.html").
   std::function<void(const QString&)> openHelp;
@@ -89,6 +92,11 @@ class Main : public QMainWindow, public session::ConnectionView {
 
   LedPanelWidget& LedPanel() { return *ledPanel_; }
   void ReadAccData() override;
+
+  // The status line at the foot of the window: whether the board took
+  // what was sent to it. A success goes after a while; an error stays until
+  // the next message.
+  void ShowStatus(const std::string& text, bool error);
 
   // The sound configuration and the memory gauge.
   sound::LSU_Configuration& Configuration() { return config_; }

@@ -96,12 +96,14 @@ MotionPanel::MotionPanel(std::function<devlink::TLS*()> link, devlink::AccParams
   QObject::connect(close, &QPushButton::clicked, frame_, [this] { frame_->hide(); });
   QObject::connect(send, &QPushButton::clicked, frame_, [this] {
     devlink::TLS* link = link_();
-    if (link && motion::SendAccData(*link, Shown(), values_)) {
+    const bool sent = link && motion::SendAccData(*link, Shown(), values_);
+    if (sent) {
       // The board restarted to take the values: polling ends rather than
       // meet a board that is starting up.
       live_.Stop();
       ShowSliders(motion::SlidersFor(values_, fw_()));
     }
+    if (showStatus) showStatus(sent ? motion::kMotionSent : motion::kMotionNotConfirmed, !sent);
   });
 }
 

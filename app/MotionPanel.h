@@ -56,6 +56,10 @@ class MotionPanel : public motion::LiveSensorView {
   void ShowSliders(const motion::Sliders& s);
   motion::Sliders Shown() const;
 
+  // Where the panel says whether the board took a send: the window's
+  // status line; error: it did not.
+  std::function<void(const std::string& text, bool error)> showStatus;
+
   // Live polling ends: a download starts, the window closes.
   void StopLive() { live_.Stop(); }
   // The switch can be used only while a sound board is online (when

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QTimer>
 #include <QToolTip>
@@ -53,22 +54,14 @@ bool UserFocus(QEvent* event) {
   }
 }
 
-sound::CategoryPanel::PlayWav Player(std::function<void(const QString&, double)> play) {
-  return [play = std::move(play)](const std::string& wav, double seconds) {
-    if (play)
-      play(QString::fromStdString(wav), seconds);
-    else
-      widgets::PlayWavAndWait(QString::fromStdString(wav), seconds);
-  };
-}
-
 }  // namespace
 
 SoundPanel::SoundPanel(Setup setup)
     : QObject(setup.window),
+      ownPlayer_(setup.player ? nullptr : std::make_unique<widgets::WavPlayer>()),
       logic_(*setup.config, *this, events_, *setup.dialogs,
              {setup.scratchFolder.toStdString(), setup.startFolder.toStdString()},
-             Player(std::move(setup.play))),
+             setup.player ? setup.player : ownPlayer_.get()),
       window_(setup.window),
       browser_(setup.browser),
       updateMemoryStatus_(std::move(setup.updateMemoryStatus)) {
@@ -97,7 +90,15 @@ SoundPanel::SoundPanel(Setup setup)
   window_->installEventFilter(this);
   undo_ = new ConfigurationUndo(logic_, this);
   undo_->AddShortcutsTo(frame_);
+  // Esc stops the sound that plays, wherever the focus is in the window;
+  // it is left to the controls while none plays.
+  stopKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), window_);
+  stopKey_->setContext(Qt::WindowShortcut);
+  stopKey_->setEnabled(false);
+  connect(stopKey_, &QShortcut::activated, this, [this] { logic_.StopPlaying(); });
 }
+
+SoundPanel::~SoundPanel() = default;
 
 // The single categories one per row, option button and label; below them
 // the list categories side by side, option buttons over their lists; the
@@ -133,6 +134,14 @@ void SoundPanel::BuildFrame() {
   loadNote_->setWordWrap(true);
   loadNote_->hide();
   grid->addWidget(loadNote_, listRow + 2, 0, 1, 4);
+  // The sound that plays, and how to stop it.
+  playingNote_ = Named<QLabel>("PlayingLabel");
+  playingNote_->setTextFormat(Qt::PlainText);
+  QFont bold = playingNote_->font();
+  bold.setBold(true);
+  playingNote_->setFont(bold);
+  playingNote_->hide();
+  grid->addWidget(playingNote_, listRow + 3, 0, 1, 4);
 }
 
 // The slider at the right of the categories, hidden until a file is
@@ -290,6 +299,12 @@ void SoundPanel::ShowConverting(bool visible) {
     wait_->repaint();
   }
   QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void SoundPanel::ShowPlaying(const std::string& name) {
+  playingNote_->setText(QString("Playing %1 \u2014 Esc to stop").arg(QString::fromStdString(name)));
+  playingNote_->setVisible(!name.empty());
+  stopKey_->setEnabled(!name.empty());
 }
 
 void SoundPanel::ShowLoadNote(const std::string& text) {

@@ -4,18 +4,21 @@
 // the line a load ends with (LoadNoteLabel), and the "Please wait ..." note
 // (PleaseWaitLabel) shown while an LSU file is turned into a WAV file. Files come from the browser
 // by double-click or Enter, or dragged from its file list (or the desktop's file manager), go by
-// double-click or Delete, and an LSU file plays by Ctrl+click. The volume slider shows its value
-// (VolValueLabel) and its file's name (VolFileLabel); resting the mouse on a file shows its
-// volume and length. A thin view over sound::CategoryPanel: it shows what the logic tells it and
-// hands every click, key, drop and focus change on. It is also what the configuration loader
-// fills. Its changes can be undone (ConfigurationUndo).
+// double-click or Delete, and an LSU file plays by Ctrl+click while the window goes on; the note
+// PlayingLabel names it until it ends, and Esc or a Ctrl+click on it again stops it. The volume
+// slider shows its value (VolValueLabel) and its file's name (VolFileLabel); resting the mouse on
+// a file shows its volume and length. A thin view over sound::CategoryPanel: it shows what the
+// logic tells it and hands every click, key, drop and focus change on. It is also what the
+// configuration loader fills. Its changes can be undone (ConfigurationUndo).
 
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "seams/QtEventPump.h"
+#include "seams/SoundPlayer.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryPanel.h"
 
@@ -26,12 +29,14 @@ class QKeyEvent;
 class QLabel;
 class QListWidget;
 class QRadioButton;
+class QShortcut;
 class QSlider;
 class QWidget;
 
 namespace widgets {
 class FileBrowser;
-}
+class WavPlayer;
+}  // namespace widgets
 
 namespace app {
 
@@ -49,11 +54,12 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
     QString scratchFolder;  // where temp.wav is written
     QString startFolder;    // where the load and save dialogs start
     std::function<void()> updateMemoryStatus;
-    // Plays a WAV file to its end; null: the sound output.
-    std::function<void(const QString& wav, double seconds)> play;
+    // Plays the scratch WAV file; null: the sound output.
+    seams::SoundPlayer* player = nullptr;
   };
   // Builds the category frame and the wait note for the window to place.
   explicit SoundPanel(Setup setup);
+  ~SoundPanel() override;
 
   QGroupBox* Frame() const { return frame_; }
   QGroupBox* WaitNote() const { return wait_; }
@@ -81,6 +87,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void MarkRow(sound::FileType category, int row) override;
   void ShowConverting(bool visible) override;
   void ShowLoadNote(const std::string& text) override;
+  void ShowPlaying(const std::string& name) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,6 +123,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void BuildVolumeBox(QGridLayout* grid, int rows);
   void ShowVolumeValue(int volume);
   seams::QtEventPump events_;
+  std::unique_ptr<widgets::WavPlayer> ownPlayer_;  // when the window gives none
   sound::CategoryPanel logic_;
   QWidget* window_;
   widgets::FileBrowser* browser_;
@@ -128,6 +136,8 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   QLabel* volumeFile_;       // VolFileLabel
   bool volumeHeld_ = false;  // the mouse holds the slider since its last change
   QLabel* loadNote_;         // under the categories: how the last load found its files
+  QLabel* playingNote_;      // which file plays
+  QShortcut* stopKey_;       // Esc, while a sound plays
   QGroupBox* wait_;
   QListWidget* files_;
   QWidget* filesViewport_;

@@ -3,11 +3,14 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
+#include <utility>
 
 #include "update/UpdateManager.h"
 #include "widgets/Named.h"
@@ -22,6 +25,8 @@ constexpr int kMargin = 18;
 constexpr int kInner = kWidth - 2 * kMargin;
 constexpr int kBarHeight = 14;
 constexpr int kIconSize = 40;
+// What the list of installed fonts adds to the dialog's height.
+constexpr int kListHeight = 112;
 
 // Captions show names from the update service: as plain text, never as
 // markup.
@@ -111,6 +116,10 @@ class UpdateForm::DrawnButton : public QFrame {
     setVisible(false);
     caption_->setVisible(false);
   }
+  void MoveToY(int y) {
+    move(x(), y);
+    caption_->move(caption_->x(), y);
+  }
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override {
@@ -123,7 +132,7 @@ class UpdateForm::DrawnButton : public QFrame {
   QLabel* caption_;
 };
 
-UpdateForm::UpdateForm() : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint) {
+UpdateForm::UpdateForm(QWidget* owner) : QDialog(owner, Qt::Dialog), owner_(owner) {
   setObjectName("updateForm");
   setWindowTitle("Update");
   setModal(true);
@@ -164,6 +173,22 @@ UpdateForm::UpdateForm() : QDialog(nullptr, Qt::Dialog | Qt::FramelessWindowHint
                              {kWidth - kMargin - 92, buttonY, 92, 32}, [this] { hide(); });
   button1_->Show("Yes");
   button2_->Show("No");
+  // In the place of the left button, which the final states do not show.
+  loadButton_ = new DrawnButton(this, "formLoadBackground", "formLoadButton",
+                                {kWidth - kMargin - 196, buttonY, 92, 32}, [this] {
+                                  fontToLoad_ = firstFont_;
+                                  hide();
+                                });
+  loadButton_->Hide();
+  installedList_ = widgets::Named<QListWidget>("installedList", this);
+  installedList_->setGeometry(kMargin, kHeight - kMargin - kIconSize, kInner, kListHeight - 8);
+  installedList_->setFocusPolicy(Qt::NoFocus);
+  installedList_->hide();
+  if (owner_) owner_->installEventFilter(this);
+}
+
+UpdateForm::~UpdateForm() {
+  if (owner_) owner_->removeEventFilter(this);
 }
 
 QFrame* UpdateForm::Bar(const char* background, const char* bar, int y, QFrame*& barOut) {
@@ -173,8 +198,55 @@ QFrame* UpdateForm::Bar(const char* background, const char* bar, int y, QFrame*&
 }
 
 void UpdateForm::closeEvent(QCloseEvent* event) {
-  // Only the OK button closes it.
-  event->ignore();
+  if (!finished_) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void UpdateForm::reject() {
+  if (finished_) hide();
+}
+
+void UpdateForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (finished_) hide();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+// The owner moved or changed its size: the dialog stays over its middle.
+bool UpdateForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == owner_ && isVisible() &&
+      (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+    CentreOverOwner();
+  return false;
+}
+
+// Its frame is known once it is shown.
+void UpdateForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  CentreOverOwner();
+}
+
+void UpdateForm::CentreOverOwner() {
+  if (!owner_) return;
+  QRect frame = frameGeometry();
+  frame.moveCenter(owner_->frameGeometry().center());
+  move(frame.topLeft());
+}
+
+void UpdateForm::Arrange(bool withList) {
+  const int height = kHeight + (withList ? kListHeight : 0);
+  setFixedSize(kWidth, height);
+  findChild<QFrame*>("formBorder")->resize(kWidth, height);
+  okIcon_->move(kMargin, height - kMargin - kIconSize);
+  warningIcon_->move(kMargin, height - kMargin - kIconSize);
+  for (DrawnButton* b : {button1_, button2_, loadButton_}) b->MoveToY(height - kMargin - 32);
+  installedList_->setVisible(withList);
+  if (isVisible()) CentreOverOwner();
 }
 
 void UpdateForm::hideButtons() {
@@ -203,6 +275,12 @@ void UpdateForm::ShowBars(bool overall, bool item) {
 }
 
 void UpdateForm::resetForm() {
+  finished_ = false;
+  fontToLoad_.reset();
+  firstFont_.clear();
+  installedList_->clear();
+  loadButton_->Hide();
+  Arrange(false);
   hideButtons();
   formTitle_->setText("Updating items ...");
   ShowBars(true, true);
@@ -233,6 +311,7 @@ void UpdateForm::progressB(int percent) {
 }
 
 void UpdateForm::showWarning(const std::string& text) {
+  finished_ = true;
   ShowRightButton("OK");
   formTitle_->setText("Warning!");
   ShowBars(false, false);
@@ -242,6 +321,7 @@ void UpdateForm::showWarning(const std::string& text) {
 }
 
 void UpdateForm::showMessage(const std::string& text) {
+  finished_ = true;
   ShowRightButton("OK");
   progressA(100);
   formTitle_->setText("Success");
@@ -249,6 +329,20 @@ void UpdateForm::showMessage(const std::string& text) {
   updateStep(update::kStepCompleted);
   updateElement(text);
   okIcon_->show();
+}
+
+// Each font on a row of its own: its id and the folder it is in.
+void UpdateForm::showInstalled(const std::vector<update::InstalledFont>& fonts) {
+  if (fonts.empty()) return;
+  for (const update::InstalledFont& font : fonts)
+    installedList_->addItem(QString::fromStdString(font.id + " \u2014 " + font.folder));
+  firstFont_ = fonts.front().configuration;
+  Arrange(true);
+  loadButton_->Show("Load");
+}
+
+std::optional<std::string> UpdateForm::TakeFontToLoad() {
+  return std::exchange(fontToLoad_, std::nullopt);
 }
 
 // Shown, the dialog runs onActivate from its own event loop, so the window

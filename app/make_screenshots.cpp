@@ -205,7 +205,6 @@ app::MainOptions Options(const Scene& scene, const std::string& spec, QuietDialo
       paths::AppPaths{app, app, user, scene.Home().toStdString() + "/.cache/morvane", true};
   options.board = session::MakeBoardAgent(board);
   options.dialogs = &dialogs;
-  options.play = [](const QString&, double) {};
   return options;
 }
 

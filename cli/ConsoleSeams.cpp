@@ -48,8 +48,15 @@ InterruptWatch::~InterruptWatch() {
 void ConsoleProgress::SetInfoLabel(const std::string& text) {
   if (text == info_) return;
   info_ = text;
-  if (barShown_) std::cerr << '\n';
-  barShown_ = false;
+  Line(text);
+}
+
+void ConsoleProgress::ShowBoardState(const std::string& text) {
+  if (!text.empty()) Line(text);
+}
+
+void ConsoleProgress::Line(const std::string& text) {
+  Done();
   std::cerr << text << '\n';
 }
 

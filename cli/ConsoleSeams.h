@@ -68,11 +68,14 @@ class ConsoleProgress : public sound::DownloadView {
   void SetFrameButton(const std::string&) override {}
   void StartHideFrameTimer(int) override {}
   void LockControls(bool) override {}
+  void ShowBoardState(const std::string& text) override;
   // Ends the bar's line.
   void Done();
 
  private:
   void Draw();
+  // A line of its own, below the bar.
+  void Line(const std::string& text);
 
   bool barShown_ = false;
   std::string info_, percentText_;

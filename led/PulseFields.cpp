@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "led/LedSettingsFile.h"
 #include "text/NumberReading.h"
@@ -61,6 +62,43 @@ std::string ValidateRepeatText(std::string_view text) {
   if (!(whole >= 1)) return "1";
   if (whole > kMaxFieldRepeat) return "10";
   return std::to_string(static_cast<int>(whole));
+}
+
+namespace {
+
+// The text without blanks around it, when it is a plain decimal number:
+// digits and at most one ".".
+std::optional<double> PlainNumber(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  bool digit = false, point = false;
+  for (char c : text) {
+    if (c == '.' && !point)
+      point = true;
+    else if (c >= '0' && c <= '9')
+      digit = true;
+    else
+      return std::nullopt;
+  }
+  if (!digit) return std::nullopt;
+  return text::ReadNumber(text);
+}
+
+constexpr size_t kQuotedBytes = 24;
+
+}  // namespace
+
+std::string CorrectionNote(std::string_view typed, const std::string& read, bool repeat) {
+  if (typed == read) return {};
+  const auto number = PlainNumber(typed);
+  if (number && *number == text::ReadNumber(read)) return {};
+  std::string quoted(typed.substr(0, kQuotedBytes));
+  if (typed.size() > kQuotedBytes) quoted += "...";
+  return repeat ? "Read as " + read + " (typed \"" + quoted +
+                      "\"): the flash on clash repeats 1 to 10 times."
+                : "Read as " + read + " s (typed \"" + quoted +
+                      "\"): times are multiples of 0.02 s from 0 to 10 s.";
 }
 
 }  // namespace led

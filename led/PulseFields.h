@@ -26,4 +26,11 @@ int16_t ReadRepeat(std::string_view text);
 std::string ValidateTimeText(std::string_view text);
 std::string ValidateRepeatText(std::string_view text);
 
+// What the user is told when a field's correction changed what was typed:
+// 'Read as 1.22 s (typed "1.234"): times are multiples of 0.02 s from 0 to
+// 10 s.' Empty when the field shows the number that was typed, only
+// written another way ("1.0" read as "1"). A long text is quoted by its
+// start.
+std::string CorrectionNote(std::string_view typed, const std::string& read, bool repeat);
+
 }  // namespace led

@@ -57,4 +57,9 @@ Sliders ReadAccData(devlink::TLS& link, devlink::AccParams& values, int fwVersio
 // values back. False when the board did not confirm.
 bool SendAccData(devlink::TLS& link, const Sliders& sliders, devlink::AccParams& values);
 
+// What the window's status line says after a send.
+inline constexpr const char* kMotionSent = "The board took the motion settings.";
+inline constexpr const char* kMotionNotConfirmed =
+    "The board did not confirm the motion settings: check the connection and send them again.";
+
 }  // namespace motion

@@ -32,6 +32,13 @@ class UserDialogs {
   virtual ~UserDialogs() = default;
   virtual DialogResult Message(const std::string& text, DialogIcon icon = DialogIcon::None,
                                DialogButtons buttons = DialogButtons::Ok) = 0;
+  // A question whose default button (the one Enter presses) is Cancel, or
+  // No where there is no Cancel: for a question whose other answer can do
+  // harm. Where no button is a default, it is asked as Message asks.
+  virtual DialogResult AskCautiously(const std::string& text, DialogIcon icon,
+                                     DialogButtons buttons) {
+    return Message(text, icon, buttons);
+  }
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;

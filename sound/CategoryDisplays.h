@@ -48,6 +48,9 @@ class CategoryPanelView : public CategoryDisplays {
   virtual void MarkRow(FileType /*category*/, int /*row*/) {}
   // Shows or hides "Please wait ..." while an LSU file is written as WAV.
   virtual void ShowConverting(bool visible) = 0;
+  // The file (name without folder) whose sound plays now; "" when none
+  // does. A view without a playing note ignores it.
+  virtual void ShowPlaying(const std::string& /*name*/) {}
   // The line a load ends with (how many files were found beside the
   // configuration); "" clears it. A view without such a line ignores it.
   virtual void ShowLoadNote(const std::string& /*text*/) {}

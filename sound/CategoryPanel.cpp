@@ -30,14 +30,24 @@ bool HasLsuExtension(const std::string& path) {
 
 CategoryPanel::CategoryPanel(LSU_Configuration& config, CategoryPanelView& view,
                              seams::EventPump& events, seams::UserDialogs& dialogs, Folders folders,
-                             PlayWav play)
+                             seams::SoundPlayer* player)
     : config_(config),
       view_(view),
       events_(events),
       dialogs_(dialogs),
       folders_(std::move(folders)),
-      play_(std::move(play)),
-      saved_(ConfigurationText(config_)) {}
+      player_(player),
+      saved_(ConfigurationText(config_)) {
+  if (player_)
+    finishedListener_ = player_->WhenFinished([this] {
+      playing_.clear();
+      view_.ShowPlaying("");
+    });
+}
+
+CategoryPanel::~CategoryPanel() {
+  if (player_) player_->Forget(finishedListener_);
+}
 
 bool CategoryPanel::Add(const std::string& path, int code) {
   return AddFiles({path}, code) == 1;
@@ -138,7 +148,17 @@ void CategoryPanel::PlayFromCategory(FileType category, int row) {
 }
 
 void CategoryPanel::PlayLsu(const std::string& path) {
-  if (!HasLsuExtension(path)) return;
+  if (!HasLsuExtension(path) || !player_) return;
+  if (Playing() && path == playing_) {
+    StopPlaying();
+    return;
+  }
+  if (!player_->OutputAvailable()) {
+    if (!toldNoOutput_) Tell(dialogs_, kNoSoundOutput);
+    toldNoOutput_ = true;
+    return;
+  }
+  player_->Stop();  // the file is rewritten
   view_.ShowConverting(true);
   LSU_SoundFile file;
   // The user's cache folder may not exist yet.
@@ -147,7 +167,14 @@ void CategoryPanel::PlayLsu(const std::string& path) {
   const std::string wav = folders_.scratch + "/" + kPlaybackWav;
   const bool valid = file.ReadFile(path) && file.WriteWav(wav);
   view_.ShowConverting(false);
-  if (valid && play_) play_(wav, double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond);
+  if (!valid || !player_->Play(wav, double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond))
+    return;
+  playing_ = path;
+  view_.ShowPlaying(fileio::FileNameOf(path));
+}
+
+void CategoryPanel::StopPlaying() {
+  if (player_) player_->Stop();
 }
 
 LoadOutcome CategoryPanel::LoadConfigurationFile() {

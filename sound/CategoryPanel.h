@@ -2,7 +2,8 @@
 // The logic of the sound category panel, without widgets: which file goes
 // into which category (only valid LSU files, at most 12 in a list), which
 // file the volume control belongs to, removing files, playing an LSU file
-// through "temp.wav" in the application folder, and the load and save
+// through "temp.wav" in the scratch folder (the window goes on meanwhile;
+// Esc or a Ctrl+click on the same sound stops it), and the load and save
 // buttons. It knows whether the configuration changed since it was loaded
 // or saved, and asks before such a configuration is lost; it reports every
 // change as one step that can be undone. The window's panel
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "seams/EventPump.h"
+#include "seams/SoundPlayer.h"
 #include "seams/UserDialogs.h"
 #include "sound/CategoryDisplays.h"
 #include "sound/ConfigurationEdit.h"
@@ -29,6 +31,9 @@ namespace sound {
 // folder (the application folder when it may be written, else the user's
 // cache folder).
 inline constexpr const char* kPlaybackWav = "temp.wav";
+// Said once, at the first Ctrl+click on a computer without an audio output.
+inline constexpr const char* kNoSoundOutput =
+    "No sound output is available: the sound files cannot be played on this computer.";
 
 // The questions before a configuration that changed since it was loaded or
 // saved would be lost.
@@ -39,9 +44,6 @@ inline constexpr const char* kSaveBeforeLoading =
 
 class CategoryPanel {
  public:
-  // Plays a WAV file of that many seconds to its end.
-  using PlayWav = std::function<void(const std::string& wav, double seconds)>;
-
   // Where the panel writes its scratch WAV file and where the load and
   // save dialogs start.
   struct Folders {
@@ -49,8 +51,12 @@ class CategoryPanel {
     std::string start;
   };
   // events: lets the window's events run while a configuration loads.
+  // player: plays the scratch WAV file; null plays nothing.
   CategoryPanel(LSU_Configuration& config, CategoryPanelView& view, seams::EventPump& events,
-                seams::UserDialogs& dialogs, Folders folders, PlayWav play);
+                seams::UserDialogs& dialogs, Folders folders, seams::SoundPlayer* player);
+  ~CategoryPanel();
+  CategoryPanel(const CategoryPanel&) = delete;
+  CategoryPanel& operator=(const CategoryPanel&) = delete;
 
   // Adds a file to a category as a double-click in the file browser or a
   // drop does: a single category's label shows it, a list gets it at its
@@ -85,11 +91,16 @@ class CategoryPanel {
   // Ctrl+click on a category: plays its file, or the file at the 0-based
   // row of a list.
   void PlayFromCategory(FileType category, int row);
-  // Plays an LSU file: writes its samples as kPlaybackWav into the
-  // application folder, then plays that. A path that does not end in
-  // ".lsu" (any case), or a file that cannot be read or written, plays
-  // nothing.
+  // Plays an LSU file: writes its samples as kPlaybackWav into the scratch
+  // folder, starts playing that and returns; the view shows the playing
+  // file until the sound ends. The file that is playing stops instead;
+  // another one takes its place. A path that does not end in ".lsu" (any
+  // case), or a file that cannot be read or written, plays nothing. Without
+  // a sound output nothing plays, and the user is told so the first time.
   void PlayLsu(const std::string& path);
+  // Esc: the sound stops.
+  void StopPlaying();
+  bool Playing() const { return player_ && player_->Playing(); }
 
   // What a file of a category shows when the mouse rests on it: its
   // volume and length ("Volume: 80 %\nLength: 2.4 s"); empty for an empty
@@ -101,7 +112,7 @@ class CategoryPanel {
   // configuration that changed is offered for saving first.
   LoadOutcome LoadConfigurationFile();
   // Loads the configuration file at path as the load button does once its
-  // dialog is answered (e.g. a font the update fetched), the question
+  // dialog is answered (the update dialog's "Load" does), the question
   // first included.
   LoadOutcome LoadConfigurationFrom(const std::string& path);
   // The save button: asks for a file name and saves the configuration. A
@@ -138,7 +149,10 @@ class CategoryPanel {
   seams::EventPump& events_;
   seams::UserDialogs& dialogs_;
   Folders folders_;
-  PlayWav play_;
+  seams::SoundPlayer* player_;
+  int finishedListener_ = 0;
+  std::string playing_;  // the LSU file that plays
+  bool toldNoOutput_ = false;
   // A load (through `load`) after the question for a changed
   // configuration: one step to undo, and what is loaded is saved work.
   LoadOutcome LoadAfterAsking(const std::function<LoadOutcome()>& load);

@@ -36,6 +36,10 @@ FlashDownload::FlashDownload(LSU_Configuration& config, devlink::TLS& link, Down
       dialogs_(dialogs),
       motion_(motion) {}
 
+std::string EraseProgress(double percent, int64_t seconds) {
+  return WholePercent(percent) + " \u2013 " + std::to_string(seconds) + " s";
+}
+
 FlashDownload::Outcome FlashDownload::Fail(const char* text, Outcome outcome) {
   view_.SetInfoLabel(text);
   view_.SetFrameButton("Close");
@@ -43,6 +47,14 @@ FlashDownload::Outcome FlashDownload::Fail(const char* text, Outcome outcome) {
 }
 
 FlashDownload::Outcome FlashDownload::Run() {
+  eraseAsked_ = false;
+  view_.ShowBoardState("");
+  const Outcome outcome = RunSteps();
+  if (outcome != Outcome::Success && eraseAsked_) view_.ShowBoardState(kBoardNotReady);
+  return outcome;
+}
+
+FlashDownload::Outcome FlashDownload::RunSteps() {
   if (const int16_t missing = config_.CheckIntegrity()) {
     dialogs_.Message(FindCategory(missing)->missingMessage, seams::DialogIcon::None,
                      seams::DialogButtons::Ok);
@@ -64,7 +76,10 @@ FlashDownload::Outcome FlashDownload::Run() {
   view_.ShowDownloadFrame(true);
   // Erasing without the motion values would lose the board's sensor set-up
   // for good: stop before the erase.
-  if (!motionRead || !link_.ClearFlash()) return Fail(kConnectionLost, Outcome::ConnectionLost);
+  if (!motionRead) return Fail(kConnectionLost, Outcome::ConnectionLost);
+  // A refusal may be an answer that got lost: the board may be erasing.
+  eraseAsked_ = true;
+  if (!link_.ClearFlash()) return Fail(kConnectionLost, Outcome::ConnectionLost);
   if (!WaitForErase()) {
     if (!CancelDownload) return Fail(kConnectionLost, Outcome::ConnectionLost);
     RestoreMotionAfterCancel();
@@ -120,7 +135,9 @@ bool FlashDownload::WaitForErase() {
             .count();
     PercentComplete = std::min(100.0, double(seconds) * 100 / 30);
     view_.SetPercentComplete(PercentComplete);
-    view_.SetPercentLabel(WholePercent(PercentComplete));
+    // The seconds show that the erase goes on while the percentage, which
+    // counts whole seconds of a 30-second erase, moves slowly.
+    view_.SetPercentLabel(EraseProgress(PercentComplete, seconds));
     if (link_.CheckCompletion()) return true;
   }
   return false;

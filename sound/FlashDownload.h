@@ -29,6 +29,10 @@ class DownloadView : public seams::WindowHooks {
   // Locks (or unlocks) every control that could start another board
   // command or change the configuration.
   virtual void LockControls(bool locked) = 0;
+  // One line on the state the board is left in ("" when there is nothing
+  // to say): after a download that failed or was cancelled once the erase
+  // had been asked for.
+  virtual void ShowBoardState(const std::string& /*text*/) {}
 };
 
 inline constexpr const char* kErasing = "Erasing flash memory ...";
@@ -47,6 +51,10 @@ inline constexpr const char* kCancelQuestion =
 inline constexpr const char* kMotionNotRestored =
     "The board had not finished erasing when the download was cancelled, so its motion values "
     "could not be restored. Set them again once the erase has finished. They were: ";
+// After a download that failed or was cancelled once the erase had been
+// asked for: the board cannot be trusted to hold a whole font.
+inline constexpr const char* kBoardNotReady =
+    "The board's sound memory is empty or incomplete: download again.";
 inline constexpr int kEraseRounds = 20;
 inline constexpr int kHideFrameMs = 2000;
 
@@ -57,6 +65,8 @@ uint32_t CRC_16b(std::span<const uint8_t> Data);
 std::string WholePercent(double percent);
 // "37.5 %" or "40 %": one decimal, halves to even, no needless zero.
 std::string TenthPercent(double percent);
+// The erase's progress with the whole seconds it has taken: "10 % – 3 s".
+std::string EraseProgress(double percent, int64_t seconds);
 
 class FlashDownload {
  public:
@@ -96,6 +106,8 @@ class FlashDownload {
   std::vector<FileCheck> fileChecks;
 
  private:
+  // The download's steps; Run adds what state the board is left in.
+  Outcome RunSteps();
   Outcome Fail(const char* text, Outcome outcome);
   // Polls until the erase ends, at most kEraseRounds times.
   bool WaitForErase();
@@ -109,6 +121,7 @@ class FlashDownload {
   seams::EventPump& events_;
   seams::UserDialogs& dialogs_;
   devlink::AccParams& motion_;
+  bool eraseAsked_ = false;  // ClearFlash was sent: the flash may be gone
 };
 
 }  // namespace sound

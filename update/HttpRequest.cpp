@@ -16,6 +16,10 @@ namespace update {
 
 namespace {
 
+constexpr const char* kTooLong = "the answer is longer than 1 MB";
+constexpr const char* kNotWritten = "the file could not be written";
+constexpr const char* kUnexpected = "an unexpected error";
+
 // What Qt may hold of a body beyond what was taken from it: 256 KB. Much
 // less slows a fast link (64 KB halved the speed on 127.0.0.1).
 constexpr qint64 kReadAhead = 32 * kChunkSize;
@@ -39,8 +43,8 @@ std::optional<int64_t> ContentLength(const QNetworkReply& reply) {
 class HttpRequest::Transfer {
  public:
   Transfer(QNetworkAccessManager& control, const QNetworkRequest& request, const std::string& body,
-           HttpTimeouts timeouts, int16_t& state)
-      : state_(state), timeouts_(timeouts) {
+           HttpTimeouts timeouts, int16_t& state, std::string& error)
+      : state_(state), error_(error), timeouts_(timeouts) {
     reply_ = control.post(request, QByteArray::fromStdString(body));
     // Keeps Qt from reading more than kReadAhead ahead of the file writes, so
     // memory stays flat whatever the item's size. Qt's HTTP thread learns
@@ -54,6 +58,8 @@ class HttpRequest::Transfer {
     timer_.start(timeouts_.connect);
     QObject::connect(&timer_, &QTimer::timeout, &loop_, [this] {
       state_ = kTransportError;
+      error_ = headersIn_ ? "the server stopped sending for " + Seconds(timeouts_.idle)
+                          : "no answer within " + Seconds(timeouts_.connect);
       reply_->abort();
       loop_.quit();
     });
@@ -90,8 +96,10 @@ class HttpRequest::Transfer {
   bool WaitForAnswer() {
     while (state_ == kRequestOk && !headersIn_ && !reply_->isFinished()) loop_.exec();
     if (state_ != kRequestOk) return false;
-    const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299) state_ = kTransportError;
+    if (!HttpSuccess()) {
+      state_ = kTransportError;
+      error_ = StatusText();
+    }
     return state_ == kRequestOk;
   }
 
@@ -119,6 +127,22 @@ class HttpRequest::Transfer {
  private:
   void LimitReadAhead() { reply_->setReadBufferSize(kReadAhead); }
 
+  bool HttpSuccess() const {
+    const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status >= 200 && status <= 299;
+  }
+  // "the server answered HTTP 404 Not Found"
+  std::string StatusText() const {
+    const QString reason =
+        reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().simplified();
+    return "the server answered HTTP " +
+           std::to_string(reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()) +
+           (reason.isEmpty() ? "" : " " + reason.left(80).toStdString());
+  }
+  static std::string Seconds(std::chrono::milliseconds ms) {
+    return std::to_string((ms.count() + 999) / 1000) + " s";
+  }
+
   // Only time spent waiting for the body counts against the server: while
   // the program is busy elsewhere, the server's bytes wait in the buffers
   // and it cannot send more.
@@ -126,6 +150,8 @@ class HttpRequest::Transfer {
     if (waited_ < timeouts_.rateWindow || state_ != kRequestOk || reply_->isFinished()) return;
     if (received_ - receivedAtWindow_ < timeouts_.rateMinBytes) {
       state_ = kTransportError;
+      error_ = "the server sends too slowly (less than " + std::to_string(timeouts_.rateMinBytes) +
+               " bytes in " + Seconds(timeouts_.rateWindow) + ")";
       Cancel();
       return;
     }
@@ -135,12 +161,18 @@ class HttpRequest::Transfer {
 
   void OnError(QNetworkReply::NetworkError code) {
     // Our own abort (cancel or time-out) has set the state already.
-    if (code != QNetworkReply::OperationCanceledError && state_ == kRequestOk)
+    if (code != QNetworkReply::OperationCanceledError && state_ == kRequestOk) {
       state_ = code == QNetworkReply::RemoteHostClosedError ? kConnectionClosed : kTransportError;
+      // An HTTP status that is no success is said as the status, not as
+      // Qt's sentence about it.
+      const bool answered = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+      error_ = answered && !HttpSuccess() ? StatusText() : reply_->errorString().toStdString();
+    }
     loop_.quit();
   }
 
   int16_t& state_;
+  std::string& error_;
   HttpTimeouts timeouts_;
   QNetworkReply* reply_ = nullptr;
   QEventLoop loop_;
@@ -190,10 +222,12 @@ QNetworkRequest HttpRequest::MakeRequest(const std::string& path) const {
 
 std::string HttpRequest::requestText(const std::string& body) {
   answerUnusable_ = false;
+  errorText_.clear();
   try {
     return FetchText(body);
   } catch (...) {
     requestState_ = kRequestFailure;
+    errorText_ = kUnexpected;
     return {};
   }
 }
@@ -201,7 +235,8 @@ std::string HttpRequest::requestText(const std::string& body) {
 std::string HttpRequest::FetchText(const std::string& body) {
   std::string result;
   events_.Tick();
-  Transfer transfer(InternetControl(), MakeRequest("/"), body, timeouts_, requestState_);
+  Transfer transfer(InternetControl(), MakeRequest("/"), body, timeouts_, requestState_,
+                    errorText_);
   requestState_ = kRequestOk;
   if (!transfer.WaitForAnswer()) {
     transfer.Cancel();
@@ -210,6 +245,7 @@ std::string HttpRequest::FetchText(const std::string& body) {
   const std::optional<int64_t> announced = ContentLength(transfer.Reply());
   if (announced && *announced > kMaxTextAnswer) {
     requestState_ = kTransportError;
+    errorText_ = kTooLong;
     transfer.Cancel();
     return {};
   }
@@ -217,6 +253,7 @@ std::string HttpRequest::FetchText(const std::string& body) {
     const QByteArray chunk = transfer.NextChunk();
     if (static_cast<int64_t>(result.size() + static_cast<size_t>(chunk.size())) > kMaxTextAnswer) {
       requestState_ = kTransportError;
+      errorText_ = kTooLong;
       transfer.Cancel();
       return result;
     }
@@ -233,10 +270,12 @@ std::string HttpRequest::FetchText(const std::string& body) {
 std::string HttpRequest::requestData(const std::string& body, const std::string& folder,
                                      const std::string& fileName) {
   answerUnusable_ = false;
+  errorText_.clear();
   try {
     FetchData(body, folder, fileName);
   } catch (...) {
     requestState_ = kRequestFailure;
+    errorText_ = kUnexpected;
   }
   return {};
 }
@@ -244,7 +283,8 @@ std::string HttpRequest::requestData(const std::string& body, const std::string&
 void HttpRequest::FetchData(const std::string& body, const std::string& folder,
                             const std::string& fileName) {
   events_.Tick();
-  Transfer transfer(InternetControl(), MakeRequest(kDownloadPath), body, timeouts_, requestState_);
+  Transfer transfer(InternetControl(), MakeRequest(kDownloadPath), body, timeouts_, requestState_,
+                    errorText_);
   requestState_ = kRequestOk;
   if (!transfer.WaitForAnswer()) {
     transfer.Cancel();
@@ -253,12 +293,14 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
   const std::optional<int64_t> length = ContentLength(transfer.Reply());
   if (!length) {
     requestState_ = kRequestFailure;
+    errorText_ = "the server sent a length that is not a number";
     answerUnusable_ = true;
     transfer.Cancel();
     return;
   }
   if (*length <= 0) {
     requestState_ = kConnectionClosed;
+    errorText_ = "the server sent no file";
     transfer.Cancel();
     return;
   }
@@ -268,6 +310,7 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
   fileio::AtomicWriter out(folder + "/" + fileName);
   if (!out.IsOpen()) {
     requestState_ = kRequestFailure;
+    errorText_ = kNotWritten;
     transfer.Cancel();
     return;
   }
@@ -285,13 +328,21 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
     }
     if (!out.Write(std::string_view(chunk.constData(), size_t(chunk.size())))) {
       requestState_ = kRequestFailure;
+      errorText_ = kNotWritten;
       transfer.Cancel();
       break;
     }
   }
   // A body that ended before its announced length was cut off.
-  if (requestState_ == kRequestOk && received != *length) requestState_ = kConnectionClosed;
-  if (requestState_ == kRequestOk && !out.Commit()) requestState_ = kRequestFailure;
+  if ((requestState_ == kRequestOk || requestState_ == kConnectionClosed) && received != *length) {
+    requestState_ = kConnectionClosed;
+    errorText_ = "the connection ended after " + std::to_string(received) + " of " +
+                 std::to_string(*length) + " bytes";
+  }
+  if (requestState_ == kRequestOk && !out.Commit()) {
+    requestState_ = kRequestFailure;
+    errorText_ = kNotWritten;
+  }
   if (requestState_ != kRequestOk) out.Discard();
 }
 

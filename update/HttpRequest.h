@@ -72,6 +72,10 @@ class HttpRequest {
   std::string requestData(const std::string& body, const std::string& folder,
                           const std::string& fileName);
   int16_t requestState() const { return requestState_; }
+  // Why the last request failed, in words for the user ("Connection
+  // refused", "no answer within 15 s", "the server answered HTTP 404 Not
+  // Found"); empty after a success.
+  const std::string& ErrorText() const { return errorText_; }
   // Whether a failure inside the routine (kRequestFailure) lay with the
   // server's answer, a Content-Length that is not one whole number, rather
   // than with this computer (a file that could not be written).
@@ -101,6 +105,7 @@ class HttpRequest {
   std::unique_ptr<QNetworkAccessManager> internetControl_;
   seams::EventPacer events_;
   int16_t requestState_ = kRequestOk;
+  std::string errorText_;
   bool answerUnusable_ = false;
 };
 

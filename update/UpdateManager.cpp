@@ -26,6 +26,12 @@ std::string FontStoreWarning(const std::string& folder) {
          ". Please check that the disk has room and the folder can be written.";
 }
 
+std::string ConnectionWarning(const char* warning, const std::string& host,
+                              const std::string& reason) {
+  return std::string(warning) + "\nUpdate service " + host + ": " +
+         (reason.empty() ? "no usable answer" : reason);
+}
+
 // The closing message names the folder the fonts are in, on a line of its
 // own below the message itself.
 std::string FinalMessage(const std::string& text, const std::string& fontsFolder) {
@@ -49,6 +55,7 @@ void UpdateManager::startUpdate() {
 
 void UpdateManager::RunProcedure() {
   outcome_ = UpdateOutcome::NotRun;
+  installed_.clear();
   const seams::Result updated = UpdateFonts();
   if (!updated) {
     formReference_->showWarning(updated.Message());
@@ -58,6 +65,7 @@ void UpdateManager::RunProcedure() {
     outcome_ = UpdateOutcome::NothingToUpdate;
   } else {
     formReference_->showMessage(FinalMessage(kUpdated, fontStore.FontsFolder()));
+    formReference_->showInstalled(installed_);
     outcome_ = UpdateOutcome::Updated;
   }
 }
@@ -70,6 +78,11 @@ seams::Result UpdateManager::StoreFailed() const {
   return seams::Result::Failure(FontStoreWarning(fontStore.FontsFolder()));
 }
 
+seams::Result UpdateManager::ConnectionFailed(const char* warning) const {
+  return seams::Result::Failure(
+      ConnectionWarning(warning, requestManager.Host(), requestManager.ErrorText()));
+}
+
 seams::Result UpdateManager::UpdateFonts() {
   if (const seams::Result checked = checkForUpdates(); !checked) return checked;
   if (!fontsToUpdate_.empty())
@@ -80,7 +93,7 @@ seams::Result UpdateManager::UpdateFonts() {
 seams::ResultOf<std::vector<std::string>> UpdateManager::Ask(const std::string& body,
                                                              const char* failed) {
   const std::string answer = requestManager.requestText(body);
-  if (requestManager.requestState() != kRequestOk) return seams::Result::Failure(failed);
+  if (requestManager.requestState() != kRequestOk) return ConnectionFailed(failed);
   return SliceText(answer);
 }
 
@@ -173,6 +186,7 @@ seams::Result UpdateManager::updateItem(const std::string& fontId) {
     events_.LetEventsRun();
   }
   if (!fontStore.CompleteFont(fontId)) return StoreFailed();
+  installed_.push_back({fontId, *folder, *folder + "/" + fontId + kConfigurationExtension});
   return {};
 }
 
@@ -191,7 +205,7 @@ seams::Result UpdateManager::DownloadItem(const std::string& fontId, const std::
     case kRequestFailure:
       return requestManager.AnswerUnusable() ? seams::Result::Failure(kBadDownload) : StoreFailed();
     default:
-      return seams::Result::Failure(kDownloadFailed);
+      return ConnectionFailed(kDownloadFailed);
   }
 }
 

@@ -51,6 +51,12 @@ inline constexpr const char* kFontsCapped =
 // the program or the user's own, whichever this installation uses.
 std::string FinalMessage(const std::string& text, const std::string& fontsFolder);
 
+// A connection warning with the service's host and what went wrong, on a
+// line of its own: "Failed! Connection error 0002.  Please try again
+// later.\nUpdate service fonts.example.org: Connection refused".
+std::string ConnectionWarning(const char* warning, const std::string& host,
+                              const std::string& reason);
+
 // How the last run ended.
 enum class UpdateOutcome { NotRun, Updated, NothingToUpdate, Warning };
 
@@ -73,6 +79,9 @@ class UpdateManager {
 
   UpdateOutcome LastOutcome() const { return outcome_; }
   const std::vector<std::string>& FontsToUpdate() const { return fontsToUpdate_; }
+  // The fonts the last run made complete, in the order they came; those
+  // completed before a warning ended the run are in it too.
+  const std::vector<InstalledFont>& InstalledFonts() const { return installed_; }
 
  private:
   // The three steps; fontsToUpdate_ tells what the catalogue asked for.
@@ -87,11 +96,14 @@ class UpdateManager {
   // A text request: the answer's lines, or `failed` when it did not come.
   seams::ResultOf<std::vector<std::string>> Ask(const std::string& body, const char* failed);
   seams::Result StoreFailed() const;
+  // The request failed: the warning, with the host and the reason.
+  seams::Result ConnectionFailed(const char* warning) const;
   void requestManager_OnProgress(int16_t percent);
 
   UpdateView* formReference_ = nullptr;
   seams::EventPump& events_;
   std::vector<std::string> fontsToUpdate_;
+  std::vector<InstalledFont> installed_;
   // The catalogue held more than kMaxFontsPerCatalogue fonts.
   bool catalogueCut_ = false;
   UpdateOutcome outcome_ = UpdateOutcome::NotRun;

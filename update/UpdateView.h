@@ -5,8 +5,17 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace update {
+
+// A font an update made complete: its id, its folder and the configuration
+// file to load.
+struct InstalledFont {
+  std::string id;
+  std::string folder;
+  std::string configuration;
+};
 
 class UpdateView {
  public:
@@ -23,6 +32,9 @@ class UpdateView {
   // Final states; the dialog then waits for its OK button.
   virtual void showWarning(const std::string& text) = 0;
   virtual void showMessage(const std::string& text) = 0;
+  // After showMessage of an update that installed fonts: each with its
+  // folder (id, folder, configuration file, in the order they came).
+  virtual void showInstalled(const std::vector<InstalledFont>& /*fonts*/) {}
 
   // Shows the dialog modally and returns once the user closed it. When the
   // dialog becomes active it calls onActivate, once.

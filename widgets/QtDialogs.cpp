@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace widgets {
 
@@ -28,6 +29,16 @@ QString ToQtFilter(const std::string& filter) {
 
 seams::DialogResult QtDialogs::Message(const std::string& text, seams::DialogIcon icon,
                                        seams::DialogButtons buttons) {
+  return Ask(text, icon, buttons, false);
+}
+
+seams::DialogResult QtDialogs::AskCautiously(const std::string& text, seams::DialogIcon icon,
+                                             seams::DialogButtons buttons) {
+  return Ask(text, icon, buttons, true);
+}
+
+seams::DialogResult QtDialogs::Ask(const std::string& text, seams::DialogIcon icon,
+                                   seams::DialogButtons buttons, bool cancelByDefault) {
   using B = QMessageBox::StandardButton;
   QMessageBox box(parent_);
   box.setWindowTitle(QApplication::applicationName());
@@ -65,6 +76,10 @@ seams::DialogResult QtDialogs::Message(const std::string& text, seams::DialogIco
       box.setStandardButtons(B::Save | B::Discard | B::Cancel);
       box.setDefaultButton(B::Save);
       break;
+  }
+  if (cancelByDefault) {
+    QAbstractButton* safe = box.button(B::Cancel) ? box.button(B::Cancel) : box.button(B::No);
+    if (auto* push = qobject_cast<QPushButton*>(safe)) box.setDefaultButton(push);
   }
   switch (box.exec()) {
     case B::Ok:

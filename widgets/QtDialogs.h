@@ -17,6 +17,8 @@ class QtDialogs : public seams::UserDialogs {
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
   seams::DialogResult Message(const std::string& text, seams::DialogIcon icon,
                               seams::DialogButtons buttons) override;
+  seams::DialogResult AskCautiously(const std::string& text, seams::DialogIcon icon,
+                                    seams::DialogButtons buttons) override;
   std::optional<std::string> OpenFile(const seams::FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const seams::FileDialogRequest& request) override;
   std::optional<std::string> ChooseFolder(const std::string& initialFolder,
@@ -24,6 +26,9 @@ class QtDialogs : public seams::UserDialogs {
   std::optional<int32_t> PickColor(int32_t initial) override;
 
  private:
+  seams::DialogResult Ask(const std::string& text, seams::DialogIcon icon,
+                          seams::DialogButtons buttons, bool cancelByDefault);
+
   QWidget* parent_;
 };
 

@@ -32,6 +32,15 @@ bool ReadPulse(devlink::TLS& link, int pulseId, LED_Pulse& pulse) {
 
 }  // namespace
 
+std::string SentText(const std::string& what) {
+  return "The board took the " + what + ".";
+}
+
+std::string NotConfirmedText(const std::string& what) {
+  return "The board did not confirm the " + what +
+         ": it went offline, and the program tries to reach it again.";
+}
+
 LedPanel::LedPanel(LedPanelView& view, seams::UserDialogs& dialogs, std::string appFolder)
     : view_(view),
       dialogs_(dialogs),
@@ -46,6 +55,11 @@ bool LedPanel::RunCommand(Command command) {
   if (link && command(*link)) return true;
   view_.GoOffline();
   return false;
+}
+
+bool LedPanel::Report(bool sent, const char* what) {
+  view_.ShowStatus(sent ? SentText(what) : NotConfirmedText(what), !sent);
+  return sent;
 }
 
 void LedPanel::EnableLedPanel(bool enabled) {
@@ -158,10 +172,14 @@ LED_Pulse LedPanel::FocAsShown() const {
   return pulse;
 }
 
+// A field whose number changed says so, rather than changing silently.
 void LedPanel::CorrectField(PulseField field) {
   const std::string text = view_.FieldText(field);
-  view_.SetFieldText(
-      field, field == PulseField::focNREP ? ValidateRepeatText(text) : ValidateTimeText(text));
+  const bool repeat = field == PulseField::focNREP;
+  const std::string read = repeat ? ValidateRepeatText(text) : ValidateTimeText(text);
+  view_.SetFieldText(field, read);
+  if (const std::string note = CorrectionNote(text, read, repeat); !note.empty())
+    view_.FieldCorrected(field, note);
 }
 
 void LedPanel::OpenLevelEditor(LED_Pulse& pulse, bool high) {
@@ -199,8 +217,9 @@ void LedPanel::SetOverdrive(int32_t overdrive) {
 }
 
 bool LedPanel::UpdateDriver() {
-  if (dialogs_.Message(kUpdateLedWarning, seams::DialogIcon::None,
-                       seams::DialogButtons::OkCancel) != seams::DialogResult::Ok)
+  // Enter alone must not set a type that may damage the LEDs.
+  if (dialogs_.AskCautiously(kUpdateLedWarning, seams::DialogIcon::None,
+                             seams::DialogButtons::OkCancel) != seams::DialogResult::Ok)
     return true;
   CloseLevelEditor();
   CurrentLED.Voltage = kUpdateVoltage;
@@ -209,7 +228,7 @@ bool LedPanel::UpdateDriver() {
     return link.SetLEDConfig(CurrentLED.LedCode, CurrentLED.Voltage, int(CurrentLED.OverDrive));
   });
   if (sent) InitLedDrivers();
-  return sent;
+  return Report(sent, kLedConfiguration);
 }
 
 // Any step that cannot be done (the dialog cancelled, a colour the LED
@@ -247,7 +266,8 @@ bool LedPanel::ApplyLevels(const Levels& levels) {
     params[2 * i - 1] = uint16_t(CurrentLED.GetTon(kLuminance, i, lum));
     params[2 * i] = uint16_t(CurrentLED.GetToff(kLuminance, i, lum));
   }
-  return RunCommand([&](devlink::TLS& link) { return link.SetLEDParam(params); });
+  return Report(RunCommand([&](devlink::TLS& link) { return link.SetLEDParam(params); }),
+                kLevelsName);
 }
 
 void LedPanel::StoreLevels(const Levels& levels) {
@@ -312,12 +332,12 @@ bool LedPanel::SendPulse(int pulseId, const LED_Pulse& pulse) {
 
 bool LedPanel::SendIdlePulse() {
   ReadIdlePulse();
-  return SendPulse(kIdlePulse, IdlePulse);
+  return Report(SendPulse(kIdlePulse, IdlePulse), kIdlePulseName);
 }
 
 bool LedPanel::SendFlashOnClash() {
   ReadFocPulse();
-  return SendPulse(kFocPulse, FocPulse);
+  return Report(SendPulse(kFocPulse, FocPulse), kFocPulseName);
 }
 
 seams::FileDialogRequest LedPanel::SettingsDialog() const {

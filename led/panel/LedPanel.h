@@ -9,7 +9,8 @@
 // LedPanelView (the window's widgets, or values in memory for the command
 // line and tests), reading back only what the user types or moves; it talks
 // to the user through UserDialogs. A board command that fails takes the
-// link offline.
+// link offline; every send says in the view's status line whether the
+// board took it.
 
 #include <cstdint>
 #include <optional>
@@ -37,6 +38,14 @@ inline constexpr const char* kSaveLedBeforeLoading =
     "The LED settings have changed. Save them before loading other settings?";
 // Added to a settings file name typed without an extension.
 inline constexpr const char* kLedSettingsExtension = "ldset";
+// What the status line says after a send: "The board took the idle
+// pulse." or "The board did not confirm the idle pulse: ...".
+std::string SentText(const std::string& what);
+std::string NotConfirmedText(const std::string& what);
+inline constexpr const char* kLedConfiguration = "LED configuration";
+inline constexpr const char* kIdlePulseName = "idle pulse";
+inline constexpr const char* kFocPulseName = "flash on clash";
+inline constexpr const char* kLevelsName = "LED levels";
 inline constexpr double kUpdateVoltage = 6.0;  // what btnUpdateLED and LEDcombo use
 inline constexpr int kIdlePulse = 0;
 inline constexpr int kFocPulse = 1;
@@ -97,7 +106,8 @@ class LedPanel {
   // commands are made even when the first fails; false when one did.
   bool SendIdlePulse();
   bool SendFlashOnClash();
-  // Corrects a pulse field's text, as when it loses the focus.
+  // Corrects a pulse field's text, as when it loses the focus; when that
+  // changed the number typed, the view is told how the text was read.
   void CorrectField(PulseField field);
 
   // The LED setting frame: opened on the high or low levels of one pulse;
@@ -185,6 +195,8 @@ class LedPanel {
   // Runs a board command on the first link; a failure takes it offline.
   template <class Command>
   bool RunCommand(Command command);
+  // Says in the status line how the send of `what` went; returns sent.
+  bool Report(bool sent, const char* what);
   seams::FileDialogRequest SettingsDialog() const;
 
   LedPanelView& view_;

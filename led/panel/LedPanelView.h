@@ -75,6 +75,9 @@ class LedPanelView {
 
   virtual std::string FieldText(PulseField field) const = 0;
   virtual void SetFieldText(PulseField field, const std::string& text) = 0;
+  // The field's correction changed what the user typed: note says how it
+  // was read, to be shown at the field.
+  virtual void FieldCorrected(PulseField /*field*/, const std::string& /*note*/) {}
 
   // The LED setting frame, channels 1..4: LabelLedSet, SliderLedSet (0..255,
   // ValueLedSet follows it) and ColorFidelity.
@@ -87,6 +90,9 @@ class LedPanelView {
   // The pulses' levels or the LED type changed: pictures drawn from them
   // (colour swatches, pulse graphs) are out of date.
   virtual void PulsesChanged() {}
+  // How a send to the board went, for the window's status line; error: the
+  // board did not confirm it.
+  virtual void ShowStatus(const std::string& /*text*/, bool /*error*/) {}
 
   Levels LevelsShown() const { return {Level(1), Level(2), Level(3), Level(4)}; }
 };
@@ -128,6 +134,10 @@ class MemoryLedPanelView : public LedPanelView {
   void SetLevel(int channel, int value) override;
   int Level(int channel) const override { return levels.at(channel - 1); }
   bool ColorFidelityChecked() const override { return colorFidelity; }
+  void ShowStatus(const std::string& text, bool error) override {
+    status = text;
+    statusIsError = error;
+  }
 
   devlink::TLS* link;
   bool ledDriver = true;
@@ -145,6 +155,8 @@ class MemoryLedPanelView : public LedPanelView {
   std::array<int32_t, 4> levelColors{};
   Levels levels{kLevelDesignValue, kLevelDesignValue, kLevelDesignValue, kLevelDesignValue};
   bool colorFidelity = false;
+  std::string status;
+  bool statusIsError = false;
 };
 
 }  // namespace led

@@ -13,14 +13,18 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <map>
+#include <regex>
+#include <set>
 #include <thread>
 
 #include "app/Main.h"
 #include "motion/LiveSensor.h"
+#include "motion/MotionSettings.h"
 #include "sound/FlashDownload.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/Controls.h"
@@ -56,7 +60,6 @@ struct Window {
     if (!plugged) firmware->Unplug();
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};
-    m.play = [](const QString&, double) {};
     main = std::make_unique<app::Main>(std::move(m));
     if (!plugged) dialogs.answers.push_back(seams::DialogResult::Ok);  // work offline
     EXPECT_TRUE(main->Startup());
@@ -265,6 +268,66 @@ TEST(DownloadWindow, CancelDuringAnEndlessEraseReturnsAtOnce) {
   EXPECT_EQ(unanswered, 1) << "one completion poll after the cancel";
 }
 
+// A slow erase: the percent label tells the seconds it has taken, not
+// only a percentage that counts whole seconds of a 30-second erase.
+TEST(DownloadWindow, EraseShowsThatTimePasses) {
+  Window w("sound,erase-ms=3000", true, "", 400);  // a round each 0.4 s
+  w.Fill();
+  w.Show();
+  std::vector<std::string> erasing;  // the labels seen while it erased
+  QTimer watch;
+  watch.callOnTimeout([&] {
+    if (w.Text("InfoLabel") != sound::kErasing) return;
+    const std::string label = w.Text("PercentLabel").toStdString();
+    if (erasing.empty() || erasing.back() != label) erasing.push_back(label);
+  });
+  watch.start(0);
+  w.Click("SendBtn");
+  watch.stop();
+  ASSERT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  std::set<std::string> seconds;
+  for (const std::string& label : erasing) {
+    std::smatch m;
+    if (std::regex_match(label, m, std::regex("\\d+ % \u2013 (\\d+) s"))) seconds.insert(m[1]);
+  }
+  EXPECT_GE(seconds.size(), 2u) << testing::PrintToString(erasing);
+}
+
+// After a download that failed or was cancelled once the erase had been
+// asked for, the frame says the board must be filled again; a download
+// that succeeds takes the line away.
+TEST(DownloadWindow, FailureOrCancelSaysWhatTheBoardHolds) {
+  // The fifth command of the download (a block of the boot file) gets
+  // no answer; the board counts the start-up's commands too.
+  const size_t startup = Window("sound,erase-ms=0").Codes().size();
+  Window failing("sound,erase-ms=0,drop=" + std::to_string(startup + 5));
+  failing.Fill();
+  failing.Show();
+  failing.Click("SendBtn");
+  EXPECT_EQ(failing.Text("InfoLabel"), "Connection lost");
+  const auto codes = failing.Codes();
+  EXPECT_GE(std::count(codes.begin() + long(startup), codes.end(), devlink::cmdWrite1k), 1);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), devlink::cmdCheckCRC), 0)
+      << "it failed in the transfer";
+  auto* state = failing.Child<QLabel>("BoardStateLabel");
+  EXPECT_TRUE(state->isVisible());
+  EXPECT_EQ(state->text().toStdString(), sound::kBoardNotReady);
+
+  Window w("sound,erase-ms=300");
+  w.Fill();
+  w.Show();
+  w.dialogs.answers = {seams::DialogResult::Cancel};
+  w.DuringDownload([&] { w.Click("FrameButton"); });
+  w.Click("SendBtn");
+  EXPECT_EQ(w.Text("InfoLabel"), "Canceled");
+  EXPECT_EQ(w.Text("BoardStateLabel").toStdString(), sound::kBoardNotReady);
+  EXPECT_TRUE(w.Child<QLabel>("BoardStateLabel")->isVisible());
+  w.Click("FrameButton");  // Close
+  w.Click("SendBtn");
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  EXPECT_FALSE(w.Child<QLabel>("BoardStateLabel")->isVisibleTo(w.main.get()));
+}
+
 TEST(DownloadWindow, MotionPanelShowsTheBoardsValues) {
   // The board holds MotionTh 200 ... FOCTime 30 (120 ms).
   Window w("usb2", true, std::string("\xC8\x07\x0C\x3C\x5A\x1E", 6));
@@ -320,6 +383,28 @@ TEST(DownloadWindow, MotionPanelSendsOnlyOnSend) {
       std::vector<int>(codes.end() - 3, codes.end()),
       (std::vector<int>{devlink::cmdSetAccParam, devlink::cmdReset, devlink::cmdGetAccParam}));
   EXPECT_EQ(w.Text("FOCTimeLabel"), "1000") << "read back from the board";
+}
+
+// The status line says whether the board took the motion settings.
+TEST(DownloadWindow, MotionSendSaysWhetherTheBoardTookIt) {
+  // SEND Configuration in the shown panel: what the status line says, and
+  // whether it says it as an error.
+  const auto send = [](Window& w) {
+    w.Show();
+    w.Click("ConfigBtn");
+    w.Click("SendCmdBtn");
+    auto* line = w.Child<QStatusBar>("StatusLine");
+    return std::make_pair(line->currentMessage().toStdString(), line->property("error").toBool());
+  };
+  Window w("usb2");
+  EXPECT_EQ(send(w), std::make_pair(std::string(motion::kMotionSent), false));
+
+  // The board's answer to the send is lost (the board counts the start-up's
+  // commands too).
+  const size_t startup = Window("usb2").Codes().size();
+  Window silent("usb2,drop=" + std::to_string(startup + 1), true, "", 200);
+  EXPECT_EQ(send(silent), std::make_pair(std::string(motion::kMotionNotConfirmed), true));
+  EXPECT_EQ(silent.Codes().back(), devlink::cmdSetAccParam) << "no restart after no answer";
 }
 
 // A download cancelled while the board erases, the one poll after the

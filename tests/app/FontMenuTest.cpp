@@ -51,7 +51,6 @@ struct Window {
     }
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};
-    m.play = [](const QString&, double) {};
     main = std::make_unique<app::Main>(std::move(m));
     EXPECT_TRUE(main->Startup());
     main->show();

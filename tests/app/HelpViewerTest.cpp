@@ -70,7 +70,6 @@ struct HelpWindowTest {
     m.appFolder = appFolder;
     m.board = session::MakeBoardAgent(o);
     m.dialogs = &dialogs;
-    m.play = [](const QString&, double) {};
     m.updateHost = updateHost;
     main = std::make_unique<app::Main>(std::move(m));
     EXPECT_TRUE(main->Startup());

@@ -11,10 +11,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <cmath>
 #include <fstream>
@@ -36,14 +39,15 @@ namespace {
 using testing_support::Hex;
 
 struct LedWindow {
-  explicit LedWindow(const std::string& spec) {
+  // realDialogs: Qt's message boxes instead of scripted answers.
+  explicit LedWindow(const std::string& spec, bool realDialogs = false) {
     session::FrontEndOptions board;
     board.virtualBoard = spec;
     board.hidLog = log;
     app::MainOptions options;
     options.appFolder = APP_FOLDER;
     options.board = session::MakeBoardAgent(board);
-    options.dialogs = &dialogs;
+    if (!realDialogs) options.dialogs = &dialogs;
     options.openHelp = [](const QString&) {};
     main = std::make_unique<app::Main>(std::move(options));
     started = main->Startup();
@@ -156,6 +160,101 @@ TEST(LedPanelWidget, ControlsDriveTheLogic) {
   w.dialogs.answers = {seams::DialogResult::Ok};
   w.Get<QToolButton>("btnUpdateLED")->click();
   EXPECT_EQ(w.Writes("3d").at(0).substr(0, 14), Hex("3d 0001 003c 0078"));
+}
+
+// Every send says in the status line whether the board took it.
+TEST(LedPanelWidget, SendsSayWhetherTheBoardTookThem) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  const size_t startup = testing_support::HidCommandCodes(w.log).size();
+  w.Show();
+  auto* line = w.Get<QStatusBar>("StatusLine");
+  const auto said = [line] { return line->currentMessage().toStdString(); };
+  w.Click("btnSendPulse");
+  EXPECT_EQ(said(), led::SentText(led::kIdlePulseName));
+  w.Click("btnSendFoc");
+  EXPECT_EQ(said(), led::SentText(led::kFocPulseName));
+  w.Click("btnPulseHigh");
+  w.Click("PickColorApply");
+  EXPECT_EQ(said(), led::SentText(led::kLevelsName));
+  w.dialogs.answers = {seams::DialogResult::Ok};
+  w.Click("btnUpdateLED");
+  EXPECT_EQ(said(), led::SentText(led::kLedConfiguration));
+  EXPECT_FALSE(line->property("error").toBool());
+
+  // The board does not answer the pulse's first command (it counts the
+  // start-up's commands too).
+  LedWindow silent("led,ledcode=10,drop=" + std::to_string(startup + 1));
+  ASSERT_TRUE(silent.started);
+  silent.Show();
+  silent.Click("btnSendPulse");
+  auto* error = silent.Get<QStatusBar>("StatusLine");
+  EXPECT_EQ(error->currentMessage().toStdString(), led::NotConfirmedText(led::kIdlePulseName));
+  EXPECT_TRUE(error->property("error").toBool());
+}
+
+// The damage warning's default button is Cancel: Enter pressed on it sets
+// nothing on the board.
+TEST(LedPanelWidget, DamageWarningCancelsOnEnter) {
+  LedWindow w("led,ledcode=10", true);
+  ASSERT_TRUE(w.started);
+  w.Show();
+  QString text, defaultButton;
+  QTimer watch;  // until the warning is up
+  watch.callOnTimeout([&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    watch.stop();
+    text = box->text();
+    if (box->defaultButton()) defaultButton = box->defaultButton()->text();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  watch.start(10);
+  w.Click("btnUpdateLED");
+  EXPECT_EQ(text.toStdString(), led::kUpdateLedWarning);
+  EXPECT_EQ(defaultButton.remove('&'), "Cancel");
+  EXPECT_TRUE(w.Writes("3d").empty()) << "no LED configuration sent";
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// A field that reads a typed value as another number says so: it is lit
+// for a moment and its tooltip tells how it was read, until the user
+// types into it again. A number only written another way says nothing.
+TEST(LedPanelWidget, CorrectedFieldsSayHowTheyWereRead) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  w.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+  // Typed into the field, which then loses the focus to the next control.
+  const auto enter = [&](const char* field, const char* text) {
+    auto* edit = w.Get<QLineEdit>(field);
+    w.Click(field);
+    w.Type(field, text);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    EXPECT_FALSE(edit->hasFocus()) << field;
+    return std::make_pair(edit->text().toStdString(), edit->toolTip());
+  };
+  const auto tip = [](const std::string& note) {
+    return "<qt>" + QString::fromStdString(note).toHtmlEscaped() + "</qt>";
+  };
+
+  auto [text, note] = enter("IdleTON", "abc");
+  EXPECT_EQ(text, "0");
+  EXPECT_EQ(note,
+            tip("Read as 0 s (typed \"abc\"): times are multiples of 0.02 s from 0 to 10 s."));
+  EXPECT_TRUE(w.Get<QLineEdit>("IdleTON")->property("corrected").toBool());
+  std::tie(text, note) = enter("IdleTOFF", "1.234");
+  EXPECT_EQ(text, "1.22");
+  EXPECT_EQ(note,
+            tip("Read as 1.22 s (typed \"1.234\"): times are multiples of 0.02 s from 0 to 10 s."));
+  std::tie(text, note) = enter("focNREP", "<b>0");
+  EXPECT_EQ(text, "1");
+  EXPECT_EQ(note, tip("Read as 1 (typed \"<b>0\"): the flash on clash repeats 1 to 10 times."));
+
+  std::tie(text, note) = enter("IdleTON", "1.0");
+  EXPECT_EQ(text, "1");
+  EXPECT_EQ(note, "") << "the same number: nothing to say, and the old note went with the typing";
+  EXPECT_FALSE(w.Get<QLineEdit>("IdleTON")->property("corrected").toBool());
 }
 
 TEST(LedPanelWidget, LoadAndSaveHandleLedSettingsFiles) {

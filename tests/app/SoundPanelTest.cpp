@@ -19,6 +19,7 @@
 
 #include "tests/app/SoundWindow.h"
 #include "tests/support/Files.h"
+#include "tests/support/SilentPlayer.h"
 
 namespace {
 
@@ -300,6 +301,99 @@ TEST(SoundPanel, MemoryGaugeTextStaysCentredWhenRed) {
   w.Add(w.Lsu("b.lsu", 200), "PwrOnOption");
   ASSERT_TRUE(gauge->property("overflow").toBool());
   EXPECT_NEAR(TextMiddle(gauge), middle, gauge->width() / 8) << "red and still centred";
+}
+
+// The gauge tells the time the sounds take, 48000 samples a second, and by
+// how much a font is too long for the board.
+TEST(SoundPanel, MemoryGaugeTellsTheTime) {
+  SoundWindow w({"hum.lsu"});
+  w.Lsu("hum.lsu", 460800);
+  auto* gauge = w.Child<QProgressBar>("MemoryStatus");
+  const auto text = [gauge] { return gauge->text().toStdString(); };
+  EXPECT_EQ(text(), "0 of 2793120 samples (0 %) \u2013 0.0 s of 58.2 s");
+  auto* files = w.Child<QListWidget>("FileList");
+  QTest::mouseClick(w.Child<QRadioButton>("IdleOption"), Qt::LeftButton);
+  const auto found = files->findItems("hum.lsu", Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1);
+  DoubleClick(files->viewport(), files->visualItemRect(found[0]).center());
+  EXPECT_EQ(text(), "460800 of 2793120 samples (16 %) \u2013 9.6 s of 58.2 s");
+
+  w.main->SetMemorySize(300000);  // 160800 samples, 3.35 s, too many
+  EXPECT_EQ(text(), "460800 of 300000 samples: too many for the board, 3.4 s too long");
+  w.main->SetMemorySize(460799);
+  EXPECT_EQ(text(), "460800 of 460799 samples: too many for the board, 0.1 s too long")
+      << "one sample too many is not nothing";
+  w.main->SetMemorySize(460800);
+  EXPECT_EQ(text(), "460800 of 460800 samples (100 %) \u2013 9.6 s of 9.6 s");
+}
+
+// A Ctrl+click on a row of a list, or on an entry of the file browser.
+void CtrlClickRow(QListWidget* list, int row) {
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list->visualItemRect(list->item(row)).center());
+}
+
+// Playback leaves the window working: a timer fires while the sound plays,
+// the note names the sound, and Esc, a second Ctrl+click on it or its end
+// stops it. A Ctrl+click on another sound plays that one instead.
+TEST(SoundPanel, PlaybackNeverHoldsTheWindow) {
+  SoundWindow w({"hum.lsu"});
+  w.Lsu("hum.lsu", 48000 * 20);  // 20 s: it plays on while the test runs
+  w.Add(w.Lsu("swing.lsu", 48000 * 20), "MtOption");
+  w.Add(w.Lsu("clash.lsu", 480), "MtOption");  // 10 ms
+  w.main->show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.main.get()));
+  auto* motion = w.Child<QListWidget>("MtFileList");
+  auto* note = w.Child<QLabel>("PlayingLabel");
+
+  CtrlClickRow(motion, 0);
+  ASSERT_TRUE(w.player.Playing()) << "the click returned while the sound plays";
+  EXPECT_TRUE(note->isVisible());
+  EXPECT_EQ(note->text().toStdString(), "Playing swing.lsu \u2014 Esc to stop");
+  bool firedWhilePlaying = false;
+  QTimer::singleShot(10, [&] { firedWhilePlaying = w.player.Playing(); });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return firedWhilePlaying; }, 10000));
+  // The play head moves on, within the sound.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.player.ElapsedSeconds() > 0; }, 10000));
+  EXPECT_LE(w.player.ElapsedSeconds(), 20);
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  EXPECT_FALSE(w.player.Playing()) << "Esc stops it";
+  EXPECT_EQ(w.player.ElapsedSeconds(), 0);
+  EXPECT_FALSE(note->isVisible());
+
+  CtrlClickRow(motion, 0);
+  ASSERT_TRUE(w.player.Playing());
+  CtrlClickRow(motion, 0);
+  EXPECT_FALSE(w.player.Playing()) << "a second Ctrl+click on it stops it";
+  EXPECT_FALSE(note->isVisible());
+  EXPECT_EQ(w.played.size(), 2u);
+
+  // From the browser, then another sound instead, which ends by itself.
+  auto* files = w.Child<QListWidget>("FileList");
+  CtrlClickRow(files, int(files->row(files->findItems("hum.lsu", Qt::MatchExactly).at(0))));
+  ASSERT_TRUE(w.player.Playing());
+  EXPECT_EQ(note->text().toStdString(), "Playing hum.lsu \u2014 Esc to stop");
+  CtrlClickRow(motion, 1);
+  EXPECT_EQ(w.played.size(), 4u);
+  EXPECT_EQ(note->text().toStdString(), "Playing clash.lsu \u2014 Esc to stop");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !note->isVisible(); }, 30000)) << "it ended";
+  EXPECT_FALSE(w.player.Playing());
+  EXPECT_TRUE(w.Messages().empty());
+}
+
+// Without a sound output the user is told once, and nothing is converted.
+TEST(SoundPanel, NoSoundOutputIsSaidOnce) {
+  SoundWindow w;
+  w.player.withOutput = false;
+  w.Add(w.Lsu("swing.lsu"), "MtOption");
+  auto* motion = w.Child<QListWidget>("MtFileList");
+  CtrlClickRow(motion, 0);
+  CtrlClickRow(motion, 0);
+  EXPECT_EQ(w.Messages(), std::vector<std::string>{sound::kNoSoundOutput});
+  EXPECT_TRUE(w.played.empty());
+  EXPECT_FALSE(fs::exists(w.dir.Path("temp.wav")));
+  EXPECT_FALSE(w.Child<QLabel>("PlayingLabel")->isVisibleTo(w.main.get()));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/support/Controls.h"
 #include "tests/support/Recorders.h"
+#include "tests/support/SilentPlayer.h"
 #include "tests/support/TempFiles.h"
 
 namespace app_test {
@@ -39,7 +40,7 @@ struct SoundWindow {
     m.board = session::MakeBoardAgent(o);
     m.dialogs = &dialogs;
     m.openHelp = [](const QString&) {};
-    m.play = [this](const QString& wav, double) { played.push_back(wav.toStdString()); };
+    m.play = &player;
     main = std::make_unique<app::Main>(std::move(m));
     EXPECT_TRUE(main->Startup());
   }
@@ -91,7 +92,8 @@ struct SoundWindow {
 
   testing_support::TempFolder dir;
   testing_support::ScriptedDialogs dialogs;
-  std::vector<std::string> played;
+  testing_support::SilentPlayer player;
+  std::vector<std::string>& played = player.played;
   std::unique_ptr<app::Main> main;
 };
 

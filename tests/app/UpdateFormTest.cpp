@@ -19,9 +19,11 @@
 #include "app/UpdateForm.h"
 #include "paths/AppPaths.h"
 #include "tests/support/Controls.h"
+#include "tests/support/Files.h"
 #include "tests/support/ReadOnlyFolder.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/SilentPlayer.h"
 #include "tests/support/TempFiles.h"
 #include "tests/update/ScriptedHttpServer.h"
 #include "tests/update/UpdateTestSupport.h"
@@ -41,10 +43,10 @@ struct Form {
   int FullWidth() { return Width("progressBackground1"); }
 };
 
-TEST(UpdateForm, LoadsWithItsDesignAndNoTitleBar) {
+TEST(UpdateForm, LoadsWithItsDesignInAWindowFrame) {
   Form f;
   EXPECT_FALSE(f.form.isVisible());
-  EXPECT_TRUE(f.form.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_FALSE(f.form.windowFlags() & Qt::FramelessWindowHint) << "moved and closed as any window";
   EXPECT_EQ(f.form.windowTitle(), "Update");
   EXPECT_EQ(f.Text("formTitle"), "Updating items...");
   EXPECT_TRUE(f.Child<QLabel>("formTitle")->font().bold());
@@ -137,23 +139,55 @@ TEST(UpdateForm, FinalMessageWithALongFolderIsShownWhole) {
   EXPECT_LT(element->geometry().bottom(), f.Child("progressBackground2")->geometry().top());
 }
 
-TEST(UpdateForm, RunsOnActivationAndOnlyOkClosesIt) {
+// Shows the dialog as the update does and runs `activated` in it; a dialog
+// still open after 30 s is closed, so that the test fails instead of
+// hanging. False when it had to be.
+bool ShowModal(app::UpdateForm& form, const std::function<void()>& activated) {
+  bool hung = false;
+  QTimer guard;
+  guard.setSingleShot(true);
+  guard.callOnTimeout([&] {
+    hung = true;
+    form.hide();
+  });
+  guard.start(std::chrono::seconds(30));
+  form.ShowModal(activated);
+  return !hung;
+}
+
+// While the update runs nothing closes the dialog; once it has ended, OK,
+// Esc, Enter and the frame's close button do.
+TEST(UpdateForm, ClosesOnlyOnceTheUpdateHasEnded) {
   Form f;
   bool ran = false;
   f.form.resetForm();
-  f.form.ShowModal([&] {
+  EXPECT_TRUE(ShowModal(f.form, [&] {
     ran = true;
     EXPECT_TRUE(f.form.isVisible());
+    EXPECT_FALSE(f.form.close());  // the frame's close button
+    QTest::keyClick(&f.form, Qt::Key_Escape);
+    QTest::keyClick(&f.form, Qt::Key_Return);
+    EXPECT_TRUE(f.form.isVisible()) << "nothing closes it while it runs";
     f.form.showMessage(update::kNoUpdates);
-    QTimer::singleShot(0, [&] {
-      EXPECT_FALSE(f.form.close());              // neither the window manager
-      QTest::keyClick(&f.form, Qt::Key_Escape);  // nor Escape closes it
-      EXPECT_TRUE(f.form.isVisible());
-      QTest::mouseClick(f.Child("formButtonBackground2"), Qt::LeftButton);
-    });
-  });
+    QTimer::singleShot(0, [&] { QTest::keyClick(&f.form, Qt::Key_Escape); });
+  }));
   EXPECT_TRUE(ran);
   EXPECT_FALSE(f.form.isVisible());
+
+  const std::vector<std::function<void()>> closers = {
+      [&] { QTest::keyClick(&f.form, Qt::Key_Return); },
+      [&] { QTest::keyClick(&f.form, Qt::Key_Enter); }, [&] { EXPECT_TRUE(f.form.close()); },
+      [&] { QTest::mouseClick(f.Child("formButtonBackground2"), Qt::LeftButton); }};
+  for (size_t i = 0; i < closers.size(); ++i) {
+    f.form.resetForm();
+    EXPECT_TRUE(ShowModal(f.form,
+                          [&] {
+                            f.form.showWarning(update::kCatalogueFailed);
+                            QTimer::singleShot(0, closers[i]);
+                          }))
+        << "closer " << i;
+    EXPECT_FALSE(f.form.isVisible());
+  }
 }
 
 struct UpdateWindow {
@@ -173,7 +207,7 @@ struct UpdateWindow {
       readOnly = std::make_unique<testing_support::ReadOnlyFolder>(app.string());
       m.folders = paths::ResolveAppPaths(app.string());
     }
-    m.play = [this](const QString& wav, double) { played.push_back(wav.toStdString()); };
+    m.play = &player;
     m.board = session::MakeBoardAgent(o);
     firmware = m.board.firmware;
     m.dialogs = &dialogs;
@@ -188,10 +222,11 @@ struct UpdateWindow {
     std::filesystem::remove_all(app);
   }
   // Clicks UpdateBtn; while the dialog is up, waits for its final state,
-  // notes the texts and presses OK.
-  void ClickUpdate() {
+  // notes the texts and the fonts listed and presses OK, or leaves the
+  // dialog to atEnd.
+  void ClickUpdate(const std::function<void(QDialog*)>& atEnd = {}) {
     QTimer watch;
-    watch.callOnTimeout([this, &watch] {
+    watch.callOnTimeout([this, &watch, &atEnd] {
       auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
       if (!dialog) return;
       auto* ok = dialog->findChild<QWidget*>("formButtonBackground2");
@@ -200,12 +235,19 @@ struct UpdateWindow {
       element = dialog->findChild<QLabel*>("updateElement")->text();
       shownStep = Shown(dialog->findChild<QLabel*>("updateStep"));
       shownElement = Shown(dialog->findChild<QLabel*>("updateElement"));
+      installed.clear();
+      auto* list = dialog->findChild<QListWidget*>("installedList");
+      for (int row = 0; list->isVisible() && row < list->count(); ++row)
+        installed.push_back(list->item(row)->text().toStdString());
       ++dialogs_seen;
       watch.stop();
-      QTest::mouseClick(ok, Qt::LeftButton);
+      if (atEnd)
+        atEnd(dialog);
+      else
+        QTest::mouseClick(ok, Qt::LeftButton);
     });
     watch.start(20);
-    main->findChild<QToolButton*>("UpdateBtn")->click();
+    QTest::mouseClick(main->findChild<QToolButton*>("UpdateBtn"), Qt::LeftButton);
   }
 
   // What a label shows (and a screen reader reads): its text as rich text
@@ -216,11 +258,13 @@ struct UpdateWindow {
 
   std::filesystem::path app = testing_support::UniqueTempPath("update_window");
   std::unique_ptr<testing_support::ReadOnlyFolder> readOnly;
-  std::vector<std::string> played;
+  testing_support::SilentPlayer player;
+  std::vector<std::string>& played = player.played;
   testing_support::ScriptedDialogs dialogs;
   std::shared_ptr<virtualboard::BoardFirmware> firmware;
   std::unique_ptr<app::Main> main;
   QString title, element, shownStep, shownElement;
+  std::vector<std::string> installed;  // the rows of the dialog's font list
   int dialogs_seen = 0;
 };
 
@@ -314,7 +358,9 @@ TEST(UpdateButton, TricklingServiceStillEndsTheDialog) {
   EXPECT_FALSE(gaveUp);
   EXPECT_EQ(w.dialogs_seen, 1);
   EXPECT_EQ(w.title, "Warning!");
-  EXPECT_EQ(w.element, update::kCatalogueFailed);
+  EXPECT_EQ(w.element.toStdString(),
+            update::ConnectionWarning(update::kCatalogueFailed, server.Host(),
+                                      "the server sends too slowly (less than 1024 bytes in 1 s)"));
 }
 
 TEST(UpdateButton, NamesFromTheServiceAreShownAsTheyAre) {
@@ -327,7 +373,9 @@ TEST(UpdateButton, NamesFromTheServiceAreShownAsTheyAre) {
   UpdateWindow w("usb2,sn=0A1B2C3D", server.Host());
   ASSERT_TRUE(w.main->Startup());
   w.ClickUpdate();
-  EXPECT_EQ(w.element, update::kFontQueryFailed);
+  EXPECT_EQ(w.element.toStdString(),
+            update::ConnectionWarning(update::kFontQueryFailed, server.Host(),
+                                      "the server answered HTTP 500 X"));
   EXPECT_EQ(w.shownStep.toStdString(), "(3/3) Updating item: <h1>Big");
   w.ClickUpdate();
   EXPECT_EQ(w.shownElement.toStdString(), update::RefusedNameWarning("<i>x</i>"));
@@ -343,6 +391,80 @@ TEST(UpdateButton, BoardWithoutSerialNumberStartsNothing) {
   w.ClickUpdate();
   EXPECT_EQ(w.dialogs_seen, 0);
   EXPECT_TRUE(server.Log().empty());
+  std::filesystem::remove_all(root);
+}
+
+// The dialog opens over the middle of the window and follows it; a
+// connection error names the service and why it failed.
+TEST(UpdateButton, DialogStaysCentredOverTheWindow) {
+  int port = 0;
+  { port = testing_support::ScriptedHttpServer({testing_support::HttpAnswer("")}).Port(); }
+  const std::string nobody = "127.0.0.1:" + std::to_string(port);
+  UpdateWindow w("usb2,sn=0A1B2C3D", nobody);
+  ASSERT_TRUE(w.main->Startup());
+  w.main->setGeometry(40, 30, 900, 640);  // away from the screen's middle
+  w.main->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.main.get()));
+  const auto centred = [&](QDialog* dialog) {
+    return (dialog->frameGeometry().center() - w.main->frameGeometry().center())
+               .manhattanLength() <= 2;
+  };
+  bool atFirst = false, followed = false;
+  w.ClickUpdate([&](QDialog* dialog) {
+    atFirst = centred(dialog);
+    w.main->move(300, 200);
+    followed = QTest::qWaitFor([&] { return centred(dialog); }, 10000);
+    QTest::mouseClick(dialog->findChild<QWidget*>("formButtonBackground2"), Qt::LeftButton);
+  });
+  EXPECT_TRUE(atFirst);
+  EXPECT_TRUE(followed);
+  EXPECT_EQ(w.title, "Warning!");
+  EXPECT_EQ(w.element.toStdString(),
+            update::ConnectionWarning(update::kCatalogueFailed, nobody, "Connection refused"));
+}
+
+// A success lists each new font with its folder; "Load" closes the dialog
+// and loads the first new font's configuration into the categories.
+TEST(UpdateButton, SuccessListsTheFontsAndLoadLoadsTheFirst) {
+  const std::string root = testing_support::UniqueTempPath("update_window_root");
+  testing_support::MakeServedFont(root, "Alpha",
+                                  {"a-boot.lsu", "a-on.lsu", "a-off.lsu", "a-idle.lsu",
+                                   "a-swing.lsu", "a-clash.lsu", "a-lock.lsu"});
+  // Every category filled, the names bare as the service sends them.
+  const std::string configuration =
+      "BOOT\r\na-boot.lsu\r\n 100 \r\nPWRON\r\na-on.lsu\r\n 100 \r\nPWROFF\r\n"
+      "a-off.lsu\r\n 100 \r\nIDLE\r\na-idle.lsu\r\n 100 \r\nMOTION-1\r\na-swing.lsu\r\n 70 \r\n"
+      "IMPACT-1\r\na-clash.lsu\r\n 80 \r\nLOCKUP-1\r\na-lock.lsu\r\n 90 \r\n";
+  testing_support::WriteBytes(root + "/Alpha/Alpha.lscfg", configuration);
+  testing_support::MakeServedFont(root, "Beta", {"b.lsu"});
+  testing_support::FontServer server(root);
+  UpdateWindow w("usb2,sn=0A1B2C3D", server.Host());
+  ASSERT_TRUE(w.main->Startup());
+  w.main->show();
+  const std::string fonts = w.app.string() + "/fonts";
+  w.ClickUpdate([](QDialog* dialog) {
+    QTest::mouseClick(dialog->findChild<QWidget*>("formLoadBackground"), Qt::LeftButton);
+  });
+  EXPECT_EQ(w.title, "Success");
+  EXPECT_EQ(w.installed, (std::vector<std::string>{"Alpha \u2014 " + fonts + "/Alpha",
+                                                   "Beta \u2014 " + fonts + "/Beta"}));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "Load closed the dialog";
+  EXPECT_EQ(w.main->findChild<QLabel*>("BootFileList")->text(), "a-boot.lsu");
+  auto* lockup = w.main->findChild<QListWidget*>("LkfileList");
+  ASSERT_EQ(lockup->count(), 1);
+  EXPECT_EQ(lockup->item(0)->text(), "a-lock.lsu");
+  EXPECT_EQ(w.main->Configuration().GetVolume(sound::kLockup, 1), 90);
+  EXPECT_TRUE(w.dialogs.messages.empty());
+
+  // Nothing new the next time: no list, no Load.
+  bool loadShown = true;
+  w.ClickUpdate([&](QDialog* dialog) {
+    loadShown = dialog->findChild<QWidget*>("formLoadBackground")->isVisible();
+    QTest::mouseClick(dialog->findChild<QWidget*>("formButtonBackground2"), Qt::LeftButton);
+  });
+  EXPECT_EQ(w.element.toStdString(), update::FinalMessage(update::kNoUpdates, fonts));
+  EXPECT_TRUE(w.installed.empty());
+  EXPECT_FALSE(loadShown);
   std::filesystem::remove_all(root);
 }
 

@@ -127,8 +127,10 @@ TEST_F(DownloadCommand, FailuresExitWith1AndTellWhy) {
   // Commands: 1 GetID, 2 GetAccParam, 3 ClearFlash, 4 SetAccParam, 5 on blocks.
   ExpectFailed(Cli("sound,erase-ms=0,bad-echo=6", "download " + Configuration()),
                "Connection lost");
-  ExpectFailed(Cli("sound,erase-ms=0,drop=2", "download " + Configuration()), "Connection lost");
+  const auto unread = Cli("sound,erase-ms=0,drop=2", "download " + Configuration());
+  ExpectFailed(unread, "Connection lost");
   EXPECT_FALSE(Has(Codes(log), 10)) << "no erase without the motion values";
+  EXPECT_FALSE(Contains(unread.err, sound::kBoardNotReady)) << "the board holds what it held";
 
   // The checksum read of the table gets no answer.
   ASSERT_EQ(Cli("sound,erase-ms=0", "download " + Configuration()).status, 0);
@@ -156,7 +158,8 @@ TEST_F(DownloadCommand, AFlashImageThatCannotBeSavedFailsTheDownload) {
   EXPECT_TRUE(Contains(r.err, "virtual board: cannot save flash image \"" + unsaved +
                                   "\": cannot create a file beside it: Not a directory\n"))
       << r.err;
-  EXPECT_TRUE(Contains(r.err, "Connection lost")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "Connection lost\n" + std::string(sound::kBoardNotReady) + "\n"))
+      << r.err;
   EXPECT_EQ(Codes(log).back(), 7) << "Bye still ends the session";
 
   testing_support::WriteBytes(dir.Path("victim"), "victim");
@@ -192,6 +195,7 @@ TEST_F(DownloadCommand, CtrlCDuringTheEraseCancels) {
   ASSERT_EQ(r.signal, 0);
   EXPECT_EQ(r.status, 1) << "130 when the interrupt ended the program";
   EXPECT_TRUE(Contains(output, "Canceled\n")) << output;
+  EXPECT_TRUE(Contains(output, std::string(sound::kBoardNotReady) + "\n")) << output;
   EXPECT_FALSE(Contains(output, "Coding data...")) << output;
   EXPECT_FALSE(Contains(output, "SUCCESS")) << output;
   const auto codes = Codes(log);

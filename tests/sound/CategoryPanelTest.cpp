@@ -44,11 +44,6 @@ class RecordingView : public CategoryPanelView {
   std::vector<bool> converting;
 };
 
-struct Played {
-  std::string wav;
-  double seconds;
-};
-
 class CategoryPanelTest : public ::testing::Test {
  protected:
   std::string Lsu(const std::string& name, size_t samples = 100) {
@@ -65,16 +60,11 @@ class CategoryPanelTest : public ::testing::Test {
   LSU_Configuration config;
   RecordingView view;
   testing_support::ScriptedDialogs dialogs;
-  std::vector<Played> played;
+  testing_support::ScriptedPlayer player;
+  std::vector<testing_support::ScriptedPlayer::Played>& played = player.played;
   seams::NoEventPump noEvents;
-  CategoryPanel panel{config,
-                      view,
-                      noEvents,
-                      dialogs,
-                      {dir.dir().string(), dir.dir().string()},
-                      [this](const std::string& wav, double s) {
-                        played.push_back({wav, s});
-                      }};
+  CategoryPanel panel{config, view, noEvents, dialogs, {dir.dir().string(), dir.dir().string()},
+                      &player};
 };
 
 TEST_F(CategoryPanelTest, ListsHoldTwelveFilesAndOnlyValidOnes) {

@@ -157,8 +157,10 @@ class RecordingView : public sound::DownloadView, public seams::EventPump {
   void SetFrameButton(const std::string& caption) override { button.push_back(caption); }
   void StartHideFrameTimer(int ms) override { hideTimerMs = ms; }
   void LockControls(bool locked) override { locks.push_back(locked); }
+  void ShowBoardState(const std::string& text) override { boardState = text; }
 
   std::vector<std::string> info, percent, button;
+  std::string boardState = "(never set)";
   std::vector<std::string> transfer;  // percent labels while the files go
   std::vector<bool> frameShown, locks;
   double percentComplete = 0;
@@ -290,6 +292,7 @@ TEST_F(Download, LeavesTheCodedImageAndKeepsTheMotionValues) {
   EXPECT_EQ(view.percent.back(), "");
   EXPECT_EQ(view.locks, (std::vector<bool>{true, false}));
   EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(view.boardState, "");
 }
 
 // Each file goes in 1024-byte Write1k blocks and a shorter rest; a rest the
@@ -432,6 +435,7 @@ TEST_F(Download, BoardFaultsEndInConnectionLost) {
     Board board("sound,erase-ms=0," + c.spec, 20);
     ExpectFailure(board, Outcome::ConnectionLost, sound::kConnectionLost);
     EXPECT_TRUE(board.Sent(devlink::cmdClearFlash));
+    EXPECT_EQ(view.boardState, sound::kBoardNotReady);
     const auto commands = board.Commands();
     EXPECT_EQ(size_t(std::count_if(commands.begin(), commands.end(), IsBlockWrite)), c.blocks)
         << "stopped at the failing command";
@@ -456,6 +460,7 @@ TEST_F(Download, UnreadMotionValuesStopBeforeTheErase) {
   ExpectFailure(board, Outcome::ConnectionLost, sound::kConnectionLost);
   EXPECT_EQ(board.Codes(), (std::vector<int>{devlink::cmdGetAccParam}));
   EXPECT_EQ(board.firmware->Flash()[700], 0x42) << "the flash was not erased";
+  EXPECT_EQ(view.boardState, "") << "the board holds what it held";
   EXPECT_EQ(board.firmware->Flash()[0], 180) << "the factory motion values are still there";
 }
 
@@ -489,6 +494,7 @@ TEST_F(Download, TableFaultsAreMemoryCheckErrors) {
       };
     ExpectFailure(board, Outcome::MemoryCheckError, sound::kMemoryCheckError);
     EXPECT_EQ(board.Commands().size(), size_t(sent));
+    EXPECT_EQ(view.boardState, sound::kBoardNotReady);
   }
 }
 

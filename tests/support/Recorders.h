@@ -1,7 +1,8 @@
 #pragma once
 // Test sides of the window seams: hooks that record every text they are
-// given and count the times events were let run, and dialogs that answer
-// from a script and record what was asked.
+// given and count the times events were let run, dialogs that answer from
+// a script and record what was asked, and a sound output that notes what
+// it was to play and ends a sound when the test says.
 
 #include <deque>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "seams/EventPump.h"
+#include "seams/SoundPlayer.h"
 #include "seams/UserDialogs.h"
 #include "seams/WindowHooks.h"
 
@@ -40,6 +42,7 @@ struct AskedMessage {
   std::string text;
   seams::DialogIcon icon;
   seams::DialogButtons buttons;
+  bool cancelByDefault = false;  // asked with AskCautiously
 };
 
 class ScriptedDialogs : public seams::UserDialogs {
@@ -53,6 +56,12 @@ class ScriptedDialogs : public seams::UserDialogs {
     auto a = answers.front();
     answers.pop_front();
     return a;
+  }
+  seams::DialogResult AskCautiously(const std::string& text, seams::DialogIcon icon,
+                                    seams::DialogButtons buttons) override {
+    const seams::DialogResult answer = Message(text, icon, buttons);
+    messages.back().cancelByDefault = true;
+    return answer;
   }
   std::optional<std::string> OpenFile(const seams::FileDialogRequest& r) override {
     fileRequests.push_back(r);
@@ -91,6 +100,37 @@ class ScriptedDialogs : public seams::UserDialogs {
     q.pop_front();
     return p;
   }
+};
+
+// Plays nothing: notes each WAV file and its length; a sound "plays" until
+// Stop or the test's End.
+class ScriptedPlayer : public seams::SoundPlayer {
+ public:
+  struct Played {
+    std::string wav;
+    double seconds;
+  };
+  bool OutputAvailable() const override { return withOutput; }
+  bool Play(const std::string& wav, double seconds) override {
+    Stop();
+    if (!withOutput) return false;
+    played.push_back({wav, seconds});
+    playing = true;
+    return true;
+  }
+  void Stop() override { End(); }
+  bool Playing() const override { return playing; }
+  double ElapsedSeconds() const override { return 0; }
+  // The sound ends by itself.
+  void End() {
+    if (!playing) return;
+    playing = false;
+    TellFinished();
+  }
+
+  std::vector<Played> played;
+  bool playing = false;
+  bool withOutput = true;
 };
 
 }  // namespace testing_support

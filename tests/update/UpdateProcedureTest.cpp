@@ -47,7 +47,15 @@ struct Procedure : ::testing::Test {
     manager.Initialize(view);
     manager.deviceId = kSerial;
     manager.startUpdate();
+    installed.clear();
+    for (const auto& font : manager.InstalledFonts())
+      installed.push_back(font.id + " " + font.folder + " " + font.configuration);
     return manager.LastOutcome();
+  }
+  // The fonts the run installed: id, folder, configuration file.
+  std::vector<std::string> installed;
+  std::string Installed(const std::string& id) {
+    return id + " " + app + "/fonts/" + id + " " + Font(id) + id + ".lscfg";
   }
   std::string Font(const std::string& id) { return app + "/fonts/" + id + "/"; }
   bool Complete(const std::string& id) { return Exists(Font(id) + "fnt"); }
@@ -97,6 +105,10 @@ TEST_F(Procedure, OverallBarReads65Then100ForTwoFonts) {
   EXPECT_EQ(view.barA, (std::vector<int>{0, 10, 30, 65, 100}));
   EXPECT_TRUE(Complete("Alpha"));
   EXPECT_TRUE(Complete("Beta"));
+  EXPECT_EQ(installed, (std::vector<std::string>{Installed("Alpha"), Installed("Beta")}));
+  ASSERT_EQ(view.installedShown.size(), 2u) << "the dialog lists them";
+  EXPECT_EQ(view.installedShown[0].id, "Alpha");
+  EXPECT_TRUE(Exists(view.installedShown[1].configuration));
   // Catalogue check 0 then 100; each item 0, download progress, 100.
   EXPECT_EQ(std::vector<int>(view.barB.begin(), view.barB.begin() + 5),
             (std::vector<int>{0, 0, 100, 0, 0}));
@@ -111,6 +123,8 @@ TEST_F(Procedure, AllCompleteMeansNothingToDo) {
   EXPECT_EQ(view.messages,
             std::vector<std::string>{update::FinalMessage(update::kNoUpdates, app + "/fonts")});
   EXPECT_EQ(server.Log().size(), 1u);
+  EXPECT_TRUE(installed.empty()) << "a font complete before is not new";
+  EXPECT_TRUE(view.installedShown.empty());
   // An empty catalogue too.
   std::filesystem::remove_all(root + "/Alpha");
   EXPECT_EQ(Run(server.Host()), UpdateOutcome::NothingToUpdate);
@@ -195,16 +209,22 @@ TEST_F(Procedure, HostileNamesAreRefusedBeforeAnythingIsWritten) {
   EXPECT_FALSE(Exists(app + "/fonts/x"));
 }
 
+// Each names the service and what went wrong, below the warning itself.
 TEST_F(Procedure, EveryConnectionFailureHasItsWarning) {
+  using update::ConnectionWarning;
   // No server at all.
   int port = 0;
   { port = ScriptedHttpServer({HttpAnswer("")}).Port(); }
-  EXPECT_EQ(Run("127.0.0.1:" + std::to_string(port)), UpdateOutcome::Warning);
-  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kCatalogueFailed});
+  const std::string nobody = "127.0.0.1:" + std::to_string(port);
+  EXPECT_EQ(Run(nobody), UpdateOutcome::Warning);
+  EXPECT_EQ(view.warnings, std::vector<std::string>{ConnectionWarning(
+                               update::kCatalogueFailed, nobody, "Connection refused")});
 
   ScriptedHttpServer query({HttpAnswer(kHeader + "F"), HttpAnswer("oops", 500)});
   Run(query.Host());
-  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kFontQueryFailed});
+  EXPECT_EQ(view.warnings,
+            std::vector<std::string>{ConnectionWarning(update::kFontQueryFailed, query.Host(),
+                                                       "the server answered HTTP 500 X")});
 
   ScriptedHttpServer headerOnly({HttpAnswer("status:OK")});
   Run(headerOnly.Host());
@@ -222,7 +242,16 @@ TEST_F(Procedure, EveryConnectionFailureHasItsWarning) {
        HttpAnswer("first"),
        {"HTTP/1.1 200 OK\r\nContent-Length: 9000\r\n\r\n" + std::string(10, 'z'), false}});
   EXPECT_EQ(Run(cut.Host()), UpdateOutcome::Warning);
-  EXPECT_EQ(view.warnings, std::vector<std::string>{update::kDownloadFailed});
+  ASSERT_EQ(view.warnings.size(), 1u);
+  // How the close is told depends on when it was seen: with the bytes that
+  // had come, or as the connection closed before the answer.
+  const std::string& warning = view.warnings[0];
+  std::string cutOff = ConnectionWarning(update::kDownloadFailed, cut.Host(), "#");
+  cutOff.pop_back();  // the warning up to its reason
+  EXPECT_TRUE((warning.starts_with(cutOff + "the connection ended after ") &&
+               warning.ends_with(" of 9000 bytes")) ||
+              warning == cutOff + "Connection closed")
+      << warning;
   EXPECT_EQ(ReadBytes(Font("F") + "one.lsu"), "first");
   EXPECT_FALSE(Exists(Font("F") + "two.lsu"));
   EXPECT_FALSE(Exists(Font("F") + "tmp"));

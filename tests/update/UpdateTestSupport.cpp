@@ -112,6 +112,7 @@ void RecordingView::resetForm() {
   elements.clear();
   warnings.clear();
   messages.clear();
+  installedShown.clear();
   barA = {0};
   barB = {0};
 }

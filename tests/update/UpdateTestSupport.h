@@ -54,6 +54,9 @@ class RecordingView : public update::UpdateView, public seams::EventPump {
   void progressB(int percent) override { barB.push_back(percent); }
   void showWarning(const std::string& text) override { warnings.push_back(text); }
   void showMessage(const std::string& text) override { messages.push_back(text); }
+  void showInstalled(const std::vector<update::InstalledFont>& fonts) override {
+    installedShown = fonts;
+  }
   void LetEventsRun() override { ++events; }
   void ShowModal(const std::function<void()>& onActivate) override {
     ++shown;
@@ -62,6 +65,7 @@ class RecordingView : public update::UpdateView, public seams::EventPump {
 
   std::vector<std::string> steps, elements, warnings, messages;
   std::vector<int> barA, barB;
+  std::vector<update::InstalledFont> installedShown;
   int resets = 0, shown = 0, events = 0;
 };
 
