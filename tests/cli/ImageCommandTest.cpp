@@ -172,6 +172,24 @@ TEST_F(ImageCommand, RefusesInputsThatAreNotBoundedTextFiles) {
   }
 }
 
+// An output named like one of the image's own inputs, by a slip of the
+// keyboard or through a link, is refused: the configuration and its sound
+// files stay as they are.
+TEST_F(ImageCommand, NeverWritesOverItsInputs) {
+  const std::string args = Configuration();
+  const std::string configuration = dir.Path("sounds.lscfg"), text = ReadBytes(configuration);
+  const std::string boot = ReadBytes(Path("boot"));
+  std::filesystem::create_symlink(Path("boot"), dir.Path("link.bin"));
+  for (const std::string& input : {configuration, Path("boot"), dir.Path("link.bin")}) {
+    const auto r = RunCli("image " + configuration + " -o " + input);
+    EXPECT_EQ(r.status, 1) << input;
+    EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(configuration), text) << input;
+    EXPECT_EQ(ReadBytes(Path("boot")), boot) << input;
+  }
+  EXPECT_EQ(RunCli(args).status, 0) << "a new file is still written";
+}
+
 TEST_F(ImageCommand, UsageErrorsExitWith2) {
   const std::string image = Configuration();
   for (const std::string& args :
