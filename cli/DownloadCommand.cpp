@@ -12,6 +12,17 @@ namespace frontend {
 
 namespace {
 
+// Ctrl+C is the answer to the window's question whether to cancel, so the
+// question, with its OK and Cancel buttons, is not printed.
+class DownloadDialogs : public StderrDialogs {
+ public:
+  seams::DialogResult Message(const std::string& text, seams::DialogIcon icon,
+                              seams::DialogButtons buttons) override {
+    if (text == sound::kCancelQuestion) return seams::DialogResult::Cancel;
+    return StderrDialogs::Message(text, icon, buttons);
+  }
+};
+
 int Download(const FrontEndOptions& options, const std::vector<std::string>& args) {
   std::string path;
   bool verify = false;
@@ -46,10 +57,10 @@ int Download(const FrontEndOptions& options, const std::vector<std::string>& arg
   InterruptWatch interrupt;
   InterruptEvents events(interrupt);
   ConsoleProgress progress;
-  StderrDialogs dialogs;
+  DownloadDialogs dialogs;
   devlink::AccParams motion;
   sound::FlashDownload download(config, *link, progress, events, dialogs, motion);
-  // Ctrl+C is the frame's cancel button, its question answered with Cancel.
+  // Ctrl+C is the frame's cancel button.
   events.onInterrupt = [&] { download.FrameButtonClick("Cancel"); };
   download.verify = verify;
   const auto outcome = download.Run();
