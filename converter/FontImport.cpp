@@ -155,7 +155,11 @@ FontImportReport ImportFont(const FontImportRequest& request) {
     if (!fs::is_directory(fileio::PathFromUtf8(request.folder)))
       throw std::runtime_error(request.folder + " is not a folder");
     recordings = FindRecordings(request.folder);
-    fs::create_directories(fileio::PathFromUtf8(request.fontFolder));
+    std::error_code error;
+    fs::create_directories(fileio::PathFromUtf8(request.fontFolder), error);
+    if (error)
+      throw std::runtime_error("The font folder " + request.fontFolder +
+                               " cannot be made: " + error.message());
   } catch (const std::exception& e) {
     report.error = e.what();
     return report;
