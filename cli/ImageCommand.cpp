@@ -97,10 +97,11 @@ int Image(const FrontEndOptions&, const std::vector<std::string>& args) {
     return 1;
   }
   const std::vector<uint8_t> image = sound::FlashImage(config);
+  std::string why;
   if (!fileio::WriteFileAtomically(
           parsed.output,
-          std::string_view(reinterpret_cast<const char*>(image.data()), image.size()))) {
-    std::cerr << "The image could not be written to " << parsed.output << '\n';
+          std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), &why)) {
+    std::cerr << "The image could not be written to " << parsed.output << ": " << why << '\n';
     return 1;
   }
   const auto files = config.FilesInFlashOrder().size();

@@ -192,10 +192,10 @@ FontImportReport ImportFont(const FontImportRequest& request) {
     if (config.Count(category.code) == 0) report.missing.push_back(category.code);
   const std::string configuration =
       Utf8(fontFolder / fileio::PathFromUtf8(request.name + ".lscfg"));
-  if (sound::SaveConfiguration(config, configuration))
+  if (const seams::Result saved = sound::SaveConfiguration(config, configuration))
     report.configuration = configuration;
   else
-    report.error = "Could not write " + configuration;
+    report.error = saved.Message();
   return report;
 }
 

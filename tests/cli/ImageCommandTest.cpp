@@ -126,7 +126,8 @@ TEST_F(ImageCommand, RefusesWhatTheWindowWouldNotDownload) {
                 "The sound files do not fit into the board: they hold " + std::to_string(total) +
                     " samples, the capacity is " + std::to_string(total - 1) + " samples.\n");
   ExpectRefused(Configuration() + " -o " + dir.Path("no/such/dir/flash.bin"),
-                "The image could not be written to " + dir.Path("no/such/dir/flash.bin") + "\n");
+                "The image could not be written to " + dir.Path("no/such/dir/flash.bin") +
+                    ": cannot create a file beside it: No such file or directory\n");
   EXPECT_EQ(RunCli(Configuration() + " --capacity " + std::to_string(total)).status, 0)
       << "a configuration that just fits";
 }
