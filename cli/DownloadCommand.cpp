@@ -6,6 +6,7 @@
 #include "cli/ImageCommand.h"
 #include "cli/SoundBoard.h"
 #include "session/BoardSession.h"
+#include "sound/BoardCheck.h"
 #include "sound/FlashDownload.h"
 
 namespace frontend {
@@ -47,10 +48,8 @@ int Download(const FrontEndOptions& options, const std::vector<std::string>& arg
   devlink::TLS* link = SoundBoard(session, kind);
   if (!link) return 1;
   config.MaxNrOfSamples = kind.capacity;
-  if (config.TotalNrOfSamples() > config.MaxNrOfSamples) {
-    std::cerr << "The sound files do not fit into the board: they hold "
-              << config.TotalNrOfSamples() << " samples, the board takes " << config.MaxNrOfSamples
-              << ".\n";
+  if (const std::string tooBig = sound::DoesNotFitMessage(config); !tooBig.empty()) {
+    std::cerr << tooBig << '\n';
     return 1;
   }
 
