@@ -6,11 +6,23 @@
 #include "cli/ImageCommand.h"
 #include "cli/SoundBoard.h"
 #include "session/BoardSession.h"
+#include "sound/BoardCheck.h"
 #include "sound/FlashDownload.h"
 
 namespace frontend {
 
 namespace {
+
+// Ctrl+C is the answer to the window's question whether to cancel, so the
+// question, with its OK and Cancel buttons, is not printed.
+class DownloadDialogs : public StderrDialogs {
+ public:
+  seams::DialogResult Message(const std::string& text, seams::DialogIcon icon,
+                              seams::DialogButtons buttons) override {
+    if (text == sound::kCancelQuestion) return seams::DialogResult::Cancel;
+    return StderrDialogs::Message(text, icon, buttons);
+  }
+};
 
 int Download(const FrontEndOptions& options, const std::vector<std::string>& args) {
   std::string path;
@@ -36,20 +48,18 @@ int Download(const FrontEndOptions& options, const std::vector<std::string>& arg
   devlink::TLS* link = SoundBoard(session, kind);
   if (!link) return 1;
   config.MaxNrOfSamples = kind.capacity;
-  if (config.TotalNrOfSamples() > config.MaxNrOfSamples) {
-    std::cerr << "The sound files do not fit into the board: they hold "
-              << config.TotalNrOfSamples() << " samples, the board takes " << config.MaxNrOfSamples
-              << ".\n";
+  if (const std::string tooBig = sound::DoesNotFitMessage(config); !tooBig.empty()) {
+    std::cerr << tooBig << '\n';
     return 1;
   }
 
   InterruptWatch interrupt;
   InterruptEvents events(interrupt);
   ConsoleProgress progress;
-  StderrDialogs dialogs;
+  DownloadDialogs dialogs;
   devlink::AccParams motion;
   sound::FlashDownload download(config, *link, progress, events, dialogs, motion);
-  // Ctrl+C is the frame's cancel button, its question answered with Cancel.
+  // Ctrl+C is the frame's cancel button.
   events.onInterrupt = [&] { download.FrameButtonClick("Cancel"); };
   download.verify = verify;
   const auto outcome = download.Run();

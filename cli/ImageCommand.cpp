@@ -1,6 +1,7 @@
 #include "cli/ImageCommand.h"
 
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "cli/ConsoleSeams.h"
 #include "devlink/BoardKind.h"
 #include "fileio/AtomicFile.h"
+#include "fileio/Utf8Path.h"
 #include "sound/ConfigurationFile.h"
 #include "sound/FlashImage.h"
 #include "sound/FontLocator.h"
@@ -49,6 +51,21 @@ ImageArgs ParseImageArgs(const std::vector<std::string>& args) {
   return parsed;
 }
 
+// The configuration file or sound file that output names (also through a
+// link or another name of the same file); empty when it names none.
+std::string InputAt(const std::string& output, const std::string& configuration,
+                    const sound::LSU_Configuration& config) {
+  std::vector<std::string> inputs = {configuration};
+  for (const sound::LSU_SoundFile* file : config.FilesInFlashOrder())
+    inputs.push_back(file->FileName);
+  const std::filesystem::path target = fileio::PathFromUtf8(output);
+  for (const std::string& input : inputs) {
+    std::error_code error;
+    if (std::filesystem::equivalent(target, fileio::PathFromUtf8(input), error)) return input;
+  }
+  return {};
+}
+
 int Image(const FrontEndOptions&, const std::vector<std::string>& args) {
   const ImageArgs parsed = ParseImageArgs(args);
   sound::LSU_Configuration config;
@@ -73,11 +90,18 @@ int Image(const FrontEndOptions&, const std::vector<std::string>& args) {
                  "or they do not fit the flash addresses.\n";
     return 1;
   }
+  if (const std::string input = InputAt(parsed.output, parsed.configuration, config);
+      !input.empty()) {
+    std::cerr << "The image would replace " << input
+              << ", which it is made from; nothing was written.\n";
+    return 1;
+  }
   const std::vector<uint8_t> image = sound::FlashImage(config);
+  std::string why;
   if (!fileio::WriteFileAtomically(
           parsed.output,
-          std::string_view(reinterpret_cast<const char*>(image.data()), image.size()))) {
-    std::cerr << "The image could not be written to " << parsed.output << '\n';
+          std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), &why)) {
+    std::cerr << "The image could not be written to " << parsed.output << ": " << why << '\n';
     return 1;
   }
   const auto files = config.FilesInFlashOrder().size();

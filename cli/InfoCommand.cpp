@@ -3,6 +3,7 @@
 #include <iostream>
 #include <ostream>
 
+#include "cli/SoundBoard.h"
 #include "devlink/BoardKind.h"
 
 namespace frontend {
@@ -35,10 +36,7 @@ namespace {
 int Info(const FrontEndOptions& options, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("info takes no arguments");
   session::BoardSession session(options);
-  if (!session.SearchBoard()) {
-    std::cerr << kNoConnection << '\n';
-    return 1;
-  }
+  if (!FoundBoard(session)) return 1;
   return RunInfo(session, std::cout, std::cerr);
 }
 

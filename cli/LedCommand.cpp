@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/ConsoleSeams.h"
+#include "cli/SoundBoard.h"
 #include "devlink/BoardKind.h"
 #include "led/LedCatalogue.h"
 #include "led/LedSettingsFile.h"
@@ -51,11 +52,9 @@ struct Panel {
 int WithPanel(const FrontEndOptions& options, const std::string& path,
               const std::function<int(Panel&)>& body) {
   session::BoardSession session(options);
-  if (!session.SearchBoard()) {
-    std::cerr << kNoConnection << '\n';
-    return 1;
-  }
-  devlink::TLS& link = *session.FirstLink();
+  devlink::TLS* found = FoundBoard(session);
+  if (!found) return 1;
+  devlink::TLS& link = *found;
   if (devlink::IdentifyBoard(link.GetID()).deviceType != devlink::kLedDriver) {
     std::cerr << "The board is not an LED driver.\n";
     return 1;

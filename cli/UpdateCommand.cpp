@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/SoundBoard.h"
 #include "devlink/BoardKind.h"
 #include "paths/AppPaths.h"
 #include "seams/QtEventPump.h"
@@ -92,11 +93,8 @@ class CliUpdateView : public update::UpdateView {
 int Update(const FrontEndOptions& options, const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("update takes no arguments");
   session::BoardSession session(options);
-  if (!session.SearchBoard()) {
-    std::cerr << kNoConnection << '\n';
-    return 1;
-  }
-  devlink::TLS* link = session.FirstLink();
+  devlink::TLS* link = FoundBoard(session);
+  if (!link) return 1;
   if (devlink::IdentifyBoard(link->GetID()).deviceType != devlink::kSoundBoard) {
     std::cerr << "Fonts are for sound boards; this board is an LED driver.\n";
     link->Bye();

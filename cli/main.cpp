@@ -1,6 +1,11 @@
 // morvane-cli: the board tool without a window, over the same classes as
 // morvane.
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -42,6 +47,22 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
+// The board log is opened for writing once before the command starts: one
+// that cannot be written is named with the reason and left out, instead of
+// the reports going nowhere without a word. Opened without waiting, so that
+// a FIFO nobody reads is refused rather than waited on for ever.
+void CheckHidLog(session::FrontEndOptions& options) {
+  if (!options.hidLog) return;
+  const int fd = open(options.hidLog->c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    close(fd);
+    return;
+  }
+  std::cerr << "morvane-cli: the HID log " << *options.hidLog << " cannot be written ("
+            << std::strerror(errno) << "); the command runs without it\n";
+  options.hidLog.reset();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,6 +83,7 @@ int main(int argc, char** argv) {
     std::cout << "morvane-cli " << project::kVersion << '\n';
     return 0;
   }
+  CheckHidLog(options);
   const std::vector<std::string> args(options.rest.begin() + 1, options.rest.end());
   for (const auto* c : kCommands) {
     if (name != c->name) continue;

@@ -27,7 +27,7 @@ ConversionResult Copy(const BatchEntry& entry, seams::EventPacer* pacer) {
   if (!wav.OpenFile(entry.input)) return Ended(ConversionStatus::Refused, kInvalidWav);
   if (!wav.IsConvertible()) return Ended(ConversionStatus::Refused, kWrongFormat);
   const std::string problem =
-      ConversionProblem(wav.ConvertToLSU(entry.output, pacer), entry.output);
+      ConversionProblem(wav, wav.ConvertToLSU(entry.output, pacer), entry.output);
   if (!problem.empty()) return Ended(ConversionStatus::Failed, problem);
   ConversionResult result;
   result.status = ConversionStatus::Copied;
@@ -48,7 +48,8 @@ std::string Identity(const std::string& path) {
 
 }  // namespace
 
-std::string ConversionProblem(WavFile::Result result, const std::string& output) {
+std::string ConversionProblem(const WavFile& wav, WavFile::Result result,
+                              const std::string& output) {
   switch (result) {
     case WavFile::Result::Done:
       return {};
@@ -57,7 +58,7 @@ std::string ConversionProblem(WavFile::Result result, const std::string& output)
     case WavFile::Result::CannotRead:
       return "The WAV file could not be read again; " + output + " was not written";
     case WavFile::Result::CannotWrite:
-      return "Could not write " + output;
+      return "Could not write " + output + ": " + wav.WriteError;
   }
   return {};
 }

@@ -21,9 +21,10 @@ namespace converter {
 inline constexpr const char* kInvalidWav = "Invalid WAV file";
 inline constexpr const char* kWrongFormat = "Only mono files coded 16bit @ 48kHz can be converted";
 
-// The refusal for an output that cannot be written or would replace the
-// input; empty for a conversion that went through.
-std::string ConversionProblem(WavFile::Result result, const std::string& output);
+// The refusal for an output that cannot be written (with wav's WriteError)
+// or would replace the input; empty for a conversion that went through.
+std::string ConversionProblem(const WavFile& wav, WavFile::Result result,
+                              const std::string& output);
 
 // Every "wav" of the name, in any case, becomes "lsu": Hum1.WAV -> Hum1.lsu.
 std::string LsuNameFor(const std::string& wavName);

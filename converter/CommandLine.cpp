@@ -61,7 +61,7 @@ Outcome RunCommandLine(const CommandLine& line, const std::string& appFolder) {
     return {1, kInvalidWav, DialogIcon::Critical};
   if (!wav.IsConvertible()) return {1, kWrongFormat, DialogIcon::Critical};
   const std::string output = InAppFolder(appFolder, line.output);
-  const std::string problem = ConversionProblem(wav.ConvertToLSU(output), output);
+  const std::string problem = ConversionProblem(wav, wav.ConvertToLSU(output), output);
   if (!problem.empty()) return {1, problem, DialogIcon::Critical};
   return {0, "Conversion done !", DialogIcon::None};
 }

@@ -48,7 +48,7 @@ bool ConverterActions::ConvertShowingWait(const std::string& output) {
   pacer.Now();
   const auto result = wav_.ConvertToLSU(output, &pacer);
   view_.ShowWaitPanel(false);
-  const std::string problem = ConversionProblem(result, output);
+  const std::string problem = ConversionProblem(wav_, result, output);
   if (!problem.empty()) Refuse(problem);
   return problem.empty();
 }

@@ -155,7 +155,11 @@ FontImportReport ImportFont(const FontImportRequest& request) {
     if (!fs::is_directory(fileio::PathFromUtf8(request.folder)))
       throw std::runtime_error(request.folder + " is not a folder");
     recordings = FindRecordings(request.folder);
-    fs::create_directories(fileio::PathFromUtf8(request.fontFolder));
+    std::error_code error;
+    fs::create_directories(fileio::PathFromUtf8(request.fontFolder), error);
+    if (error)
+      throw std::runtime_error("The font folder " + request.fontFolder +
+                               " cannot be made: " + error.message());
   } catch (const std::exception& e) {
     report.error = e.what();
     return report;
@@ -188,10 +192,10 @@ FontImportReport ImportFont(const FontImportRequest& request) {
     if (config.Count(category.code) == 0) report.missing.push_back(category.code);
   const std::string configuration =
       Utf8(fontFolder / fileio::PathFromUtf8(request.name + ".lscfg"));
-  if (sound::SaveConfiguration(config, configuration))
+  if (const seams::Result saved = sound::SaveConfiguration(config, configuration))
     report.configuration = configuration;
   else
-    report.error = "Could not write " + configuration;
+    report.error = saved.Message();
   return report;
 }
 

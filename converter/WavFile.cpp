@@ -197,17 +197,21 @@ WavFile::Result WavFile::ConvertToLSU(const std::string& outputName, seams::Even
   // can be neither the input nor anybody's file, and a failure half-way
   // leaves an older output as it was. The writer removes it on failure.
   fileio::AtomicWriter out(outputName);
-  if (!out.Write(std::string_view(kLsuLeadingField, 4))) return Result::CannotWrite;
+  const auto cannotWrite = [&] {
+    WriteError = out.Error();
+    return Result::CannotWrite;
+  };
+  if (!out.Write(std::string_view(kLsuLeadingField, 4))) return cannotWrite();
   std::vector<char> block(kCopyBlock);
   int64_t left = int64_t(DataSize / 2) * 2;
   while (left > 0) {
     const auto n = std::streamsize(std::min<int64_t>(left, int64_t(block.size())));
     if (!in.read(block.data(), n)) return Result::CannotRead;
-    if (!out.Write(std::string_view(block.data(), size_t(n)))) return Result::CannotWrite;
+    if (!out.Write(std::string_view(block.data(), size_t(n)))) return cannotWrite();
     left -= n;
     if (pacer) pacer->Tick();
   }
-  return out.Commit() ? Result::Done : Result::CannotWrite;
+  return out.Commit() ? Result::Done : cannotWrite();
 }
 
 }  // namespace converter

@@ -28,6 +28,10 @@ class WavFile {
   int16_t BitsPerSample = 0;
   int32_t DataSize = 0;  // bytes of sample data present in the file
   std::string FileName;  // the WAV file last opened successfully
+  // Why the last ConvertToLSU that ended in CannotWrite could not write
+  // (the system's text, e.g. "cannot create a file beside it: Permission
+  // denied").
+  std::string WriteError;
 
   // Reads the header of a regular file (anything else is not valid):
   // "RIFF", "WAVE", "fmt " and PCM at their fixed places,

@@ -6,8 +6,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
+#include <mutex>
 #include <random>
 
 #include "fileio/Utf8Path.h"
@@ -39,6 +41,68 @@ std::string UniqueSuffix() {
   return std::to_string(getpid()) + "-" + std::to_string(n) + "-" + std::to_string(random());
 }
 
+// The temporary files being written, for the signal handler below: a fixed
+// table it can read without taking a lock or allocating.
+struct PendingFile {
+  std::atomic<bool> taken{false};  // claimed by a writer
+  std::atomic<bool> named{false};  // path holds the file's name
+  char path[PATH_MAX];
+};
+constexpr int kPendingFiles = 64;
+PendingFile pending[kPendingFiles];
+
+// Ctrl+C, a closed terminal or a polite kill ends the program as it always
+// did, but the temporary files it was writing go first: a save, a
+// conversion or a download cut short leaves no hidden file behind.
+void RemovePendingFilesAndEnd(int signal) {
+  for (PendingFile& file : pending)
+    if (file.named.load()) unlink(file.path);
+  // The handler was reset on entry: once it returns, the signal ends the
+  // program with its usual status.
+  raise(signal);
+}
+
+// Only where the program has not chosen its own way to handle the signal
+// (brelka's Ctrl+C handler, a shell's ignored SIGINT for a background job).
+void RemovePendingFilesOnEndingSignals() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      struct sigaction current {};
+      if (sigaction(signal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
+          current.sa_handler != SIG_DFL)
+        continue;
+      struct sigaction action {};
+      action.sa_handler = RemovePendingFilesAndEnd;
+      sigemptyset(&action.sa_mask);
+      action.sa_flags = SA_RESETHAND;
+      sigaction(signal, &action, nullptr);
+    }
+  });
+}
+
+// A place in the table for the file; -1 when the name is too long or the
+// table is full (the file is then only removed by the writer itself).
+int AddPending(const std::filesystem::path& path) {
+  RemovePendingFilesOnEndingSignals();
+  if (path.native().size() >= PATH_MAX) return -1;
+  for (int i = 0; i < kPendingFiles; ++i) {
+    bool free = false;
+    if (!pending[i].taken.compare_exchange_strong(free, true)) continue;
+    std::memcpy(pending[i].path, path.c_str(), path.native().size() + 1);
+    pending[i].named.store(true);
+    return i;
+  }
+  return -1;
+}
+
+void RemovePending(int& slot) {
+  if (slot < 0) return;
+  pending[slot].named.store(false);
+  pending[slot].taken.store(false);
+  slot = -1;
+}
+
 }  // namespace
 
 AtomicWriter::AtomicWriter(const std::string& utf8Path)
@@ -56,6 +120,7 @@ AtomicWriter::AtomicWriter(const std::string& utf8Path)
     temp_.clear();
     return;
   }
+  pendingSlot_ = AddPending(temp_);
   // A replaced file keeps its permissions.
   struct stat old {};
   if (stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(fd_, old.st_mode & 07777);
@@ -100,6 +165,7 @@ bool AtomicWriter::Commit() {
     return false;
   }
   temp_.clear();
+  RemovePending(pendingSlot_);
   // The new name is on disk too once its folder is.
   const int folder = open(target_.parent_path().empty() ? "." : target_.parent_path().c_str(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -115,6 +181,7 @@ void AtomicWriter::Discard() {
   fd_ = -1;
   if (!temp_.empty()) unlink(temp_.c_str());
   temp_.clear();
+  RemovePending(pendingSlot_);
   failed_ = true;
 }
 

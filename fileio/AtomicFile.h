@@ -9,6 +9,10 @@
 //
 // A target that is a symbolic link keeps its link: the file it points to is
 // the one replaced.
+//
+// A program ended by Ctrl+C (SIGINT), SIGTERM or SIGHUP while a writer is
+// open removes the new file before it ends, unless the program handles or
+// ignores that signal itself.
 
 #include <filesystem>
 #include <string>
@@ -44,6 +48,7 @@ class AtomicWriter {
   std::filesystem::path target_;
   std::filesystem::path temp_;
   int fd_ = -1;
+  int pendingSlot_ = -1;  // where the signal handler finds the new file
   bool failed_ = false;
   std::string error_;
 };

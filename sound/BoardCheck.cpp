@@ -26,14 +26,17 @@ class QuietHooks : public seams::WindowHooks {
 
 std::string Refusal(const LSU_Configuration& config) {
   if (const int16_t missing = config.CheckIntegrity()) return FindCategory(missing)->missingMessage;
-  if (config.TotalNrOfSamples() > config.MaxNrOfSamples)
-    return "The sound files do not fit into the board: they hold " +
-           std::to_string(config.TotalNrOfSamples()) + " samples, the board takes " +
-           std::to_string(config.MaxNrOfSamples) + ".";
-  return "";
+  return DoesNotFitMessage(config);
 }
 
 }  // namespace
+
+std::string DoesNotFitMessage(const LSU_Configuration& config) {
+  if (config.TotalNrOfSamples() <= config.MaxNrOfSamples) return "";
+  return "The sound files do not fit into the board: they hold " +
+         std::to_string(config.TotalNrOfSamples()) + " samples, the board takes " +
+         std::to_string(config.MaxNrOfSamples) + ".";
+}
 
 std::string LineText(const BoardCheckLine& line) {
   return std::string(line.same ? "same     " : "differs  ") + line.what;

@@ -59,6 +59,10 @@ BoardCheck CompareWithBoard(LSU_Configuration& config, devlink::TLS& link,
 BoardCheck CompareWithBoardAndTell(LSU_Configuration& config, devlink::TLS& link,
                                    seams::UserDialogs& dialogs);
 
+// Why the configuration cannot go to the board: it holds more samples than
+// the board's MaxNrOfSamples. Empty when it fits.
+std::string DoesNotFitMessage(const LSU_Configuration& config);
+
 // "same     file table" or "differs  Motion 2: swing2.lsu".
 std::string LineText(const BoardCheckLine& line);
 

@@ -171,8 +171,12 @@ std::optional<std::string> ConfigurationText(const LSU_Configuration& config,
 
 seams::Result SaveConfiguration(const LSU_Configuration& config, const std::string& path) {
   const auto text = ConfigurationText(config);
-  if (text && fileio::WriteFileAtomically(path, *text)) return {};
-  return seams::Result::Failure(SaveFailedMessage(path));
+  if (!text)
+    return seams::Result::Failure(
+        SaveFailedMessage(path, "a sound file's path holds a line break"));
+  std::string why;
+  if (fileio::WriteFileAtomically(path, *text, &why)) return {};
+  return seams::Result::Failure(SaveFailedMessage(path, why));
 }
 
 namespace {
@@ -221,8 +225,8 @@ LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDispl
   return LoadConfiguration(*path, config, displays, events, dialogs);
 }
 
-std::string SaveFailedMessage(const std::string& path) {
-  return "The configuration could not be saved to " + path;
+std::string SaveFailedMessage(const std::string& path, const std::string& why) {
+  return "The configuration could not be saved to " + path + ": " + why;
 }
 
 SaveResult SaveConfigurationWithDialog(const LSU_Configuration& config, seams::UserDialogs& dialogs,

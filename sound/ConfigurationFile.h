@@ -91,7 +91,7 @@ enum class SaveResult { Saved, Cancelled, Failed };
 SaveResult SaveConfigurationWithDialog(const LSU_Configuration& config, seams::UserDialogs& dialogs,
                                        const std::string& appFolder);
 
-// The message shown when a save fails.
-std::string SaveFailedMessage(const std::string& path);
+// The message shown when a save fails, with the reason.
+std::string SaveFailedMessage(const std::string& path, const std::string& why);
 
 }  // namespace sound

@@ -1,6 +1,7 @@
 // morvane-cli run as a user runs it, against the virtual board.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -80,6 +81,29 @@ TEST(CliInfo, HidLogRecordsTheExchange) {
   // GetID, its answer, GetSN, two answers, Bye.
   EXPECT_EQ(lines,
             (std::vector<std::string>{"W 0300", "R 1125", "W 0100", "R 0a1b", "R 2c3d", "W 0700"}));
+}
+
+// A log that cannot be written (a folder that is not there, a FIFO nobody
+// reads) is named with the reason, and the command runs without it rather
+// than failing silently or waiting for ever.
+TEST(CliInfo, AnUnwritableHidLogIsReportedAndLeftOut) {
+  const testing_support::TempFolder dir;
+  const std::string fifo = dir.Path("log.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::pair<std::string, std::string> cases[] = {
+      {dir.Path("none/log.txt"), "No such file or directory"},
+      {fifo, "No such device or address"},
+      {dir.dir().string(), "Is a directory"}};
+  for (const auto& [log, why] : cases) {
+    const auto r = testing_support::RunProgram(
+        {MORVANE_CLI, "--virtual-board", "sound", "--hid-log", log, "info"},
+        {.timeoutSeconds = 60});
+    EXPECT_FALSE(r.timedOut) << log;
+    EXPECT_EQ(r.status, 0) << log << r.err;
+    EXPECT_EQ(r.err, "morvane-cli: the HID log " + log + " cannot be written (" + why +
+                         "); the command runs without it\n");
+    EXPECT_NE(r.out.find("capacity:"), std::string::npos) << r.out;
+  }
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/support/Files.h"
 #include "tests/support/ReadOnlyFolder.h"
@@ -165,6 +169,37 @@ TEST_F(CliUpdate, RepeatedContentLengthIsTheServicesFault) {
       << r.err;
   EXPECT_EQ(r.err.find("could not be saved"), std::string::npos) << r.err;
   EXPECT_FALSE(Exists(app + "/fonts/F/a.lsu"));
+}
+
+// Ctrl+C while a sound file arrives: the program ends as Ctrl+C ends it,
+// and the part of the file that had arrived does not stay behind in the
+// fonts folder as a hidden file.
+TEST_F(CliUpdate, InterruptedDownloadLeavesNoPartOfTheFile) {
+  const std::string header = "status:OK\r\nclientv:1\r\n";
+  testing_support::ScriptedHttpServer server(
+      {testing_support::HttpAnswer(header + "F"),
+       testing_support::HttpAnswer(header + "BOOT\r\na.lsu\r\n 100 "),
+       testing_support::ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n")
+           .Then(std::string(64 << 10, 'a'), 100000000, std::chrono::milliseconds(50))});
+  const std::string font = app + "/fonts/F";
+  auto partArrived = [&](const cli_test::Run&) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(font, error))
+      if (entry.path().filename().string().starts_with(".a.lsu.") && entry.file_size(error) > 0)
+        return true;
+    return false;
+  };
+  const cli_test::Run r = testing_support::RunAsTyped(
+      cliCopy, "--virtual-board sound update --update-host " + server.Host(),
+      {.timeoutSeconds = 120, .interruptWhen = partArrived});
+  server.Stop();
+  ASSERT_TRUE(r.interrupted) << r.err;
+  EXPECT_FALSE(r.timedOut);
+  EXPECT_TRUE(r.signal == SIGINT || r.status == 1) << r.status << " " << r.signal;
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(font)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"F.lscfg", "descriptor"}));
 }
 
 TEST_F(CliUpdate, NamesFromTheServiceCannotDriveTheTerminal) {

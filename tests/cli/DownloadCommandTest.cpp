@@ -119,6 +119,19 @@ TEST_F(DownloadCommand, UnloadableConfigurationSendsNothing) {
   r = Cli("sound,erase-ms=0", "download " + Configuration("LOCKUP-1"));
   ExpectFailed(r, "At least one locku-up file is required");
   EXPECT_EQ(Codes(log), (std::vector<int>{3, 7})) << "GetID, then Bye";
+
+  // More samples than the board takes: told, and the flash left alone; verify
+  // refuses it with the same words.
+  const size_t capacity = 2793120, others = 1000 + 777 + 2049 + 60 + 1500 + 500 + 333 + 49 + 1024;
+  sound_test::WriteLsu(Path("idle"), sound_test::Samples(capacity, 9000, 4));
+  const std::string tooBig = "The sound files do not fit into the board: they hold " +
+                             std::to_string(capacity + others) + " samples, the board takes " +
+                             std::to_string(capacity) + ".";
+  for (const std::string command : {"download ", "verify "}) {
+    r = Cli("sound,erase-ms=0", command + Configuration());
+    ExpectFailed(r, tooBig);
+    for (int code : Codes(log)) EXPECT_TRUE(code == 3 || code == 7) << "only GetID and Bye";
+  }
 }
 
 TEST_F(DownloadCommand, FailuresExitWith1AndTellWhy) {
@@ -223,6 +236,7 @@ TEST_F(DownloadCommand, CtrlCDuringAnEraseReturnsPromptly) {
                                     "Erasing flash memory ...");
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_TRUE(Contains(r.err, "Canceled\n")) << r.err;
+    EXPECT_FALSE(Contains(r.err, "Press OK")) << "a question nobody can answer here";
     return r.err;
   };
   const std::string never = interrupted("erase-never");

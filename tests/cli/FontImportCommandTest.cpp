@@ -155,9 +155,18 @@ TEST_F(FontImport, UsageErrorsExitWithTwoAndAMissingFolderWithOne) {
   }
   EXPECT_FALSE(fs::exists(font));
 
-  const auto r = RunCli("font import " + dir.Path("nowhere") + " -o " + Quoted(font.string()));
+  auto r = RunCli("font import " + dir.Path("nowhere") + " -o " + Quoted(font.string()));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, dir.Path("nowhere") + " is not a folder\n");
+
+  // A font folder that names a file (or lies below one) cannot be made.
+  const std::string file = (source / "boot.wav").string();
+  for (const std::string& out : {file, file + "/font"}) {
+    r = RunCli("font import " + Quoted(source.string()) + " -o " + Quoted(out));
+    EXPECT_EQ(r.status, 1) << out;
+    EXPECT_EQ(r.err, "The font folder " + out + " cannot be made: Not a directory\n");
+    EXPECT_EQ(r.out, "");
+  }
 }
 
 // Ctrl+C while a long recording is converted: the import stops, and

@@ -126,7 +126,8 @@ TEST_F(ImageCommand, RefusesWhatTheWindowWouldNotDownload) {
                 "The sound files do not fit into the board: they hold " + std::to_string(total) +
                     " samples, the capacity is " + std::to_string(total - 1) + " samples.\n");
   ExpectRefused(Configuration() + " -o " + dir.Path("no/such/dir/flash.bin"),
-                "The image could not be written to " + dir.Path("no/such/dir/flash.bin") + "\n");
+                "The image could not be written to " + dir.Path("no/such/dir/flash.bin") +
+                    ": cannot create a file beside it: No such file or directory\n");
   EXPECT_EQ(RunCli(Configuration() + " --capacity " + std::to_string(total)).status, 0)
       << "a configuration that just fits";
 }
@@ -170,6 +171,24 @@ TEST_F(ImageCommand, RefusesInputsThatAreNotBoundedTextFiles) {
     EXPECT_EQ(r.err, "Not a valid configuration file\n" + why + "\n");
     EXPECT_EQ(ReadBytes(output), "previous") << file;
   }
+}
+
+// An output named like one of the image's own inputs, by a slip of the
+// keyboard or through a link, is refused: the configuration and its sound
+// files stay as they are.
+TEST_F(ImageCommand, NeverWritesOverItsInputs) {
+  const std::string args = Configuration();
+  const std::string configuration = dir.Path("sounds.lscfg"), text = ReadBytes(configuration);
+  const std::string boot = ReadBytes(Path("boot"));
+  std::filesystem::create_symlink(Path("boot"), dir.Path("link.bin"));
+  for (const std::string& input : {configuration, Path("boot"), dir.Path("link.bin")}) {
+    const auto r = RunCli("image " + configuration + " -o " + input);
+    EXPECT_EQ(r.status, 1) << input;
+    EXPECT_NE(r.err.find("nothing was written"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(configuration), text) << input;
+    EXPECT_EQ(ReadBytes(Path("boot")), boot) << input;
+  }
+  EXPECT_EQ(RunCli(args).status, 0) << "a new file is still written";
 }
 
 TEST_F(ImageCommand, UsageErrorsExitWith2) {

@@ -97,4 +97,17 @@ TEST(BrelkaCommandLine, WritesThroughAFileOfItsOwn) {
   fs::remove_all(dir);
 }
 
+// An output that cannot be written is refused with the system's reason.
+TEST(BrelkaCommandLine, SaysWhyAnOutputCannotBeWritten) {
+  const std::string dir = UniqueTempPath("brelka_unwritable");
+  fs::create_directories(dir);
+  WriteFile(dir + "/in.wav", MakeWav(1, 48000, 16, std::vector<uint8_t>(100, 5)));
+  const std::string out = dir + "/in.wav/out.lsu";  // below a file
+  const auto r = Brelka("-i " + dir + "/in.wav -o " + out + " -u");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "Could not write " + out + ": cannot create a file beside it: Not a directory\n");
+  fs::remove_all(dir);
+}
+
 }  // namespace

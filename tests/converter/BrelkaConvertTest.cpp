@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <numbers>
 
@@ -218,6 +219,20 @@ TEST_F(BrelkaConvert, InterruptLeavesNoFile) {
   ASSERT_TRUE(r.interrupted) << "the conversion never started";
   ASSERT_EQ(r.signal, 0) << "ended by the signal";
   EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(FolderNames(dir.dir().string()), before);
+}
+
+// The same in the older form, which keeps Ctrl+C's usual meaning: brelka
+// ends at once, and the part of the LSU file written so far goes with it.
+TEST_F(BrelkaConvert, InterruptOfTheOlderFormLeavesNoFile) {
+  ASSERT_TRUE(Sox("-n -r 8000 -c 1 -b 16 " + Path("long.wav") + " trim 0 900"));
+  const auto before = FolderNames(dir.dir().string());
+  auto writing = [&](const ProgramRun&) { return FolderNames(dir.dir().string()) != before; };
+  const ProgramRun r =
+      RunProgram({BRELKA, "-i", Path("long.wav"), "-o", Path("long.lsu"), "-u", "-r"},
+                 {.env = {{"DISPLAY", {}}, {"WAYLAND_DISPLAY", {}}}, .interruptWhen = writing});
+  ASSERT_TRUE(r.interrupted) << "the conversion never started";
+  EXPECT_TRUE(r.signal == SIGINT || r.status == 1) << r.status << " " << r.signal;
   EXPECT_EQ(FolderNames(dir.dir().string()), before);
 }
 

@@ -273,7 +273,9 @@ TEST_F(ConfigurationFile, AFailedSaveIsReportedAndKeepsThePreviousFile) {
   const std::string missingFolder = dir.Path("no/such/folder/x.lscfg");
   dialogs.savePaths.push_back(missingFolder);
   EXPECT_EQ(SaveConfigurationWithDialog(config, dialogs, "/app"), SaveResult::Failed);
-  ExpectMessage(SaveFailedMessage(missingFolder), seams::DialogIcon::Critical);
+  ExpectMessage("The configuration could not be saved to " + missingFolder +
+                    ": cannot create a file beside it: No such file or directory",
+                seams::DialogIcon::Critical);
   std::filesystem::create_directory(dir.Path("taken.lscfg"));
   EXPECT_FALSE(SaveConfiguration(config, dir.Path("taken.lscfg"))) << "a folder in the way";
 
