@@ -1,6 +1,5 @@
 #include "app/HelpViewer.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -18,14 +17,15 @@ bool OpenChmHelp(const QString& chmPath) {
 }
 
 MainHelp::MainHelp(QWidget* main, seams::UserDialogs& dialogs, const QString& dataFolder,
-                   std::function<void(const QString&)> openHelp)
+                   std::function<QString()> pageInUse, std::function<void(const QString&)> openHelp)
     : QObject(main),
       main_(main),
       dialogs_(dialogs),
+      pageInUse_(std::move(pageInUse)),
       openHelp_(std::move(openHelp)),
       guide_(dataFolder) {
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), main);
-  connect(f1, &QShortcut::activated, this, [this] { Open(main_, PageInUse()); });
+  connect(f1, &QShortcut::activated, this, [this] { Open(main_, pageInUse_()); });
 }
 
 MainHelp::~MainHelp() = default;
@@ -33,23 +33,6 @@ MainHelp::~MainHelp() = default;
 void MainHelp::AddWindow(QWidget* window, const QString& page) {
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), window);
   connect(f1, &QShortcut::activated, this, [this, window, page] { Open(window, page); });
-}
-
-QString MainHelp::PageInUse() const {
-  // Topmost first: the download is shown over the other panels.
-  const std::pair<const char*, const char*> overlays[] = {
-      {"DownloadFrame", "downloading.html"},
-      {"ConfigFrame", "motion.html"},
-      {"frmLED", "led.html"},
-  };
-  for (const auto& [frame, page] : overlays) {
-    const QWidget* w = main_->findChild<QWidget*>(frame);
-    if (w && w->isVisibleTo(main_)) return page;
-  }
-  const QWidget* browser = main_->findChild<QWidget*>("DiscFilesFrame");
-  const QWidget* focus = QApplication::focusWidget();
-  if (browser && focus && browser->isAncestorOf(focus)) return "building-a-font.html#adding";
-  return "building-a-font.html";
 }
 
 void MainHelp::Open(QWidget* over, const QString& page) {

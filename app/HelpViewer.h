@@ -31,17 +31,16 @@ bool OpenChmHelp(const QString& chmPath);
 
 class MainHelp : public QObject {
  public:
-  // F1 in main opens the guide from dataFolder (help/ and the CHM file).
+  // F1 in main opens the guide from dataFolder (help/ and the CHM file) at
+  // the page pageInUse names (the main window knows its panels).
   // openHelp null: the help window; else it is called with the page
   // instead (tests, and the screenshot tool).
   MainHelp(QWidget* main, seams::UserDialogs& dialogs, const QString& dataFolder,
-           std::function<void(const QString&)> openHelp);
+           std::function<QString()> pageInUse, std::function<void(const QString&)> openHelp);
   ~MainHelp() override;
 
   // F1 in another window of the program (the update dialog) opens page.
   void AddWindow(QWidget* window, const QString& page);
-  // The page for the panel in use in the main window.
-  QString PageInUse() const;
   widgets::Guide& Guide() { return guide_; }
 
  private:
@@ -49,6 +48,7 @@ class MainHelp : public QObject {
 
   QWidget* main_;
   seams::UserDialogs& dialogs_;
+  std::function<QString()> pageInUse_;
   std::function<void(const QString&)> openHelp_;
   widgets::Guide guide_;
 };

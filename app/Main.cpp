@@ -83,8 +83,9 @@ Main::Main(MainOptions options)
   // Device arrival and removal come from the agent's look at the bus.
   connect(&agentPoll_, &QTimer::timeout, this, [this] { options_.board.agent->ProcessEvents(); });
 
-  help_ =
-      new MainHelp(this, *dialogs_, QString::fromStdString(folders_.dataFolder), options_.openHelp);
+  help_ = new MainHelp(
+      this, *dialogs_, QString::fromStdString(folders_.dataFolder), [this] { return HelpPage(); },
+      options_.openHelp);
   SetUpHints();
   connect(sendBtn_, &QToolButton::clicked, this, [this] { SendBtnClick(); });
   connect(configBtn_, &QToolButton::clicked, this, [this] { motionPanel_->Show(); });
@@ -484,6 +485,21 @@ void Main::SaveBtnClick() {
 
 // Online font update for the board's serial number; a board that does not
 // tell it cannot start one.
+QString Main::HelpPage() const {
+  // Topmost first: the download is shown over the other panels.
+  const std::pair<const QWidget*, const char*> overlays[] = {
+      {downloadPanel_->Frame(), "downloading.html"},
+      {motionPanel_->Frame(), "motion.html"},
+      {ledFrame_, "led.html"},
+  };
+  for (const auto& [frame, page] : overlays) {
+    if (frame->isVisibleTo(this)) return page;
+  }
+  const QWidget* focus = QApplication::focusWidget();
+  if (focus && browserFrame_->isAncestorOf(focus)) return "building-a-font.html#adding";
+  return "building-a-font.html";
+}
+
 void Main::UpdateBtnClick() {
   devlink::TLS* link = lifecycle_->DeviceLinks().First();
   if (!link || !updateManager_) return;

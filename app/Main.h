@@ -120,6 +120,10 @@ class Main : public QMainWindow, public session::ConnectionView {
   void SetButtonTips(bool ledDriver);
   // An unexpected error, in the window's own message box.
   void ShowError(const std::string& text);
+  // The guide's page for the panel in use: the topmost panel shown over
+  // the middle (download, motion, LED), else the sound font, at its part
+  // on adding files while the keyboard focus is in the file browser.
+  QString HelpPage() const;
   void UpdateBtnClick();
   void SendBtnClick();
   bool ConfigurationFits() const;

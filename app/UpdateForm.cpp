@@ -139,9 +139,9 @@ UpdateForm::UpdateForm(QWidget* owner) : QDialog(owner, Qt::Dialog), owner_(owne
   setFixedSize(kWidth, kHeight);
   setStyleSheet("QDialog { background-color: #f4f6f9; } QLabel { color: #1d2430; }");
 
-  auto* border = widgets::Named<QFrame>("formBorder", this);
-  border->setGeometry(0, 0, kWidth, kHeight);
-  border->setStyleSheet("QFrame#formBorder { border: 2px solid #2d5fa8; }");
+  border_ = widgets::Named<QFrame>("formBorder", this);
+  border_->setGeometry(0, 0, kWidth, kHeight);
+  border_->setStyleSheet("QFrame#formBorder { border: 2px solid #2d5fa8; }");
 
   formTitle_ = Caption(this, "formTitle", "Updating items...", {kMargin, 12, kInner, 26});
   QFont bold = formTitle_->font();
@@ -241,7 +241,7 @@ void UpdateForm::CentreOverOwner() {
 void UpdateForm::Arrange(bool withList) {
   const int height = kHeight + (withList ? kListHeight : 0);
   setFixedSize(kWidth, height);
-  findChild<QFrame*>("formBorder")->resize(kWidth, height);
+  border_->resize(kWidth, height);
   okIcon_->move(kMargin, height - kMargin - kIconSize);
   warningIcon_->move(kMargin, height - kMargin - kIconSize);
   for (DrawnButton* b : {button1_, button2_, loadButton_}) b->MoveToY(height - kMargin - 32);

@@ -76,6 +76,7 @@ class UpdateForm : public QDialog, public update::UpdateView {
   QFrame* progressBar1_ = nullptr;
   QFrame* progressBackground2_;
   QFrame* progressBar2_ = nullptr;
+  QFrame* border_;  // drawn around the whole form
   QLabel* okIcon_;
   QLabel* warningIcon_;
   DrawnButton* button1_;
