@@ -16,6 +16,7 @@
 #include "app/Application.h"
 #include "app/BrowserFolder.h"
 #include "app/DownloadPanel.h"
+#include "app/FontImportDialog.h"
 #include "app/FontMenu.h"
 #include "app/HelpViewer.h"
 #include "app/Hints.h"
@@ -186,6 +187,8 @@ QWidget* Main::BuildMiddle() {
                   return soundBoard ? lifecycle_->DeviceLinks().First() : nullptr;
                 },
                 options_.appFolder});
+  new FontImportDialog(
+      {this, browser_, soundPanel_->Frame(), &soundPanel_->Logic(), &config_, dialogs_});
   grid->addWidget(frames, 0, 0, 1, 2);
 
   ledFrame_ = OverlayFrame("frmLED", "LED DRIVER SETUP");
