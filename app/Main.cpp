@@ -23,6 +23,7 @@
 #include "app/LedPanelWidget.h"
 #include "app/MotionPanel.h"
 #include "app/OverlayFrame.h"
+#include "app/RecordingIntake.h"
 #include "app/SoundPanel.h"
 #include "app/UpdateForm.h"
 #include "sound/MemoryGauge.h"
@@ -189,6 +190,11 @@ QWidget* Main::BuildMiddle() {
                 options_.appFolder});
   new FontImportDialog(
       {this, browser_, soundPanel_->Frame(), &soundPanel_->Logic(), &config_, dialogs_});
+  soundPanel_->prepareFiles = [intake = std::make_shared<RecordingIntake>(RecordingIntake::Setup{
+                                   this, &config_, dialogs_, paths::StartFolder(folders_)})](
+                                  const std::vector<std::string>& paths, int category) {
+    return intake->Prepare(paths, category);
+  };
   grid->addWidget(frames, 0, 0, 1, 2);
 
   ledFrame_ = OverlayFrame("frmLED", "LED DRIVER SETUP");

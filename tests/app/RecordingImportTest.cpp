@@ -24,9 +24,11 @@
 #include <numbers>
 
 #include "app/FontImportDialog.h"
+#include "app/RecordingIntake.h"
 #include "tests/app/SoundWindow.h"
 #include "tests/converter/AudioFixtures.h"
 #include "tests/support/Files.h"
+#include "tests/support/ReadOnlyFolder.h"
 
 namespace {
 
@@ -231,6 +233,91 @@ TEST(RecordingImport, DroppedFolderMakesAFontAndItsCancelChangesNothing) {
   EXPECT_EQ(Label(w, "IdleFileList"), "hum.lsu");
   EXPECT_EQ(w.main->Configuration().CheckIntegrity(), 0);
   EXPECT_EQ(testing_support::ReadBytes(out + "/notes.txt"), "mine");
+}
+
+// A recording beside an LSU file of its name, double-clicked in the
+// browser, and two more dropped onto a list.
+TEST(RecordingImport, ConvertedRecordingJoinsTheSelectedCategory) {
+  SoundWindow w({"hum.lsu"});
+  const std::string before = testing_support::ReadBytes(w.dir.Path("hum.lsu"));
+  WriteRecording(w.dir.Path("hum.wav"));
+  w.Show();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return !w.Child<QListWidget>("FileList")->findItems("hum.wav", {}).isEmpty(); },
+      30000));
+  w.dialogs.answers.push_back(DialogResult::Yes);
+  w.DoubleClickFile("IdleOption", "hum.wav");
+  ASSERT_EQ(w.dialogs.messages.size(), 1u);
+  EXPECT_EQ(w.dialogs.messages[0].text,
+            "hum.wav is not an LSU file. Convert it to mono 16 bit 48 kHz and add it?");
+  EXPECT_EQ(w.dialogs.messages[0].buttons, seams::DialogButtons::YesNo);
+  // hum.lsu was there: the conversion took the next free name.
+  EXPECT_EQ(Label(w, "IdleFileList"), "hum-2.lsu");
+  EXPECT_EQ(w.main->Configuration().IdleFile().FileName, w.dir.Path("hum-2.lsu"));
+  EXPECT_TRUE(testing_support::ReadBytes(w.dir.Path("hum.lsu")) == before) << "hum.lsu kept";
+  EXPECT_EQ(testing_support::ReadLsuSamples(w.dir.Path("hum-2.lsu")).size(), 4800u);
+
+  const std::string swing = w.dir.Path("swing.wav"), clash = w.dir.Path("clash.flac");
+  WriteRecording(swing);
+  std::vector<float> stereo(2 * kFrames, 0.25f);
+  testing_support::WriteSound(clash, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 44100, 2, stereo);
+  w.dialogs.answers = {DialogResult::Yes, DialogResult::Yes};
+  ASSERT_TRUE(Drop(w.Child<QListWidget>("MtFileList")->viewport(), {swing, clash}));
+  EXPECT_EQ(w.dialogs.messages.size(), 3u);
+  EXPECT_EQ(Rows(w.Child<QListWidget>("MtFileList")), (QStringList{"swing.lsu", "clash.lsu"}));
+  EXPECT_EQ(w.main->Configuration().NrOfMt(), 2);
+}
+
+TEST(RecordingImport, DecliningTheConversionRefusesTheFileAsBefore) {
+  SoundWindow w;
+  WriteRecording(w.dir.Path("hum.wav"));
+  testing_support::WriteBytes(w.dir.Path("noise.wav"), "RIFF....WAVEfmt ");
+  w.Show();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return w.Child<QListWidget>("FileList")->findItems("*.wav", Qt::MatchWildcard).size() == 2;
+      },
+      30000));
+  w.dialogs.answers.push_back(DialogResult::No);
+  w.DoubleClickFile("IdleOption", "hum.wav");
+  EXPECT_EQ(w.Messages(),
+            (std::vector<std::string>{
+                "hum.wav is not an LSU file. Convert it to mono 16 bit 48 kHz and add it?",
+                "Not a valid file"}));
+  EXPECT_EQ(Label(w, "IdleFileList"), "");
+  EXPECT_FALSE(fs::exists(w.dir.Path("hum.lsu")));
+  // A file no library reads is not offered for conversion.
+  w.dialogs.messages.clear();
+  w.DoubleClickFile("IdleOption", "noise.wav");
+  EXPECT_EQ(w.Messages(), std::vector<std::string>{"Not a valid file"});
+}
+
+TEST(RecordingImport, ReadOnlyFolderAsksWhereTheLsuFileGoes) {
+  SoundWindow w;
+  const std::string locked = w.dir.Path("locked"), picked = w.dir.Path("picked");
+  fs::create_directories(locked);
+  fs::create_directories(picked);
+  WriteRecording(locked + "/hum.wav");
+  testing_support::ReadOnlyFolder readOnly(locked);
+  if (!readOnly.Holds()) GTEST_SKIP() << "this file system lets root write anywhere";
+  w.Show();
+  QWidget* idle = w.Child<QLabel>("IdleFileList");
+
+  // The folder dialog cancelled: nothing converted, nothing added.
+  w.dialogs.answers.push_back(DialogResult::Yes);
+  EXPECT_TRUE(Drop(idle, {locked + "/hum.wav"}));
+  ASSERT_EQ(w.dialogs.folderRequests.size(), 1u);
+  EXPECT_EQ(w.dialogs.folderRequests[0].title, app::kConvertFolderTitle);
+  EXPECT_EQ(w.Messages().size(), 1u) << "the question only";
+  EXPECT_EQ(Label(w, "IdleFileList"), "");
+
+  w.dialogs.answers.push_back(DialogResult::Yes);
+  w.dialogs.folderPaths.push_back(picked);
+  EXPECT_TRUE(Drop(idle, {locked + "/hum.wav"}));
+  EXPECT_EQ(w.Messages().size(), 2u);
+  EXPECT_EQ(Label(w, "IdleFileList"), "hum.lsu");
+  EXPECT_EQ(w.main->Configuration().IdleFile().FileName, picked + "/hum.lsu");
+  EXPECT_EQ(Names(locked), std::vector<std::string>{"hum.wav"});
 }
 
 }  // namespace
