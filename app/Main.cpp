@@ -16,12 +16,14 @@
 #include "app/Application.h"
 #include "app/BrowserFolder.h"
 #include "app/DownloadPanel.h"
+#include "app/FontImportDialog.h"
 #include "app/FontMenu.h"
 #include "app/HelpViewer.h"
 #include "app/Hints.h"
 #include "app/LedPanelWidget.h"
 #include "app/MotionPanel.h"
 #include "app/OverlayFrame.h"
+#include "app/RecordingIntake.h"
 #include "app/SoundPanel.h"
 #include "app/UpdateForm.h"
 #include "sound/MemoryGauge.h"
@@ -187,6 +189,13 @@ QWidget* Main::BuildMiddle() {
                   return soundBoard ? lifecycle_->DeviceLinks().First() : nullptr;
                 },
                 options_.appFolder});
+  new FontImportDialog(
+      {this, browser_, soundPanel_->Frame(), &soundPanel_->Logic(), &config_, dialogs_});
+  soundPanel_->prepareFiles = [intake = std::make_shared<RecordingIntake>(RecordingIntake::Setup{
+                                   this, &config_, dialogs_, paths::StartFolder(folders_)})](
+                                  const std::vector<std::string>& paths, int category) {
+    return intake->Prepare(paths, category);
+  };
   grid->addWidget(frames, 0, 0, 1, 2);
 
   ledFrame_ = OverlayFrame("frmLED", "LED DRIVER SETUP");

@@ -82,7 +82,7 @@ SoundPanel::SoundPanel(Setup setup)
   filesViewport_ = files_->viewport();
   filesViewport_->installEventFilter(this);
   connect(files_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-    logic_.Add(browser_->PathOf(item->text()).toStdString(), SelectedCategory());
+    AddFiles({browser_->PathOf(item->text()).toStdString()}, SelectedCategory());
   });
   for (QWidget* control :
        std::initializer_list<QWidget*>{browser_->DriveList(), browser_->DirList(), files_})
@@ -320,7 +320,7 @@ bool SoundPanel::KeyPressed(QObject* watched, QKeyEvent* key) {
     if (names.isEmpty() && files_->currentItem()) names << files_->currentItem()->text();
     std::vector<std::string> paths;
     for (const QString& name : names) paths.push_back(browser_->PathOf(name).toStdString());
-    logic_.AddFiles(paths, SelectedCategory());
+    AddFiles(paths, SelectedCategory());
     return true;
   }
   if (key->key() != Qt::Key_Delete) return false;
@@ -357,8 +357,12 @@ bool SoundPanel::Dragged(const Category& c, QEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : drag->mimeData()->urls())
     if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
-  logic_.AddFiles(paths, c.code);
+  AddFiles(paths, c.code);
   return true;
+}
+
+void SoundPanel::AddFiles(const std::vector<std::string>& paths, int category) {
+  logic_.AddFiles(prepareFiles ? prepareFiles(paths, category) : paths, category);
 }
 
 bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {

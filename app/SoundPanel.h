@@ -70,6 +70,11 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   int SelectedCategory() const;
   // Adds a file to a category as a double-click does; true when added.
   bool AddToCategory(const QString& path, int category);
+  // Files the user adds (double-click, Enter, drop) pass through this
+  // before the category takes them: it gives the paths to add instead
+  // (the window converts recordings there). None: added as they are.
+  std::function<std::vector<std::string>(const std::vector<std::string>& paths, int category)>
+      prepareFiles;
   // Named by the system's interface: plays an LSU file through "temp.wav"
   // in the scratch folder (the panel's own clicks go to the logic).
   void PlayLSU(const QString& path);
@@ -120,6 +125,8 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   bool ShowFileTip(const Category& c, QHelpEvent* help);
   // Drags of files (from the file list or the desktop) onto a category.
   bool Dragged(const Category& c, QEvent* event);
+  // Adds the user's files to a category, through prepareFiles.
+  void AddFiles(const std::vector<std::string>& paths, int category);
   void BuildVolumeBox(QGridLayout* grid, int rows);
   void ShowVolumeValue(int volume);
   seams::QtEventPump events_;

@@ -79,12 +79,6 @@ std::string LsuNameFor(const std::string& wavName) {
   return out;
 }
 
-std::string WithLsuExtension(const std::string& name) {
-  const size_t dot = name.find_last_of('.');
-  const bool hasExtension = dot != std::string::npos && dot > 0;
-  return (hasExtension ? name.substr(0, dot) : name) + ".lsu";
-}
-
 Route RouteOf(WavFile& wav, const std::string& path, bool resample) {
   const bool read = wav.OpenFile(path);
   if (read && wav.IsConvertible()) return Route::Copy;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "converter/AudioConversion.h"
+#include "converter/LsuOutput.h"
 #include "converter/WavFile.h"
 
 namespace seams {
@@ -28,9 +29,6 @@ std::string ConversionProblem(const WavFile& wav, WavFile::Result result,
 
 // Every "wav" of the name, in any case, becomes "lsu": Hum1.WAV -> Hum1.lsu.
 std::string LsuNameFor(const std::string& wavName);
-// The name's extension replaced by ".lsu" (added when it has none):
-// clash 2.flac -> clash 2.lsu.
-std::string WithLsuExtension(const std::string& name);
 
 enum class Route {
   Copy,         // the WAV reader's mono 16-bit 48 kHz: its exact copy

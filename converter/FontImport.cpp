@@ -76,11 +76,17 @@ void ConvertAll(std::vector<FontImportFile>& files, const FontImportRequest& req
            file.output});
   ConversionPool pool(std::move(jobs), request.workers);
   auto ask = [&pool, &request] {
+    if (request.progress) request.progress(pool.Progress());
     if (!pool.Cancelled() && request.cancelled && request.cancelled()) pool.Cancel();
   };
   size_t job = 0;
   for (FontImportFile& file : files) {
-    if (file.plan.fate == sound::FontFate::Used) file.result = pool.Wait(job++, ask);
+    if (file.plan.fate == sound::FontFate::Used) {
+      // Asked before each file too: small files may all be done before a
+      // wait ever takes 15 ms, and a cancel must still be heard.
+      ask();
+      file.result = pool.Wait(job++, ask);
+    }
     done(file);
   }
   cancelled = pool.Cancelled();

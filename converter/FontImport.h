@@ -44,8 +44,12 @@ struct FontImportRequest {
   std::string name;        // of the configuration file, without ".lscfg"
   int32_t capacity = 0;    // the board's, in samples
   int workers = 2;
-  // Asked on the calling thread while conversions run; true stops them.
+  // Asked on the calling thread before each file's result is taken and
+  // about every 15 ms while conversions run; true stops them.
   std::function<bool()> cancelled;
+  // Told the part of all conversions done, 0 to 1, on the calling thread
+  // just before each time `cancelled` is asked.
+  std::function<void(double)> progress;
   // Each file as it is done, on the calling thread, in the order of the plan.
   std::function<void(const FontImportFile&)> fileDone;
 };

@@ -75,6 +75,11 @@ FileBrowser::FileBrowser(QComboBox* driveList, QTreeView* dirList, QListWidget* 
     list->pathOf = [this](const QString& name) { return PathOf(name); };
 }
 
+QString FileBrowser::FolderAt(const QPoint& at) const {
+  const QModelIndex index = dirs_->indexAt(at);
+  return index.isValid() ? model_->filePath(index) : QString();
+}
+
 void FileBrowser::Chosen() {
   if (onFolderChosen) onFolderChosen(folder_);
 }

@@ -49,6 +49,9 @@ class FileBrowser : public QObject {
   QString CurrentName() const;
   QStringList SelectedNames() const;
   QString PathOf(const QString& name) const { return folder_ + "/" + name; }
+  // The folder of the tree's row at that point of its viewport; empty
+  // where no row is.
+  QString FolderAt(const QPoint& at) const;
   // The three controls: the drive list, the folder tree, the file list.
   QComboBox* DriveList() const { return drives_; }
   QTreeView* DirList() const { return dirs_; }

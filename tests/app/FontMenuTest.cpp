@@ -6,12 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
@@ -20,6 +17,7 @@
 #include "sound/FlashImage.h"
 #include "tests/sound/SoundTestFiles.h"
 #include "tests/sound/TravelledFont.h"
+#include "tests/support/Controls.h"
 #include "tests/support/Files.h"
 #include "tests/support/HidLog.h"
 #include "tests/support/Recorders.h"
@@ -76,28 +74,9 @@ struct Window {
   // frame's menu; action is clicked in it when enabled, else the menu is
   // closed with Escape. Whether it was enabled; nothing when no menu came.
   std::optional<bool> PickFromMenu(const char* action) {
-    std::optional<bool> enabled;
-    QTimer poll;
-    int tries = 0;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (!menu) {
-        if (++tries > 500) poll.stop();
-        return;
-      }
-      poll.stop();
-      QAction* a = menu->findChild<QAction*>(action);
-      enabled = a && a->isEnabled();
-      if (*enabled)
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-      else
-        QTest::keyClick(menu, Qt::Key_Escape);
-    });
-    poll.start(10);
     QWidget* list = Child<QWidget>("MtFileList");
-    QTest::mouseClick(main->windowHandle(), Qt::RightButton, {},
-                      list->mapTo(main.get(), list->rect().center()));
-    return enabled;
+    return testing_support::RightClickAndPick(
+        main.get(), list->mapTo(main.get(), list->rect().center()), action);
   }
   // The codes of the commands sent since the window started.
   std::vector<int> Codes() const { return testing_support::HidCommandCodes(log); }
