@@ -1,13 +1,12 @@
 #include "sound/CategoryPanel.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <filesystem>
 
 #include "fileio/Utf8Path.h"
 #include "seams/UnsavedChanges.h"
 #include "sound/FontLocator.h"
+#include "sound/Waveform.h"
 
 namespace sound {
 
@@ -15,15 +14,6 @@ namespace {
 
 void Tell(seams::UserDialogs& dialogs, const std::string& text) {
   dialogs.Message(text, seams::DialogIcon::None, seams::DialogButtons::Ok);
-}
-
-bool HasLsuExtension(const std::string& path) {
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos) return false;
-  std::string extension = path.substr(dot + 1);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return char(std::tolower(c)); });
-  return extension == "lsu";
 }
 
 }  // namespace
@@ -216,10 +206,8 @@ std::string CategoryPanel::FileTip(FileType category, int row) const {
   if (!c || (c->isList && (row < 0 || row >= config_.Count(category)))) return "";
   const LSU_SoundFile& file = config_.GetFile(category, c->isList ? row + 1 : 0);
   if (file.FileName.empty()) return "";
-  char length[32];
-  std::snprintf(length, sizeof length, "%.1f",
-                double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond);
-  return "Volume: " + std::to_string(file.Volume) + " %\nLength: " + length + " s";
+  return "Volume: " + std::to_string(file.Volume) +
+         " %\nLength: " + LengthText(double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond);
 }
 
 void CategoryPanel::MarkSaved() {
