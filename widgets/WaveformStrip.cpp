@@ -11,9 +11,10 @@ namespace widgets {
 
 namespace {
 
-// The height of the strip's inside; the board's 10-bit range fills it.
-constexpr int kHeight = 72;
-constexpr double kRange = 1023;
+// The height of the strip's inside: a line for the name and the length,
+// the waveform under it, its full scale a few pixels inside the edges.
+constexpr int kHeight = 88;
+constexpr int kFullScaleInset = 3;
 const QColor kWave(40, 110, 190);
 const QColor kFullScaleLine(200, 120, 40);
 const QColor kPlayHead(210, 30, 30);
@@ -154,10 +155,13 @@ void WaveformStrip::paintEvent(QPaintEvent* event) {
     p.drawText(inside, Qt::AlignCenter | Qt::TextWordWrap, note_);
     return;
   }
-  const double middle = inside.top() + inside.height() / 2.0;
-  const double unit = (inside.height() / 2.0 - 1) / kRange;
-  auto y = [&](int value) { return int(std::lround(middle - value * unit)); };
+  // The name and the length on a line of their own, over the waveform.
+  const QRect text = inside.adjusted(4, 1, -4, 0);
+  const QRect wave = inside.adjusted(0, fontMetrics().height() + 2, 0, 0);
   const int full = sound::LSU_SoundFile::kFullScale;
+  const double middle = wave.top() + wave.height() / 2.0;
+  const double unit = (wave.height() / 2.0 - kFullScaleInset) / full;
+  auto y = [&](int value) { return int(std::lround(middle - value * unit)); };
   p.setPen(QPen(kFullScaleLine, 1, Qt::DashLine));
   p.drawLine(inside.left(), y(full), inside.right(), y(full));
   p.drawLine(inside.left(), y(-full), inside.right(), y(-full));
@@ -172,10 +176,11 @@ void WaveformStrip::paintEvent(QPaintEvent* event) {
   p.drawLines(lines);
 
   p.setPen(palette().color(QPalette::Text));
-  const QRect text = inside.adjusted(4, 2, -4, -2);
-  p.drawText(text, Qt::AlignLeft | Qt::AlignTop, NameOf(path_));
-  p.drawText(text, Qt::AlignRight | Qt::AlignTop,
-             QString::fromStdString(sound::LengthText(picture_.seconds)));
+  const QString length = QString::fromStdString(sound::LengthText(picture_.seconds));
+  p.drawText(text, Qt::AlignRight | Qt::AlignTop, length);
+  const int nameWidth = text.width() - fontMetrics().horizontalAdvance(length) - 8;
+  p.drawText(text, Qt::AlignLeft | Qt::AlignTop,
+             fontMetrics().elidedText(NameOf(path_), Qt::ElideMiddle, std::max(0, nameWidth)));
 
   if (playHead_ && picture_.seconds > 0) {
     const double part = std::min(1.0, *playHead_ / picture_.seconds);
