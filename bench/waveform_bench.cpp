@@ -10,7 +10,6 @@
 #include <QDeadlineTimer>
 #include <QImage>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -95,12 +94,3 @@ void BM_FirstReading(benchmark::State& state) {
 BENCHMARK(BM_FirstReading)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
