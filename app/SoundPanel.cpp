@@ -25,6 +25,7 @@
 #include "widgets/FileBrowser.h"
 #include "widgets/Named.h"
 #include "widgets/WavPlayer.h"
+#include "widgets/WaveformStrip.h"
 
 namespace app {
 
@@ -34,6 +35,8 @@ namespace {
 
 // The width of the volume slider's file name, in characters.
 constexpr int kVolumeNameChars = 14;
+// How often the play head moves: 25 times a second.
+constexpr int kPlayHeadMs = 40;
 
 // Ctrl alone (not with Shift or Alt), with any mouse button.
 bool CtrlClick(QEvent* event) {
@@ -59,9 +62,9 @@ bool UserFocus(QEvent* event) {
 SoundPanel::SoundPanel(Setup setup)
     : QObject(setup.window),
       ownPlayer_(setup.player ? nullptr : std::make_unique<widgets::WavPlayer>()),
+      player_(setup.player ? setup.player : ownPlayer_.get()),
       logic_(*setup.config, *this, events_, *setup.dialogs,
-             {setup.scratchFolder.toStdString(), setup.startFolder.toStdString()},
-             setup.player ? setup.player : ownPlayer_.get()),
+             {setup.scratchFolder.toStdString(), setup.startFolder.toStdString()}, player_),
       window_(setup.window),
       browser_(setup.browser),
       updateMemoryStatus_(std::move(setup.updateMemoryStatus)) {
@@ -84,6 +87,10 @@ SoundPanel::SoundPanel(Setup setup)
   connect(files_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
     AddFiles({browser_->PathOf(item->text()).toStdString()}, SelectedCategory());
   });
+  // The strip shows the browser's file the user clicks, also after a
+  // category's file (keys: see eventFilter); not the one the list marks
+  // when it fills or refreshes itself.
+  connect(files_, &QListWidget::itemPressed, this, [this] { ShowBrowserFile(); });
   for (QWidget* control :
        std::initializer_list<QWidget*>{browser_->DriveList(), browser_->DirList(), files_})
     control->installEventFilter(this);
@@ -96,6 +103,9 @@ SoundPanel::SoundPanel(Setup setup)
   stopKey_->setContext(Qt::WindowShortcut);
   stopKey_->setEnabled(false);
   connect(stopKey_, &QShortcut::activated, this, [this] { logic_.StopPlaying(); });
+  playHead_ = Named<QTimer>("PlayHeadTimer", this);
+  playHead_->setInterval(kPlayHeadMs);
+  connect(playHead_, &QTimer::timeout, this, [this] { MovePlayHead(); });
 }
 
 SoundPanel::~SoundPanel() = default;
@@ -128,12 +138,15 @@ void SoundPanel::BuildFrame() {
   }
   grid->setRowStretch(listRow + 1, 1);
   BuildVolumeBox(grid, listRow + 2);
+  // The waveform of the chosen file, under the lists.
+  waveform_ = new widgets::WaveformStrip("WaveformStrip");
+  grid->addWidget(waveform_, listRow + 2, 0, 1, 3);
   // The line a load ends with, under the files it is about; the hint line
   // above the frames changes with every move of the mouse.
   loadNote_ = Named<QLabel>("LoadNoteLabel");
   loadNote_->setWordWrap(true);
   loadNote_->hide();
-  grid->addWidget(loadNote_, listRow + 2, 0, 1, 4);
+  grid->addWidget(loadNote_, listRow + 3, 0, 1, 4);
   // The sound that plays, and how to stop it.
   playingNote_ = Named<QLabel>("PlayingLabel");
   playingNote_->setTextFormat(Qt::PlainText);
@@ -141,7 +154,7 @@ void SoundPanel::BuildFrame() {
   bold.setBold(true);
   playingNote_->setFont(bold);
   playingNote_->hide();
-  grid->addWidget(playingNote_, listRow + 3, 0, 1, 4);
+  grid->addWidget(playingNote_, listRow + 4, 0, 1, 4);
 }
 
 // The slider at the right of the categories, hidden until a file is
@@ -305,6 +318,33 @@ void SoundPanel::ShowPlaying(const std::string& name) {
   playingNote_->setText(QString("Playing %1 \u2014 Esc to stop").arg(QString::fromStdString(name)));
   playingNote_->setVisible(!name.empty());
   stopKey_->setEnabled(!name.empty());
+  if (name.empty()) {
+    playHead_->stop();
+    waveform_->HidePlayHead();
+  } else {
+    playHead_->start();
+    MovePlayHead();
+  }
+}
+
+void SoundPanel::MovePlayHead() {
+  if (logic_.Playing() && waveform_->Path() == QString::fromStdString(logic_.PlayingFile()))
+    waveform_->SetPlayHead(player_->ElapsedSeconds());
+  else
+    waveform_->HidePlayHead();
+}
+
+void SoundPanel::ShowSound(const std::string& path, int volume) {
+  if (path.empty())
+    waveform_->Clear();
+  else
+    waveform_->ShowFile(QString::fromStdString(path), volume);
+  MovePlayHead();
+}
+
+void SoundPanel::ShowBrowserFile() {
+  if (QListWidgetItem* item = files_->currentItem())
+    logic_.ChooseInBrowser(browser_->PathOf(item->text()).toStdString());
 }
 
 void SoundPanel::ShowLoadNote(const std::string& text) {
@@ -368,6 +408,9 @@ void SoundPanel::AddFiles(const std::vector<std::string>& paths, int category) {
 bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (type == QEvent::KeyPress && KeyPressed(watched, static_cast<QKeyEvent*>(event))) return true;
+  // A key that moves in the file list: the strip shows where it went.
+  if (type == QEvent::KeyPress && watched == files_)
+    QTimer::singleShot(0, this, [this] { ShowBrowserFile(); });
   const Category* c = CategoryOf(watched);
   if (type == QEvent::WindowActivate) {
     // Activation reaches every control of the window, the lists included:
@@ -378,6 +421,11 @@ bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::FocusIn) {
     if (!c) {
       logic_.HideVolume();  // the browser
+      // Tab into the file list: its marked file; a click shows the
+      // one it presses.
+      if (watched == files_ && UserFocus(event) &&
+          static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason)
+        ShowBrowserFile();
     } else if (c->list && UserFocus(event)) {
       // The click that gives a list the focus also picks its row: look
       // after it.
@@ -391,8 +439,10 @@ bool SoundPanel::eventFilter(QObject* watched, QEvent* event) {
     if (list)
       if (QListWidgetItem* item = list->itemAt(at)) list->setCurrentItem(item);
     if (list == files_) {
-      if (files_->currentItem())
+      if (files_->currentItem()) {
+        ShowBrowserFile();
         logic_.PlayLsu(browser_->PathOf(files_->currentItem()->text()).toStdString());
+      }
       return true;
     }
     if (c) logic_.PlayFromCategory(c->code, Row(*c));

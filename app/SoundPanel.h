@@ -7,7 +7,9 @@
 // double-click or Delete, and an LSU file plays by Ctrl+click while the window goes on; the note
 // PlayingLabel names it until it ends, and Esc or a Ctrl+click on it again stops it. The volume
 // slider shows its value (VolValueLabel) and its file's name (VolFileLabel); resting the mouse on
-// a file shows its volume and length. A thin view over sound::CategoryPanel: it shows what the
+// a file shows its volume and length. Under the lists, a waveform strip (WaveformStrip) shows the
+// file chosen in a category or in the browser at its volume, with a play head while it plays
+// (moved by PlayHeadTimer). A thin view over sound::CategoryPanel: it shows what the
 // logic tells it and hands every click, key, drop and focus change on. It is also what the
 // configuration loader fills. Its changes can be undone (ConfigurationUndo).
 
@@ -31,11 +33,13 @@ class QListWidget;
 class QRadioButton;
 class QShortcut;
 class QSlider;
+class QTimer;
 class QWidget;
 
 namespace widgets {
 class FileBrowser;
 class WavPlayer;
+class WaveformStrip;
 }  // namespace widgets
 
 namespace app {
@@ -63,6 +67,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
 
   QGroupBox* Frame() const { return frame_; }
   QGroupBox* WaitNote() const { return wait_; }
+  widgets::WaveformStrip* Waveform() const { return waveform_; }
 
   sound::CategoryPanel& Logic() { return logic_; }
   ConfigurationUndo& Undo() { return *undo_; }
@@ -93,6 +98,7 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void ShowConverting(bool visible) override;
   void ShowLoadNote(const std::string& text) override;
   void ShowPlaying(const std::string& name) override;
+  void ShowSound(const std::string& path, int volume) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -129,8 +135,13 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void AddFiles(const std::vector<std::string>& paths, int category);
   void BuildVolumeBox(QGridLayout* grid, int rows);
   void ShowVolumeValue(int volume);
+  // The play head follows the sound that plays, while the strip shows it.
+  void MovePlayHead();
+  // The browser's current file shows in the strip.
+  void ShowBrowserFile();
   seams::QtEventPump events_;
   std::unique_ptr<widgets::WavPlayer> ownPlayer_;  // when the window gives none
+  seams::SoundPlayer* player_;
   sound::CategoryPanel logic_;
   QWidget* window_;
   widgets::FileBrowser* browser_;
@@ -145,6 +156,8 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   QLabel* loadNote_;         // under the categories: how the last load found its files
   QLabel* playingNote_;      // which file plays
   QShortcut* stopKey_;       // Esc, while a sound plays
+  widgets::WaveformStrip* waveform_;
+  QTimer* playHead_;  // moves the strip's play head while a sound plays
   QGroupBox* wait_;
   QListWidget* files_;
   QWidget* filesViewport_;

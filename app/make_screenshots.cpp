@@ -6,6 +6,8 @@
 //   main-window.png        the main window on a USB2 sound board with a font
 //                          loaded, the font's folder in the file browser
 //                          (a temporary home's documents)
+//   waveform-strip.png     the waveform strip under the categories with the
+//                          idle hum, its play head where it is while playing
 //   download-erasing.png   the main window while the download erases
 //   download-success.png   the download frame at its end
 //   motion-live.png        the acceleration sensor panel after 10 s of live
@@ -17,6 +19,7 @@
 //   update-finished.png    the update dialog after fetching two fonts from
 //                          font-server on 127.0.0.1
 //   brelka.png             brelka's window on a folder of recordings
+//   brelka-information.png brelka's information box about a WAV file
 //   help-window.png        the help window at the sound font's page
 // Everything the windows write (fonts, settings, scratch files) goes to a
 // temporary home that is removed at the end.
@@ -34,8 +37,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -47,11 +52,15 @@
 #include "app/Application.h"
 #include "app/LedPanelWidget.h"
 #include "app/Main.h"
+#include "converter/AudioConversion.h"
 #include "converter/ConverterWindow.h"
+#include "converter/WavFile.h"
 #include "motion/LiveSensor.h"
 #include "sound/ConfigurationFile.h"
 #include "sound/SoundCategories.h"
 #include "widgets/HelpWindow.h"
+#include "widgets/QtDialogs.h"
+#include "widgets/WaveformStrip.h"
 
 namespace {
 
@@ -270,7 +279,20 @@ void LoadFont(app::Main& main, QuietDialogs& dialogs, const QString& file) {
   Browse(main, QFileInfo(file).absolutePath());
 }
 
-// The font loaded, the swing list's second file chosen with its volume.
+// Lets events run until a waveform strip has read its file.
+void WaitForWaveform(widgets::WaveformStrip* strip) {
+  QElapsedTimer clock;
+  clock.start();
+  while (strip->CurrentState() == widgets::WaveformStrip::State::Reading && clock.elapsed() < 30000)
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  if (strip->CurrentState() != widgets::WaveformStrip::State::Shown)
+    Fail("the waveform strip shows no waveform: " + strip->Note().toStdString());
+}
+
+// The font loaded, the swing list's second file chosen with its volume and
+// its waveform; then the idle hum chosen, its strip with the play head
+// where a third of its playing puts it (the window's player needs a sound
+// output, which the offscreen platform has not).
 void MainWindow(const Scene& scene, const QString& font) {
   QuietDialogs dialogs;
   auto main = Window(scene, "usb2,sn=0A1B2C3D", dialogs);
@@ -278,8 +300,15 @@ void MainWindow(const Scene& scene, const QString& font) {
   auto* motion = Child<QListWidget>(*main, "MtFileList");
   motion->setFocus();
   motion->setCurrentRow(1);
+  auto* strip = Child<widgets::WaveformStrip>(*main, "WaveformStrip");
+  WaitForWaveform(strip);
   RunEvents(200);
   Save(main.get(), scene.out + "/main-window.png");
+  Child<QRadioButton>(*main, "IdleOption")->click();
+  WaitForWaveform(strip);
+  strip->SetPlayHead(strip->Picture().seconds / 3);
+  RunEvents(100);
+  Save(strip, scene.out + "/waveform-strip.png");
 }
 
 // The download's frame while the board erases, and at its end. The
@@ -417,6 +446,27 @@ void Brelka(const Scene& scene) {
   Child<QCheckBox>(window, "ResampleCheck")->setChecked(true);
   RunEvents(100);
   Save(&window, scene.out + "/brelka.png");
+
+  // The box a double-click shows after playing the file, as brelka's own
+  // dialogs show it.
+  widgets::QtDialogs boxes(&window);
+  boxes.SetSoundReader(converter::SummariseRecording);
+  converter::WavFile wav;
+  if (!wav.OpenFile((folder + "/hum.wav").toStdString())) Fail("hum.wav is not read");
+  bool taken = false;
+  QTimer watch;
+  watch.callOnTimeout([&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || taken) return;
+    taken = true;
+    WaitForWaveform(Child<widgets::WaveformStrip>(*box, "InfoWaveformStrip"));
+    RunEvents(100);
+    Save(box, scene.out + "/brelka-information.png");
+    box->button(QMessageBox::Ok)->click();
+  });
+  watch.start(50);
+  boxes.AboutSound(wav.Information(), wav.FileName);
+  if (!taken) Fail("the information box did not show");
 }
 
 // The help window over the main window, at the sound font's page.

@@ -199,6 +199,18 @@ class Recording {
   SF_INFO info_{};
 };
 
+// The mean of the channels; what is not a number counts as silence, so
+// that it cannot spread through the resampler's filter.
+void MixDown(const float* frames, float* mono, size_t n, int channels) {
+  const float scale = 1.0f / float(channels);
+  for (size_t i = 0; i < n; ++i, frames += channels) {
+    float sum = 0;
+    for (int c = 0; c < channels; ++c) sum += frames[c];
+    sum *= scale;
+    mono[i] = std::isfinite(sum) ? sum : 0.0f;
+  }
+}
+
 // Triangular (TPDF) dither of one step peak: the sum of two independent
 // uniform values, from a xorshift generator of the conversion's own.
 class TriangularDither {
@@ -284,18 +296,6 @@ class Conversion {
   int64_t clipped() const { return clipped_; }
 
  private:
-  // The mean of the channels; what is not a number counts as silence, so
-  // that it cannot spread through the resampler's filter.
-  static void MixDown(const float* frames, float* mono, size_t n, int channels) {
-    const float scale = 1.0f / float(channels);
-    for (size_t i = 0; i < n; ++i, frames += channels) {
-      float sum = 0;
-      for (int c = 0; c < channels; ++c) sum += frames[c];
-      sum *= scale;
-      mono[i] = std::isfinite(sum) ? sum : 0.0f;
-    }
-  }
-
   std::optional<Stop> Resample(const float* samples, size_t n) {
     size_t done = 0;
     while (done < n) {
@@ -473,6 +473,35 @@ ConversionResult ConvertToLsu(const std::string& input, const std::string& outpu
   result.status = unchanged ? ConversionStatus::Copied : ConversionStatus::Converted;
   result.message = DescribeConversion(result);
   return result;
+}
+
+seams::ResultOf<sound::WaveformSummary> SummariseRecording(const std::string& path,
+                                                           const sound::ReadCancelled& cancelled) {
+  Recording in;
+  std::string message;
+  if (!in.Open(path, message)) return seams::Result::Failure(message);
+  const int channels = in.info().channels;
+  const sf_count_t frames = std::max<sf_count_t>(1, kBlockSamples / channels);
+  std::vector<float> block(size_t(frames * channels));
+  std::vector<float> mono(static_cast<size_t>(frames));
+  std::vector<int16_t> pcm(static_cast<size_t>(frames));
+  sound::WaveformBuilder builder;
+  int32_t peak = 0;
+  while (const sf_count_t n = sf_readf_float(in.file(), block.data(), frames)) {
+    if (n < 0) break;
+    MixDown(block.data(), mono.data(), size_t(n), channels);
+    for (size_t i = 0; i < size_t(n); ++i) {
+      pcm[i] = int16_t(std::lround(std::clamp(mono[i] * kFullScale, -32768.0f, 32767.0f)));
+      peak = std::max(peak, std::abs(int32_t{pcm[i]}));
+    }
+    builder.Add(std::span<const int16_t>(pcm.data(), size_t(n)));
+    if (cancelled && cancelled()) return seams::Result::Cancelled();
+  }
+  const std::string name = fileio::FileNameOf(path);
+  if (sf_error(in.file()) != SF_ERR_NO_ERROR)
+    return seams::Result::Failure(name + " cannot be read as sound: " + sf_strerror(in.file()));
+  if (builder.Samples() == 0) return seams::Result::Failure(name + " holds no sound");
+  return builder.Finish(peak, double(builder.Samples()) / in.info().samplerate);
 }
 
 std::string DescribeConversion(const ConversionResult& r) {

@@ -16,6 +16,9 @@
 #include <functional>
 #include <string>
 
+#include "seams/Result.h"
+#include "sound/Waveform.h"
+
 namespace converter {
 
 // The LSU format's rate and depth.
@@ -75,6 +78,12 @@ struct ConversionResult {
 // Converts the recording `input` into the LSU file `output`.
 ConversionResult ConvertToLsu(const std::string& input, const std::string& output,
                               const ConversionControl& control = {});
+
+// The waveform of any readable recording as the board plays its conversion
+// at volume 100: the channels' mean, scaled from its loudest sample. At the
+// recording's own rate: resampling changes nothing a strip of pixels shows.
+seams::ResultOf<sound::WaveformSummary> SummariseRecording(
+    const std::string& path, const sound::ReadCancelled& cancelled = {});
 
 // "Converted: stereo 44100 Hz 24 bit → mono 48000 Hz 16 bit, 3 clipped
 // samples", "Copied: mono 48000 Hz 16 bit", or the reason of a failure.

@@ -26,7 +26,7 @@ void ConverterActions::Refuse(const std::string& text) {
 void ConverterActions::ShowInformation(const std::string& path) {
   if (wav_.OpenFile(path)) {
     view_.PlayWav(path, wav_.DurationSeconds());
-    dialogs_.Message(wav_.Information(), seams::DialogIcon::Information, seams::DialogButtons::Ok);
+    dialogs_.AboutSound(wav_.Information(), path);
     return;
   }
   if (!resample_) {
@@ -38,8 +38,7 @@ void ConverterActions::ShowInformation(const std::string& path) {
     Refuse(info.message);
     return;
   }
-  dialogs_.Message(InformationOf(info.format), seams::DialogIcon::Information,
-                   seams::DialogButtons::Ok);
+  dialogs_.AboutSound(InformationOf(info.format), path);
 }
 
 bool ConverterActions::ConvertShowingWait(const std::string& output) {

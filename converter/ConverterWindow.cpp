@@ -58,7 +58,10 @@ ConverterWindow::ConverterWindow(const QString& appFolder, seams::UserDialogs* d
   setObjectName("Main");
   setWindowTitle("RiziRozod Converter");
   if (!dialogs) {
-    ownDialogs_ = std::make_unique<widgets::QtDialogs>(this);
+    auto qtDialogs = std::make_unique<widgets::QtDialogs>(this);
+    // The information box draws any recording the converter reads.
+    qtDialogs->SetSoundReader(SummariseRecording);
+    ownDialogs_ = std::move(qtDialogs);
     dialogs = ownDialogs_.get();
   }
   // F1: the user guide at its page on brelka.

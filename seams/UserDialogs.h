@@ -39,6 +39,11 @@ class UserDialogs {
                                      DialogButtons buttons) {
     return Message(text, icon, buttons);
   }
+  // Information about a sound file (its format and length) with an OK
+  // button; the window's box shows the file's waveform under the text.
+  virtual DialogResult AboutSound(const std::string& text, const std::string& /*soundPath*/) {
+    return Message(text, DialogIcon::Information, DialogButtons::Ok);
+  }
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;

@@ -25,7 +25,8 @@ class CategoryDisplays {
 };
 
 // What the category panel shows besides: the option buttons, the volume
-// control and the wait note while an LSU file becomes a WAV file. The
+// control, the waveform of the chosen file and the wait note while an LSU
+// file becomes a WAV file. The
 // window's panel implements it with the controls of its category frame.
 class CategoryPanelView : public CategoryDisplays {
  public:
@@ -51,6 +52,9 @@ class CategoryPanelView : public CategoryDisplays {
   // The file (name without folder) whose sound plays now; "" when none
   // does. A view without a playing note ignores it.
   virtual void ShowPlaying(const std::string& /*name*/) {}
+  // The file whose waveform shows (a full path), at the volume the board
+  // plays it with; "" shows none. A view without a waveform ignores it.
+  virtual void ShowSound(const std::string& /*path*/, int /*volume*/) {}
   // The line a load ends with (how many files were found beside the
   // configuration); "" clears it. A view without such a line ignores it.
   virtual void ShowLoadNote(const std::string& /*text*/) {}

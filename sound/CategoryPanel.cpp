@@ -1,13 +1,12 @@
 #include "sound/CategoryPanel.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <filesystem>
 
 #include "fileio/Utf8Path.h"
 #include "seams/UnsavedChanges.h"
 #include "sound/FontLocator.h"
+#include "sound/Waveform.h"
 
 namespace sound {
 
@@ -15,15 +14,6 @@ namespace {
 
 void Tell(seams::UserDialogs& dialogs, const std::string& text) {
   dialogs.Message(text, seams::DialogIcon::None, seams::DialogButtons::Ok);
-}
-
-bool HasLsuExtension(const std::string& path) {
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos) return false;
-  std::string extension = path.substr(dot + 1);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return char(std::tolower(c)); });
-  return extension == "lsu";
 }
 
 }  // namespace
@@ -86,24 +76,30 @@ void CategoryPanel::SelectSingle(FileType category) {
   view_.CheckOption(category);
   if (config_.GetFile(category, 0).FileName.empty()) {
     HideVolume();
+    view_.ShowSound("", 0);
     return;
   }
   volumeType_ = category;
   volumeIndex_ = 0;
-  view_.ShowVolume(config_.GetVolume(category, 0),
-                   fileio::FileNameOf(config_.GetFile(category, 0).FileName));
+  ShowChosen();
 }
 
 void CategoryPanel::SelectInList(FileType category, int row) {
   view_.CheckOption(category);
   if (row < 0 || row >= config_.Count(category)) {
     HideVolume();
+    view_.ShowSound("", 0);
     return;
   }
   volumeType_ = category;
   volumeIndex_ = row + 1;
-  view_.ShowVolume(config_.GetVolume(category, row + 1),
-                   fileio::FileNameOf(config_.GetFile(category, row + 1).FileName));
+  ShowChosen();
+}
+
+void CategoryPanel::ShowChosen() {
+  const LSU_SoundFile& file = config_.GetFile(FileType(volumeType_), volumeIndex_);
+  view_.ShowVolume(file.Volume, fileio::FileNameOf(file.FileName));
+  view_.ShowSound(file.FileName, file.Volume);
 }
 
 void CategoryPanel::SetVolume(int volume, bool sameMove) {
@@ -113,11 +109,17 @@ void CategoryPanel::SetVolume(int volume, bool sameMove) {
   const int16_t old = config_.GetVolume(category, volumeIndex_);
   config_.SetVolume(category, volumeIndex_, volume);
   if (config_.GetVolume(category, volumeIndex_) == old) return;
+  const LSU_SoundFile& file = config_.GetFile(category, volumeIndex_);
+  view_.ShowSound(file.FileName, file.Volume);
   Record(ConfigurationEdit::Kind::Volume, std::move(before), sameMove);
 }
 
 void CategoryPanel::HideVolume() {
   view_.HideVolume();
+}
+
+void CategoryPanel::ChooseInBrowser(const std::string& path) {
+  view_.ShowSound(path, LSU_SoundFile().Volume);
 }
 
 void CategoryPanel::Remove(FileType category, int row) {
@@ -133,6 +135,7 @@ void CategoryPanel::Remove(FileType category, int row) {
     config_.RemoveFile(0, category);
   }
   HideVolume();
+  view_.ShowSound("", 0);
   view_.UpdateMemoryStatus();
   if (!SameContents(before, TakeContents(config_, {category})))
     Record(ConfigurationEdit::Kind::Remove, std::move(before));
@@ -141,10 +144,12 @@ void CategoryPanel::Remove(FileType category, int row) {
 void CategoryPanel::PlayFromCategory(FileType category, int row) {
   const SoundCategory* c = FindCategory(category);
   if (!c) return;
-  if (!c->isList)
-    PlayLsu(config_.GetFile(category, 0).FileName);
-  else if (row >= 0 && row < config_.Count(category))
-    PlayLsu(config_.GetFile(category, row + 1).FileName);
+  const int index = c->isList ? row + 1 : 0;
+  if (c->isList && (row < 0 || row >= config_.Count(category))) return;
+  const LSU_SoundFile& file = config_.GetFile(category, index);
+  if (file.FileName.empty()) return;
+  view_.ShowSound(file.FileName, file.Volume);
+  PlayLsu(file.FileName);
 }
 
 void CategoryPanel::PlayLsu(const std::string& path) {
@@ -191,6 +196,7 @@ LoadOutcome CategoryPanel::LoadConfigurationFrom(const std::string& path) {
 LoadOutcome CategoryPanel::LoadAfterAsking(const std::function<LoadOutcome()>& load) {
   if (!SaveChangesFirst(kSaveBeforeLoading)) return {LoadResult::Cancelled, {}};
   HideVolume();
+  view_.ShowSound("", 0);
   ConfigurationContents before = TakeAllContents(config_);
   LoadOutcome outcome = load();
   if (outcome.result != LoadResult::Cancelled)
@@ -216,10 +222,8 @@ std::string CategoryPanel::FileTip(FileType category, int row) const {
   if (!c || (c->isList && (row < 0 || row >= config_.Count(category)))) return "";
   const LSU_SoundFile& file = config_.GetFile(category, c->isList ? row + 1 : 0);
   if (file.FileName.empty()) return "";
-  char length[32];
-  std::snprintf(length, sizeof length, "%.1f",
-                double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond);
-  return "Volume: " + std::to_string(file.Volume) + " %\nLength: " + length + " s";
+  return "Volume: " + std::to_string(file.Volume) +
+         " %\nLength: " + LengthText(double(file.NrOfSamples) / LSU_SoundFile::kSamplesPerSecond);
 }
 
 void CategoryPanel::MarkSaved() {
@@ -274,6 +278,7 @@ void CategoryPanel::Restore(const ConfigurationEdit& edit, bool after) {
   ShowContents(contents);
   if (edit.kind != ConfigurationEdit::Kind::Volume) {
     HideVolume();
+    view_.ShowSound("", 0);
     return;
   }
   if (FindCategory(edit.volumeCategory)->isList) {

@@ -72,24 +72,30 @@ class CategoryPanel {
   int AddFiles(const std::vector<std::string>& paths, int category);
 
   // The user chose a single category (its option button or its label): the
-  // volume control shows its file's volume, or hides when it is empty.
+  // volume control shows its file's volume and the view its waveform, or
+  // both hide when it is empty.
   void SelectSingle(FileType category);
   // The user chose a list category with its 0-based marked row (-1: none):
-  // the volume control shows that file's volume, or hides.
+  // the volume control shows that file's volume and the view its waveform,
+  // or both hide.
   void SelectInList(FileType category, int row);
-  // The user moved the volume control: the file it belongs to gets it.
+  // The user moved the volume control: the file it belongs to gets it, and
+  // its waveform shows at it.
   // sameMove: the mouse still holds the control since the last volume, so
   // both are one step.
   void SetVolume(int volume, bool sameMove = false);
   // The user went elsewhere (the file browser, another window, a load).
   void HideVolume();
+  // The user chose a file in the file browser: its waveform shows, at the
+  // volume a file gets when it is added.
+  void ChooseInBrowser(const std::string& path);
 
   // A double-click: empties a single category (row ignored) or removes the
   // 0-based row of a list (-1: nothing), the later files moving up.
   void Remove(FileType category, int row);
 
   // Ctrl+click on a category: plays its file, or the file at the 0-based
-  // row of a list.
+  // row of a list, and shows its waveform.
   void PlayFromCategory(FileType category, int row);
   // Plays an LSU file: writes its samples as kPlaybackWav into the scratch
   // folder, starts playing that and returns; the view shows the playing
@@ -101,6 +107,8 @@ class CategoryPanel {
   // Esc: the sound stops.
   void StopPlaying();
   bool Playing() const { return player_ && player_->Playing(); }
+  // The LSU file that plays; "" when none does.
+  const std::string& PlayingFile() const { return playing_; }
 
   // What a file of a category shows when the mouse rests on it: its
   // volume and length ("Volume: 80 %\nLength: 2.4 s"); empty for an empty
@@ -163,6 +171,8 @@ class CategoryPanel {
   void Record(ConfigurationEdit::Kind kind, ConfigurationContents before,
               bool continuesLast = false);
   void MarkSaved();
+  // The volume control and the waveform show the file they belong to.
+  void ShowChosen();
 
   int volumeType_ = 0;
   int volumeIndex_ = 0;

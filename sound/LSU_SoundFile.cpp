@@ -15,16 +15,6 @@ namespace sound {
 
 namespace {
 
-constexpr int32_t kFullScale = 999;
-
-bool HasLsuExtension(const std::string& path) {
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos || path.size() - dot != 4) return false;
-  for (size_t i = 0; i < 3; ++i)
-    if (std::toupper(static_cast<unsigned char>(path[dot + 1 + i])) != "LSU"[i]) return false;
-  return true;
-}
-
 void PutTriple(uint8_t* t, int a, int b) {
   const unsigned ma = static_cast<unsigned>(std::abs(a));
   const unsigned mb = static_cast<unsigned>(std::abs(b));
@@ -54,6 +44,22 @@ std::string WavHeader(uint32_t samples) {
 }
 
 }  // namespace
+
+double LSU_SoundFile::CodeScale(int32_t peak, int volume) {
+  return peak > 0 ? (double{kFullScale} / peak) * std::clamp(volume, 0, 100) / 100 : 0.0;
+}
+
+int LSU_SoundFile::CodedValue(int16_t sample, double scale) {
+  return std::clamp(static_cast<int>(text::RoundHalfEven(sample * scale)), -kFullScale, kFullScale);
+}
+
+bool HasLsuExtension(const std::string& path) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.size() - dot != 4) return false;
+  for (size_t i = 0; i < 3; ++i)
+    if (std::toupper(static_cast<unsigned char>(path[dot + 1 + i])) != "LSU"[i]) return false;
+  return true;
+}
 
 uint32_t ByteSum16(const uint8_t* bytes, size_t count) {
   uint32_t sum = 0;
@@ -102,7 +108,7 @@ bool LSU_SoundFile::Code(seams::EventPacer* pacer) {
   if (NrOfSamples < kMinSamples || Peak <= 0) return false;
   const int64_t padded = NrOfSamples + (NrOfSamples & 1);
   std::vector<uint8_t> coded(static_cast<size_t>(padded / 2 * 3), 0);
-  const double scale = (double{kFullScale} / Peak) * std::clamp<int>(Volume, 0, 100) / 100;
+  const double scale = CodeScale(Peak, Volume);
 
   LsuSamples samples(FileName);
   // index: 0-based position of the next sample. A triple starts at every odd
@@ -113,7 +119,7 @@ bool LSU_SoundFile::Code(seams::EventPacer* pacer) {
     if (index + static_cast<int64_t>(chunk.size()) > NrOfSamples) return false;
     for (int16_t s : chunk) {
       if (std::abs(int32_t{s}) > Peak) return false;  // the file changed since ReadFile
-      const int value = static_cast<int>(text::RoundHalfEven(s * scale));
+      const int value = CodedValue(s, scale);
       if (index & 1)
         first = value;
       else if (index > 0)

@@ -25,6 +25,9 @@ namespace sound {
 // checksum of the sound side.
 uint32_t ByteSum16(const uint8_t* bytes, size_t count);
 
+// Whether a path names an LSU file: it ends in ".lsu", in any case.
+bool HasLsuExtension(const std::string& path);
+
 class LSU_SoundFile {
  public:
   // Fewer samples than this, or only silence, is not a sound file.
@@ -32,6 +35,15 @@ class LSU_SoundFile {
   // More samples than this could not be counted in coded bytes.
   static constexpr int64_t kMaxSamples = 1431655764;
   static constexpr int32_t kSamplesPerSecond = 48000;
+  // The largest magnitude of a coded sample: the board's full scale.
+  static constexpr int32_t kFullScale = 999;
+
+  // The factor Code scales the samples of a file by: its loudest sample
+  // (peak) reaches kFullScale x volume / 100, the volume held to 0..100.
+  static double CodeScale(int32_t peak, int volume);
+  // One sample as Code writes it at that scale: rounded half to even and
+  // never beyond the full scale.
+  static int CodedValue(int16_t sample, double scale);
 
   std::string FileName;     // full path given to ReadFile; empty for an empty slot
   int32_t NrOfSamples = 0;  // 0 for an empty slot

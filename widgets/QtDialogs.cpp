@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "widgets/WaveformStrip.h"
 
 namespace widgets {
 
@@ -37,8 +41,13 @@ seams::DialogResult QtDialogs::AskCautiously(const std::string& text, seams::Dia
   return Ask(text, icon, buttons, true);
 }
 
+seams::DialogResult QtDialogs::AboutSound(const std::string& text, const std::string& soundPath) {
+  return Ask(text, seams::DialogIcon::Information, seams::DialogButtons::Ok, false, soundPath);
+}
+
 seams::DialogResult QtDialogs::Ask(const std::string& text, seams::DialogIcon icon,
-                                   seams::DialogButtons buttons, bool cancelByDefault) {
+                                   seams::DialogButtons buttons, bool cancelByDefault,
+                                   const std::string& soundPath) {
   using B = QMessageBox::StandardButton;
   QMessageBox box(parent_);
   box.setWindowTitle(QApplication::applicationName());
@@ -80,6 +89,20 @@ seams::DialogResult QtDialogs::Ask(const std::string& text, seams::DialogIcon ic
   if (cancelByDefault) {
     QAbstractButton* safe = box.button(B::Cancel) ? box.button(B::Cancel) : box.button(B::No);
     if (auto* push = qobject_cast<QPushButton*>(safe)) box.setDefaultButton(push);
+  }
+  if (!soundPath.empty()) {
+    // Under the text, across the box, above the buttons.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    auto* strip = new WaveformStrip("InfoWaveformStrip", soundReader_);
+    strip->setMinimumWidth(strip->sizeHint().width());
+    if (grid) {
+      QWidget* buttonsBox = box.findChild<QDialogButtonBox*>();
+      if (buttonsBox) grid->removeWidget(buttonsBox);
+      const int row = grid->rowCount();
+      grid->addWidget(strip, row, 0, 1, grid->columnCount());
+      if (buttonsBox) grid->addWidget(buttonsBox, row + 1, 0, 1, grid->columnCount());
+    }
+    strip->ShowFile(QString::fromStdString(soundPath), 100);
   }
   switch (box.exec()) {
     case B::Ok:

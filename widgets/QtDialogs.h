@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "seams/UserDialogs.h"
+#include "sound/WaveformService.h"
 
 namespace widgets {
 
@@ -15,10 +16,14 @@ QString ToQtFilter(const std::string& filter);
 class QtDialogs : public seams::UserDialogs {
  public:
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+  // How AboutSound reads its file's waveform (LSU files unless told).
+  void SetSoundReader(sound::WaveformService::Reader reader) { soundReader_ = std::move(reader); }
   seams::DialogResult Message(const std::string& text, seams::DialogIcon icon,
                               seams::DialogButtons buttons) override;
   seams::DialogResult AskCautiously(const std::string& text, seams::DialogIcon icon,
                                     seams::DialogButtons buttons) override;
+  // The box has a waveform strip (InfoWaveformStrip) under its text.
+  seams::DialogResult AboutSound(const std::string& text, const std::string& soundPath) override;
   std::optional<std::string> OpenFile(const seams::FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const seams::FileDialogRequest& request) override;
   std::optional<std::string> ChooseFolder(const std::string& initialFolder,
@@ -27,9 +32,11 @@ class QtDialogs : public seams::UserDialogs {
 
  private:
   seams::DialogResult Ask(const std::string& text, seams::DialogIcon icon,
-                          seams::DialogButtons buttons, bool cancelByDefault);
+                          seams::DialogButtons buttons, bool cancelByDefault,
+                          const std::string& soundPath = {});
 
   QWidget* parent_;
+  sound::WaveformService::Reader soundReader_ = sound::SummariseLsu;
 };
 
 }  // namespace widgets

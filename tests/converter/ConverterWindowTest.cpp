@@ -5,6 +5,7 @@
 #include <sndfile.h>
 #include <QCheckBox>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include "tests/support/TempFiles.h"
 #include "widgets/FileBrowser.h"
 #include "widgets/HelpWindow.h"
+#include "widgets/WaveformStrip.h"
 
 using namespace testing_support;
 
@@ -300,6 +302,87 @@ TEST(ConverterWindow, OneConversionAtATimeAndTheNewFileIsListed) {
   for (int row = 0; row < files->count(); ++row) listed << files->item(row)->text();
   EXPECT_EQ(listed.join(", ").toStdString(), "in.lsu, in.wav");
   EXPECT_EQ(files->currentItem()->text().toStdString(), "in.wav") << "the selection stays";
+  std::filesystem::remove_all(dir);
+}
+
+// What the information box showed: its text, and its strip's picture once
+// the file was read.
+struct InformationBox {
+  std::string text;
+  std::string note;
+  sound::WaveformPicture picture;
+};
+
+// Double-clicks the entry and reads the real information box that follows
+// the playback, then presses its OK button.
+InformationBox ShowInformation(QListWidget* files, const QString& name) {
+  InformationBox seen;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    poll.stop();
+    seen.text = box->text().toStdString();
+    auto* strip = box->findChild<widgets::WaveformStrip*>("InfoWaveformStrip");
+    if (strip) {
+      EXPECT_TRUE(QTest::qWaitFor(
+          [&] { return strip->CurrentState() != widgets::WaveformStrip::State::Reading; }, 60000));
+      seen.note = strip->Note().toStdString();
+      seen.picture = strip->Picture();
+    }
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+  });
+  poll.start(10);
+  DoubleClickEntry(files, name);
+  return seen;
+}
+
+// The information box draws the sound as the board plays its conversion:
+// scaled from the loudest sample to the full scale, lowest and highest per
+// pixel column, the length in seconds; with the check box, any format.
+TEST(ConverterWindow, InformationBoxShowsTheWaveform) {
+  const std::string dir = UniqueTempPath("brelka_waveform");
+  std::filesystem::create_directories(dir);
+  // Half a second of a 1 kHz square between +8000 and -4000, then as
+  // long silent.
+  std::vector<uint8_t> data;
+  for (int n = 0; n < 48000; ++n) {
+    const int16_t s = n >= 24000 ? 0 : (n / 24) % 2 ? -4000 : 8000;
+    data.push_back(uint8_t(s & 0xff));
+    data.push_back(uint8_t((s >> 8) & 0xff));
+  }
+  WriteFile(dir + "/square.wav", MakeWav(1, 48000, 16, data));
+  WriteSound(dir + "/hum.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 44100, 2,
+             StereoTone(44100, 0.5));
+  converter::ConverterWindow window(QString::fromStdString(dir));
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* files = window.findChild<QListWidget*>("FileList");
+
+  const InformationBox square = ShowInformation(files, "square.wav");
+  EXPECT_EQ(square.text,
+            "File information: mono, Frequency: 48000, Coding: 16 bits, Duration: 1 sec");
+  ASSERT_GT(square.picture.columns.size(), 100u) << square.note;
+  EXPECT_DOUBLE_EQ(square.picture.seconds, 1.0);
+  const auto& columns = square.picture.columns;
+  // 999 x -4000 / 8000 = -499.5, rounded half to even as the coder does.
+  EXPECT_EQ(columns.front(), (sound::SampleSpan{-500, 999}));
+  EXPECT_EQ(columns[columns.size() / 2 - 2], (sound::SampleSpan{-500, 999}));
+  EXPECT_EQ(columns[columns.size() / 2 + 2], (sound::SampleSpan{0, 0}));
+  EXPECT_EQ(columns.back(), (sound::SampleSpan{0, 0}));
+
+  QTest::mouseClick(window.findChild<QCheckBox*>("ResampleCheck"), Qt::LeftButton);
+  const InformationBox hum = ShowInformation(files, "hum.flac");
+  EXPECT_EQ(hum.text.rfind("File information: FLAC, stereo", 0), 0u) << hum.text;
+  ASSERT_FALSE(hum.picture.columns.empty()) << hum.note;
+  EXPECT_DOUBLE_EQ(hum.picture.seconds, 0.5);
+  int highest = -1000, lowest = 1000;
+  for (const auto& c : hum.picture.columns) {
+    highest = std::max<int>(highest, c.high);
+    lowest = std::min<int>(lowest, c.low);
+  }
+  EXPECT_EQ(std::max(highest, -lowest), 999) << "the loudest sample reaches full scale";
+  EXPECT_GE(std::min(highest, -lowest), 998) << "a sine swings as far down as up";
   std::filesystem::remove_all(dir);
 }
 
