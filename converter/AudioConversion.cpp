@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -231,6 +232,36 @@ struct Stop {
   ConversionStatus status;
   std::string message;
 };
+
+// libsndfile quietly cuts a WAV, AIFF or AU file whose data chunk announces
+// more bytes than the file holds to the bytes that are there; its log of
+// the header then reads "data : 793800 (should be 299920)". Such a file
+// was cut short in a copy or download and is as damaged as a FLAC stream
+// that ends early. The sizes streaming writers put in when they do not
+// know the length (0 and 0xFFFFFFFF) announce nothing.
+std::optional<std::string> DataCutShort(SNDFILE* file) {
+  std::string log(8192, '\0');
+  sf_command(file, SFC_GET_LOG_INFO, log.data(), int(log.size()));
+  log.resize(std::strlen(log.c_str()));
+  for (size_t start = 0; start < log.size();) {
+    size_t end = log.find('\n', start);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(start, end - start);
+    start = end + 1;
+    const size_t colon = line.find(" : "), should = line.find("(should be ");
+    if (colon == std::string::npos || should == std::string::npos) continue;
+    const size_t key = line.find_first_not_of(' ');
+    std::string name = line.substr(key, colon - key);
+    name.erase(name.find_last_not_of(' ') + 1);
+    if (name != "data" && name != "SSND" && name != "Data Size") continue;
+    const long long announced = std::atoll(line.c_str() + colon + 3);
+    const long long present = std::atoll(line.c_str() + should + 11);
+    if (announced > present && announced != 0xFFFFFFFFll)
+      return std::to_string(present) + " of the " + std::to_string(announced) +
+             " bytes of sound its header announces are there";
+  }
+  return {};
+}
 
 // One conversion from an opened recording into an LSU file written aside.
 class Conversion {
@@ -454,6 +485,9 @@ ConversionResult ConvertToLsu(const std::string& input, const std::string& outpu
   result.source = FormatOf(in.info());
   if (in.IsFile(output))
     return stop(ConversionStatus::Refused, name + " cannot be converted onto itself");
+  if (const auto cut = DataCutShort(in.file()))
+    return stop(ConversionStatus::Refused,
+                name + " ends early: " + *cut + " (the file is truncated or damaged)");
   if (result.source.frames >= 0 &&
       double(result.source.frames) * kLsuRate / result.source.sampleRate >
           double(sound::LSU_SoundFile::kMaxSamples))

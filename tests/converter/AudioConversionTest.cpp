@@ -201,6 +201,22 @@ TEST_F(AudioConversion, RefusesTruncatedAndNonAudioFilesWritingNothing) {
   ASSERT_TRUE(Shell("flac -s -f -o " + Path("full.flac") + " " + Path("src.wav")));
   const std::string flac = testing_support::ReadBytes(Path("full.flac"));
   testing_support::WriteBytes(Path("cut.flac"), flac.substr(0, flac.size() / 2));
+  // A WAV or AIFF file cut in a copy, and a header announcing hours of
+  // sound in front of a few bytes: libsndfile reads what is there as if
+  // it were the whole recording.
+  const std::string wav = testing_support::ReadBytes(Path("src.wav"));
+  testing_support::WriteBytes(Path("cut.wav"), wav.substr(0, wav.size() / 2));
+  for (const std::string kind : {"aiff", "au"}) {
+    ASSERT_TRUE(Sox(Path("src.wav") + " " + Path("full." + kind)));
+    const std::string whole = testing_support::ReadBytes(Path("full." + kind));
+    testing_support::WriteBytes(Path("cut." + kind), whole.substr(0, whole.size() / 2));
+    std::filesystem::remove(Path("full." + kind));
+  }
+  std::string hours = wav.substr(0, 44 + 4000);
+  const size_t data = hours.find("data");
+  ASSERT_NE(data, std::string::npos);
+  hours.replace(data + 4, 4, "\x00\x00\x00\xF0", 4);
+  testing_support::WriteBytes(Path("hours.wav"), hours);
   testing_support::WriteBytes(Path("header.wav"),
                               testing_support::ReadBytes(Path("src.wav")).substr(0, 30));
   testing_support::WriteBytes(Path("notes.wav"), "These are not samples.\n");
@@ -215,6 +231,10 @@ TEST_F(AudioConversion, RefusesTruncatedAndNonAudioFilesWritingNothing) {
     const char* says;
   } cases[] = {
       {"cut.flac", "cut.flac ends early"},
+      {"cut.wav", "cut.wav ends early: "},
+      {"cut.aiff", "cut.aiff ends early: "},
+      {"cut.au", "cut.au ends early: "},
+      {"hours.wav", "hours.wav ends early: "},
       {"header.wav", "header.wav cannot be read as sound: "},
       {"notes.wav", "notes.wav cannot be read as sound: "},
       {"empty.mp3", "empty.mp3 cannot be read as sound: "},
@@ -232,9 +252,10 @@ TEST_F(AudioConversion, RefusesTruncatedAndNonAudioFilesWritingNothing) {
     EXPECT_EQ(converter::DescribeConversion(r), r.message);
   }
   EXPECT_EQ(testing_support::ReadBytes(Path("kept.lsu")), "previous");
-  EXPECT_EQ(FolderNames(dir.dir().string()),
-            (std::vector<std::string>{"cut.flac", "empty.mp3", "header.wav", "kept.lsu",
-                                      "notes.wav", "pipe.wav"}));
+  EXPECT_EQ(
+      FolderNames(dir.dir().string()),
+      (std::vector<std::string>{"cut.aiff", "cut.au", "cut.flac", "cut.wav", "empty.mp3",
+                                "header.wav", "hours.wav", "kept.lsu", "notes.wav", "pipe.wav"}));
 }
 
 // libsndfile closes the descriptor of a file it cannot read: the
