@@ -10,6 +10,7 @@
 #include "fileio/Utf8Path.h"
 #include "sound/ConfigurationFile.h"
 #include "sound/LSU_Configuration.h"
+#include "text/Encoding.h"
 
 namespace converter {
 
@@ -44,13 +45,17 @@ bool IsRecordingName(const std::string& name) {
 // behind the name of its folder when that is what names its category
 // ("clsh/01.wav" gives "clsh-01.lsu"), control characters (which no
 // configuration file line can hold) replaced, made unique without regard
-// to case among the names given so far.
+// to case among the names given so far. A name that is not UTF-8 (made on
+// a system that used a code page) is written as the Windows-1252 text it
+// reads as: a configuration line that is not UTF-8 is loaded that way, so
+// a file kept under the original bytes would not be found again.
 std::string OutputName(const std::string& relativePath, std::set<std::string>& taken) {
   const std::string fileName = fileio::FileNameOf(relativePath);
   std::string stem = fileName.substr(0, fileName.find_last_of('.'));
   const size_t slash = relativePath.find_last_of('/');
   if (slash != std::string::npos && !sound::RuleForPath(fileName))
     stem = fileio::FileNameOf(relativePath.substr(0, slash)) + "-" + stem;
+  if (!text::IsValidUtf8(stem)) stem = text::Utf8FromWindows1252(stem);
   for (char& c : stem)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
   std::string name = stem;

@@ -106,6 +106,28 @@ TEST_F(FontImport, ConvertsAFolderIntoAFontThatImageLoads) {
       << image.out;
 }
 
+// Recordings copied from a system that names files in a code page: the
+// written configuration loads complete, each file where it says.
+TEST_F(FontImport, NamesInACodePageGiveAFontThatLoadsAgain) {
+  for (const char* name : {"boot.wav", "on.wav", "off.wav", "hum.wav", "lockup.wav",
+                           "swing/\xE9p\xE9"
+                           "e 1.wav",
+                           "clsh/\xC9"
+                           "clat.wav"})
+    Recording(name);
+
+  const auto r = RunCli(Import());
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("as clsh-\u00C9clat.lsu"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("as swing-\u00E9p\u00E9e 1.lsu"), std::string::npos) << r.out;
+
+  const std::string lscfg = (font / "Kestrel Font.lscfg").string();
+  const auto image = RunCli("image " + Quoted(lscfg) + " -o " + dir.Path("flash.bin"));
+  EXPECT_EQ(image.status, 0) << image.out << image.err;
+  EXPECT_EQ(image.err, "");
+  EXPECT_NE(image.out.find("7 sound files"), std::string::npos) << image.out;
+}
+
 TEST_F(FontImport, FailedFilesAndMissingCategoriesExitWithOne) {
   for (const char* name : {"boot.wav", "poweron.wav", "in.wav", "idle.wav", "swing1.wav",
                            "Swing1.flac", "swing1.ogg", "clash.wav", "lock.wav"})
