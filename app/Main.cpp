@@ -196,6 +196,13 @@ QWidget* Main::BuildMiddle() {
                                   const std::vector<std::string>& paths, int category) {
     return intake->Prepare(paths, category);
   };
+  // A locked control loses the focus; the user's place comes back after
+  // the load, quietly (it selects nothing).
+  soundPanel_->lockControls = [this](bool locked) {
+    if (locked) focusBeforeLoad_ = QApplication::focusWidget();
+    LockControls(locked);
+    if (!locked && focusBeforeLoad_) focusBeforeLoad_->setFocus(Qt::ActiveWindowFocusReason);
+  };
   grid->addWidget(frames, 0, 0, 1, 2);
 
   ledFrame_ = OverlayFrame("frmLED", "LED DRIVER SETUP");
@@ -320,10 +327,11 @@ void Main::Shutdown() {
 }
 
 void Main::closeEvent(QCloseEvent* event) {
-  // The download runs inside this window's handlers: it ends (or is
-  // cancelled) before the window can go. Work that was not saved is
-  // offered for saving first; Cancel keeps the window.
-  if (downloadPanel_->Running() ||
+  // A download or a load runs inside this window's handlers (the controls
+  // are locked meanwhile): it ends (or the download is cancelled) before the
+  // window can go. Work that was not saved is offered for saving first;
+  // Cancel keeps the window.
+  if (downloadPanel_->Running() || !lockedStates_.empty() ||
       !soundPanel_->Logic().SaveChangesFirst(sound::kSaveBeforeClosing) ||
       !ledPanel_->Logic().SaveChangesFirst(led::kSaveLedBeforeClosing)) {
     event->ignore();
@@ -361,12 +369,13 @@ void Main::UpdateMemoryStatus() {
                lifecycle_->LS_ONLINE() && lifecycle_->DEVICE_TYPE() == devlink::kSoundBoard);
 }
 
-// While a download runs nothing else may reach the board or change the
-// configuration: the buttons, the browser, the category lists and the
-// panels are locked, and the agent is not asked for devices coming or
-// going (a board dropped from under the download would take its link).
+// While a download or a load runs nothing else may reach the board or
+// change the configuration: the buttons, the browser, the category lists
+// and the panels are locked, and the agent is not asked for devices coming
+// or going (a board dropped from under the download would take its link).
 void Main::LockControls(bool locked) {
   if (locked) {
+    if (!lockedStates_.empty()) return;  // locked already: keep the states it keeps
     agentPoll_.stop();
     lockedStates_.clear();
     const std::initializer_list<QWidget*> lockable = {loadBtn_,      saveBtn_,

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
@@ -167,7 +168,8 @@ class Main : public QMainWindow, public session::ConnectionView {
   std::unique_ptr<DownloadPanel> downloadPanel_;
   std::unique_ptr<MotionPanel> motionPanel_;
   SoundPanel* soundPanel_ = nullptr;       // owned by the window
-  std::map<QWidget*, bool> lockedStates_;  // while a download runs
+  std::map<QWidget*, bool> lockedStates_;  // while a download or a load runs
+  QPointer<QWidget> focusBeforeLoad_;      // gets the focus back after a load
 };
 
 }  // namespace app

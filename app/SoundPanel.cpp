@@ -38,9 +38,13 @@ constexpr int kVolumeNameChars = 14;
 // How often the play head moves: 25 times a second.
 constexpr int kPlayHeadMs = 40;
 
-// Ctrl alone (not with Shift or Alt), with any mouse button.
+// Ctrl alone (not with Shift or Alt), with any mouse button. The second of
+// two fast clicks comes as a double-click: it is a Ctrl+click too (it stops
+// the sound the first one started), not the double-click that removes or
+// adds a file.
 bool CtrlClick(QEvent* event) {
-  if (event->type() != QEvent::MouseButtonPress) return false;
+  if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+    return false;
   return static_cast<QMouseEvent*>(event)->modifiers() == Qt::ControlModifier;
 }
 

@@ -80,6 +80,9 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   // (the window converts recordings there). None: added as they are.
   std::function<std::vector<std::string>(const std::vector<std::string>& paths, int category)>
       prepareFiles;
+  // Locks (true) and unlocks the window's controls while a configuration
+  // loads. None: nothing is locked.
+  std::function<void(bool locked)> lockControls;
   // Named by the system's interface: plays an LSU file through "temp.wav"
   // in the scratch folder (the panel's own clicks go to the logic).
   void PlayLSU(const QString& path);
@@ -96,6 +99,9 @@ class SoundPanel : public QObject, public sound::CategoryPanelView {
   void ShowList(sound::FileType category, const std::vector<std::string>& names) override;
   void MarkRow(sound::FileType category, int row) override;
   void ShowConverting(bool visible) override;
+  void ShowLoading(bool loading) override {
+    if (lockControls) lockControls(loading);
+  }
   void ShowLoadNote(const std::string& text) override;
   void ShowPlaying(const std::string& name) override;
   void ShowSound(const std::string& path, int volume) override;

@@ -55,6 +55,12 @@ class CategoryPanelView : public CategoryDisplays {
   // The file whose waveform shows (a full path), at the volume the board
   // plays it with; "" shows none. A view without a waveform ignores it.
   virtual void ShowSound(const std::string& /*path*/, int /*volume*/) {}
+  // A configuration loads (true) or has loaded (false). The window's
+  // events run between its files so that it repaints; what the user
+  // clicks or presses meanwhile must not reach the half-loaded categories
+  // (an undo, a removal, a download of half a font), so the view locks its
+  // controls. A view without controls ignores it.
+  virtual void ShowLoading(bool /*loading*/) {}
   // The line a load ends with (how many files were found beside the
   // configuration); "" clears it. A view without such a line ignores it.
   virtual void ShowLoadNote(const std::string& /*text*/) {}

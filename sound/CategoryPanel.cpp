@@ -198,7 +198,15 @@ LoadOutcome CategoryPanel::LoadAfterAsking(const std::function<LoadOutcome()>& l
   HideVolume();
   view_.ShowSound("", 0);
   ConfigurationContents before = TakeAllContents(config_);
-  LoadOutcome outcome = load();
+  struct Loading {
+    CategoryPanelView& view;
+    explicit Loading(CategoryPanelView& v) : view(v) { view.ShowLoading(true); }
+    ~Loading() { view.ShowLoading(false); }
+  };
+  LoadOutcome outcome = [&] {
+    const Loading loading(view_);
+    return load();
+  }();
   if (outcome.result != LoadResult::Cancelled)
     view_.ShowLoadNote(FoundBesideMessage(outcome.foundBeside));
   view_.UpdateMemoryStatus();

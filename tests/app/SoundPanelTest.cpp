@@ -382,6 +382,41 @@ TEST(SoundPanel, PlaybackNeverHoldsTheWindow) {
   EXPECT_TRUE(w.Messages().empty());
 }
 
+// Two fast Ctrl+clicks are a Ctrl+double-click: the second click stops the
+// sound as a slower one does; it neither removes the file from its
+// category nor adds the browser's file to one.
+TEST(SoundPanel, FastSecondCtrlClickStopsAndChangesNothing) {
+  SoundWindow w({"hum.lsu"});
+  w.Lsu("hum.lsu", 48000 * 20);
+  w.Add(w.Lsu("swing.lsu", 48000 * 20), "MtOption");
+  w.Add(w.Lsu("boot.lsu", 48000 * 20), "BootOption");
+  w.Show();
+  auto* motion = w.Child<QListWidget>("MtFileList");
+  auto* boot = w.Child<QLabel>("BootFileList");
+  auto* files = w.Child<QListWidget>("FileList");
+  // The press and release of the first click, then the second click's.
+  const auto ctrlDoubleClick = [](QWidget* target, QPoint at) {
+    QTest::mouseClick(target, Qt::LeftButton, Qt::ControlModifier, at);
+    QTest::mouseDClick(target, Qt::LeftButton, Qt::ControlModifier, at);
+  };
+
+  ctrlDoubleClick(motion->viewport(), motion->visualItemRect(motion->item(0)).center());
+  EXPECT_EQ(app_test::Rows(motion), QStringList{"swing.lsu"}) << "not removed";
+  EXPECT_FALSE(w.player.Playing()) << "the second click stops it";
+
+  ctrlDoubleClick(boot, boot->rect().center());
+  EXPECT_EQ(boot->text(), "boot.lsu") << "not removed";
+  EXPECT_FALSE(w.player.Playing());
+
+  QTest::mouseClick(w.Child<QRadioButton>("MtOption"), Qt::LeftButton);
+  QListWidgetItem* hum = files->findItems("hum.lsu", Qt::MatchExactly).at(0);
+  ctrlDoubleClick(files->viewport(), files->visualItemRect(hum).center());
+  EXPECT_EQ(app_test::Rows(motion), QStringList{"swing.lsu"}) << "not added";
+  EXPECT_FALSE(w.player.Playing());
+  EXPECT_EQ(w.played.size(), 3u);
+  EXPECT_TRUE(w.Messages().empty());
+}
+
 // Without a sound output the user is told once, and nothing is converted.
 TEST(SoundPanel, NoSoundOutputIsSaidOnce) {
   SoundWindow w;

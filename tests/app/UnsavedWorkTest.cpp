@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 #include <optional>
@@ -246,6 +247,63 @@ TEST(UnsavedWork, UndoAndRedoEveryChangeToTheCategories) {
   EXPECT_EQ(Rows(w.Child<QListWidget>("ImpFileList")), QStringList{"boot.lsu"});
   EXPECT_EQ(motion->count(), 0);
   EXPECT_EQ(gauge->value(), 300);
+}
+
+// A load lets the window repaint between its files, but what the user
+// does meanwhile must not reach the half-loaded categories: Delete on a
+// category, Ctrl+Z, Ctrl+D (a download of half a font) and closing the
+// window do nothing until the load has ended. The loaded configuration is
+// then the file's, and one step to undo.
+TEST(UnsavedWork, KeysPressedWhileALoadRunsDoNotReachIt) {
+  SoundWindow w({"boot.lsu", "on.lsu", "m1.lsu", "m2.lsu", "m3.lsu"});
+  w.Show();
+  w.DoubleClickFile("BootOption", "boot.lsu");
+  w.DoubleClickFile("PwrOnOption", "on.lsu");
+  for (const char* name : {"m1.lsu", "m2.lsu", "m3.lsu"}) w.DoubleClickFile("MtOption", name);
+  const std::string full = w.dir.Path("full.lscfg");
+  w.dialogs.savePaths = {full};
+  QTest::mouseClick(w.Child<QToolButton>("SaveBtn"), Qt::LeftButton);
+  const std::string saved = testing_support::ReadBytes(full);
+  auto* motion = w.Child<QListWidget>("MtFileList");
+  ClickRow(motion, 0);
+  PressKey(Qt::Key_Delete);
+  ASSERT_EQ(Rows(motion), (QStringList{"m2.lsu", "m3.lsu"}));
+
+  // The user acts at the first moment the load lets events run: after its
+  // open dialog was answered.
+  bool acted = false, closed = true;
+  QTimer user;
+  user.setInterval(0);
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    if (acted || w.dialogs.fileRequests.size() != 2) return;
+    acted = true;
+    w.Child<QLabel>("BootFileList")->setFocus();
+    PressKey(Qt::Key_Delete);
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    PressKey(Qt::Key_D, Qt::ControlModifier);
+    QTest::qWait(300);  // a shortcut clicks its button a moment later
+    closed = w.main->close();
+  });
+  user.start();
+  w.dialogs.answers = {DialogResult::Discard};
+  w.dialogs.openPaths = {full};
+  QTest::mouseClick(w.Child<QToolButton>("LoadBtn"), Qt::LeftButton);
+  user.stop();
+  ASSERT_TRUE(acted);
+  EXPECT_FALSE(closed) << "the window stays until the load has ended";
+  EXPECT_EQ(w.Messages(), std::vector<std::string>{sound::kSaveBeforeLoading})
+      << "no download was tried";
+  EXPECT_FALSE(w.Child<QWidget>("DownloadFrame")->isVisible());
+  EXPECT_EQ(w.Child<QLabel>("BootFileList")->text(), "boot.lsu");
+  EXPECT_EQ(Rows(motion), (QStringList{"m1.lsu", "m2.lsu", "m3.lsu"}));
+  EXPECT_FALSE(w.main->Sounds().Logic().Changed());
+  const std::string again = w.dir.Path("again.lscfg");
+  w.dialogs.savePaths = {again};
+  QTest::mouseClick(w.Child<QToolButton>("SaveBtn"), Qt::LeftButton);
+  EXPECT_EQ(testing_support::ReadBytes(again), saved);
+  Undo();
+  EXPECT_EQ(Rows(motion), (QStringList{"m2.lsu", "m3.lsu"})) << "the load was one step";
+  EXPECT_TRUE(w.main->isVisible());
 }
 
 }  // namespace

@@ -350,10 +350,15 @@ TEST(UpdateButton, TricklingServiceStillEndsTheDialog) {
                  {std::chrono::seconds(5), std::chrono::seconds(5), std::chrono::seconds(1), 1024});
   ASSERT_TRUE(w.main->Startup());
   bool gaveUp = false;
-  QTimer::singleShot(std::chrono::minutes(1), [&] {
+  // A timer of the test's own: it goes with the test, never firing into a
+  // later one.
+  QTimer giveUp;
+  giveUp.setSingleShot(true);
+  QObject::connect(&giveUp, &QTimer::timeout, [&] {
     gaveUp = true;
     server.Stop();
   });
+  giveUp.start(std::chrono::minutes(1));
   w.ClickUpdate();
   EXPECT_FALSE(gaveUp);
   EXPECT_EQ(w.dialogs_seen, 1);
