@@ -183,18 +183,18 @@ void CategoryPanel::StopPlaying() {
 }
 
 LoadOutcome CategoryPanel::LoadConfigurationFile() {
-  return LoadAfterAsking([this] {
-    return LoadConfigurationWithDialog(config_, view_, events_, dialogs_, folders_.start);
-  });
+  return LoadAfterAsking([this] { return ChooseConfigurationToLoad(dialogs_, folders_.start); });
 }
 
 LoadOutcome CategoryPanel::LoadConfigurationFrom(const std::string& path) {
-  return LoadAfterAsking(
-      [&] { return LoadConfiguration(path, config_, view_, events_, dialogs_); });
+  return LoadAfterAsking([&] { return std::optional<std::string>(path); });
 }
 
-LoadOutcome CategoryPanel::LoadAfterAsking(const std::function<LoadOutcome()>& load) {
+LoadOutcome CategoryPanel::LoadAfterAsking(
+    const std::function<std::optional<std::string>()>& choose) {
   if (!SaveChangesFirst(kSaveBeforeLoading)) return {LoadResult::Cancelled, {}};
+  const std::optional<std::string> path = choose();
+  if (!path) return {LoadResult::Cancelled, {}};
   HideVolume();
   view_.ShowSound("", 0);
   ConfigurationContents before = TakeAllContents(config_);
@@ -205,7 +205,7 @@ LoadOutcome CategoryPanel::LoadAfterAsking(const std::function<LoadOutcome()>& l
   };
   LoadOutcome outcome = [&] {
     const Loading loading(view_);
-    return load();
+    return LoadConfiguration(*path, config_, view_, events_, dialogs_);
   }();
   if (outcome.result != LoadResult::Cancelled)
     view_.ShowLoadNote(FoundBesideMessage(outcome.foundBeside));

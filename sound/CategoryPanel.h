@@ -161,9 +161,11 @@ class CategoryPanel {
   int finishedListener_ = 0;
   std::string playing_;  // the LSU file that plays
   bool toldNoOutput_ = false;
-  // A load (through `load`) after the question for a changed
-  // configuration: one step to undo, and what is loaded is saved work.
-  LoadOutcome LoadAfterAsking(const std::function<LoadOutcome()>& load);
+  // A load of the file `choose` names (none: cancelled) after the question
+  // for a changed configuration: one step to undo, and what is loaded is
+  // saved work. The window is locked while the file loads, not while the
+  // user chooses it.
+  LoadOutcome LoadAfterAsking(const std::function<std::optional<std::string>()>& choose);
   // Shows the files of the categories as the configuration holds them.
   void ShowContents(const ConfigurationContents& contents);
   // Hands the edit that took the categories of `before` to their present

@@ -217,10 +217,15 @@ LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config
   return Load(reader, config, displays, events, dialogs, path);
 }
 
+std::optional<std::string> ChooseConfigurationToLoad(seams::UserDialogs& dialogs,
+                                                     const std::string& appFolder) {
+  return dialogs.OpenFile(ConfigurationDialog(appFolder));
+}
+
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,
                                         seams::EventPump& events, seams::UserDialogs& dialogs,
                                         const std::string& appFolder) {
-  const auto path = dialogs.OpenFile(ConfigurationDialog(appFolder));
+  const auto path = ChooseConfigurationToLoad(dialogs, appFolder);
   if (!path) return {LoadResult::Cancelled, {}};
   return LoadConfiguration(*path, config, displays, events, dialogs);
 }

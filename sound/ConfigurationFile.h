@@ -78,6 +78,11 @@ LoadOutcome LoadConfiguration(const std::string& path, LSU_Configuration& config
                               CategoryDisplays& displays, seams::EventPump& events,
                               seams::UserDialogs& dialogs);
 
+// The load button's question: a configuration file in appFolder, or none
+// when the user cancelled.
+std::optional<std::string> ChooseConfigurationToLoad(seams::UserDialogs& dialogs,
+                                                     const std::string& appFolder);
+
 // The load button: asks for a file in appFolder, then loads it.
 LoadOutcome LoadConfigurationWithDialog(LSU_Configuration& config, CategoryDisplays& displays,
                                         seams::EventPump& events, seams::UserDialogs& dialogs,

@@ -285,11 +285,16 @@ TEST(UnsavedWork, KeysPressedWhileALoadRunsDoNotReachIt) {
     closed = w.main->close();
   });
   user.start();
+  bool usableWhileChoosing = false;
+  w.dialogs.whileOpenAsks = [&] {
+    usableWhileChoosing = w.Child<QToolButton>("SendBtn")->isEnabled();
+  };
   w.dialogs.answers = {DialogResult::Discard};
   w.dialogs.openPaths = {full};
   QTest::mouseClick(w.Child<QToolButton>("LoadBtn"), Qt::LeftButton);
   user.stop();
   ASSERT_TRUE(acted);
+  EXPECT_TRUE(usableWhileChoosing) << "the window is locked while the file loads, not before";
   EXPECT_FALSE(closed) << "the window stays until the load has ended";
   EXPECT_EQ(w.Messages(), std::vector<std::string>{sound::kSaveBeforeLoading})
       << "no download was tried";

@@ -65,6 +65,7 @@ class ScriptedDialogs : public seams::UserDialogs {
   }
   std::optional<std::string> OpenFile(const seams::FileDialogRequest& r) override {
     fileRequests.push_back(r);
+    if (whileOpenAsks) whileOpenAsks();
     return Next(openPaths);
   }
   std::optional<std::string> SaveFile(const seams::FileDialogRequest& r) override {
@@ -92,6 +93,7 @@ class ScriptedDialogs : public seams::UserDialogs {
   std::vector<seams::FileDialogRequest> fileRequests;
   std::vector<seams::FileDialogRequest> folderRequests;  // initial folder and title
   std::vector<int32_t> colorRequests;
+  std::function<void()> whileOpenAsks;  // runs while the open dialog would be up
 
  private:
   static std::optional<std::string> Next(std::deque<std::optional<std::string>>& q) {
