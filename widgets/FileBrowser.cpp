@@ -14,6 +14,21 @@ namespace widgets {
 
 namespace {
 constexpr int kRefreshDelayMs = 100;
+
+// The folder itself when it exists, else the nearest folder above it that
+// does.
+QString NearestExisting(QString folder) {
+  while (!QFileInfo(folder).isDir()) {
+    const QString up = QFileInfo(folder).absolutePath();
+    if (up == folder) break;
+    folder = up;
+  }
+  return folder;
+}
+
+bool IsInside(const QString& folder, const QString& outer) {
+  return folder == outer || folder.startsWith(outer.endsWith('/') ? outer : outer + "/");
+}
 }  // namespace
 
 FileListWidget::FileListWidget(QWidget* parent) : QListWidget(parent) {
@@ -44,6 +59,22 @@ FileBrowser::FileBrowser(QComboBox* driveList, QTreeView* dirList, QListWidget* 
   model_ = new QFileSystemModel(this);
   model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   model_->setRootPath(QDir::rootPath());
+  // The folder shown is removed on disk: the tree's selection moves to a
+  // neighbour, which the user never chose. Connected before the tree's
+  // selection model is, so the flag is up when that move is announced.
+  connect(model_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+          [this](const QModelIndex& parent, int first, int last) {
+            for (int row = first; row <= last; ++row)
+              if (IsInside(folder_, model_->filePath(model_->index(row, 0, parent))))
+                leaving_ = true;
+          });
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, [this] {
+    if (!leaving_) return;
+    QTimer::singleShot(0, this, [this] {
+      leaving_ = false;
+      SetFolder(NearestExisting(folder_));
+    });
+  });
   dirs_->setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column) dirs_->hideColumn(column);
   dirs_->setHeaderHidden(true);
@@ -60,7 +91,7 @@ FileBrowser::FileBrowser(QComboBox* driveList, QTreeView* dirList, QListWidget* 
   });
   connect(dirs_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            if (current.isValid()) {
+            if (current.isValid() && !leaving_) {
               folder_ = model_->filePath(current);
               ListFiles();
               Chosen();
@@ -104,8 +135,7 @@ void FileBrowser::OpenFolder(const QString& path) {
   qsizetype bestLength = -1;
   for (int i = kSpecialFolders; i < drives_->count(); ++i) {
     const QString root = drives_->itemData(i).toString();
-    const bool inside = folder == root || folder.startsWith(root.endsWith('/') ? root : root + "/");
-    if (inside && root.size() > bestLength) {
+    if (IsInside(folder, root) && root.size() > bestLength) {
       best = i;
       bestLength = root.size();
     }
@@ -159,6 +189,10 @@ void FileBrowser::ListFiles() {
 }
 
 void FileBrowser::RefreshFiles() {
+  if (!QFileInfo(folder_).isDir()) {
+    SetFolder(NearestExisting(folder_));
+    return;
+  }
   const QString current = CurrentName();
   const QStringList selected = SelectedNames();
   ListFiles();

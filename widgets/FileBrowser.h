@@ -58,7 +58,8 @@ class FileBrowser : public QObject {
   QListWidget* FileList() const { return files_; }
   // Lists the current folder's files again (after files were written into
   // it), keeping the current and the selected entries that are still there.
-  // A change on disk does this by itself.
+  // A change on disk does this by itself; when the folder itself is gone,
+  // the nearest folder above it that exists is shown instead.
   void RefreshFiles();
   // Called with the folder the user chose in the drive list or the folder
   // tree (not the folders the program opens).
@@ -81,6 +82,7 @@ class FileBrowser : public QObject {
   QTimer refresh_;              // lists it again after changes
   QString folder_;
   bool followFolder_ = true;
+  bool leaving_ = false;  // the folder shown is being removed from the tree
 };
 
 }  // namespace widgets

@@ -221,6 +221,40 @@ TEST(Reach, BrowserStartsInTheLastFolderUsed) {
   EXPECT_EQ(Rows(third.Child<QListWidget>("FileList")), QStringList{"own.lsu"});
 }
 
+// The folder shown is removed on disk: the browser goes up to the nearest
+// folder that still exists, and no neighbour the user never chose becomes
+// the folder the next start opens.
+TEST(Reach, RemovedFolderLeadsUpNotToANeighbour) {
+  SoundWindow w({"top.lsu"});
+  const QString gone = QString::fromStdString(w.dir.Path("gone"));
+  const QString neighbour = QString::fromStdString(w.dir.Path("neighbour"));
+  for (const QString& folder : {gone, neighbour}) fs::create_directory(folder.toStdString());
+  sound_test::WriteLsu(w.dir.Path("gone/g.lsu"), sound_test::Samples(100));
+  w.Show();
+  auto* tree = w.Child<QTreeView>("DirList");
+  auto* model = static_cast<QFileSystemModel*>(tree->model());
+  tree->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(tree, Qt::Key_Right);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return tree->isExpanded(tree->currentIndex()) && model->index(gone).isValid(); },
+      30000));
+  QTest::keyClick(tree, Qt::Key_Down);
+  ASSERT_EQ(CurrentFolder(w), gone);
+
+  fs::remove_all(gone.toStdString());
+  const QString parent = QString::fromStdString(w.dir.dir().string());
+  auto* files = w.Child<QListWidget>("FileList");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return !model->index(gone).isValid() && CurrentFolder(w) == parent; }, 30000))
+      << CurrentFolder(w).toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Rows(files) == QStringList{"top.lsu"}; }, 30000));
+  QTest::qWait(300);  // the list of a burst of changes is made a moment later
+  EXPECT_EQ(CurrentFolder(w), parent);
+
+  SoundWindow next({"own.lsu"});  // started while the neighbour still exists
+  EXPECT_NE(CurrentFolder(next), neighbour);
+}
+
 // Files made or removed in the folder shown appear and go without leaving
 // it; the marked entry stays marked. The drive list offers the home folder.
 TEST(Reach, FileListFollowsTheDisk) {
