@@ -110,17 +110,23 @@ AtomicWriter::AtomicWriter(const std::string& utf8Path)
   const std::string name = target_.filename().native().substr(0, kNameBytesKept);
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp_ = target_.parent_path() / ("." + name + "." + UniqueSuffix() + ".tmp");
+    // Known to the signal handler before it exists: a Ctrl+C just after the
+    // file was made still takes it away.
+    pendingSlot_ = AddPending(temp_);
     // O_EXCL with O_CREAT never opens what is already there, a link
     // included; O_NOFOLLOW says so once more.
     fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd_ >= 0 || errno != EEXIST) break;
+    if (fd_ >= 0) break;
+    const int openError = errno;
+    RemovePending(pendingSlot_);  // the name is not ours
+    errno = openError;
+    if (errno != EEXIST) break;
   }
   if (fd_ < 0) {
     Fail("cannot create a file beside it");
     temp_.clear();
     return;
   }
-  pendingSlot_ = AddPending(temp_);
   // A replaced file keeps its permissions.
   struct stat old {};
   if (stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(fd_, old.st_mode & 07777);
