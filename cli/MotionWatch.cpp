@@ -1,5 +1,6 @@
 #include "cli/MotionWatch.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -40,8 +41,10 @@ int RunMotionWatch(devlink::TLS& link, double seconds, std::ostream& out, std::o
   using Clock = std::chrono::steady_clock;
   const InterruptWatch interrupt;
   const auto interval = std::chrono::milliseconds(motion::kLiveIntervalMs);
-  // Readings at 0, 0.05, ... up to but not including the end.
-  const long long count = std::llround(std::ceil(seconds * 1000 / motion::kLiveIntervalMs - 1e-9));
+  // Readings at 0, 0.05, ... up to but not including the end; a time
+  // shorter than one interval still gets the reading at 0.
+  const long long count = std::max<long long>(
+      1, std::llround(std::ceil(seconds * 1000 / motion::kLiveIntervalMs - 1e-9)));
   const Clock::time_point start = Clock::now();
   for (long long k = 0; k < count && !interrupt.Interrupted(); ++k) {
     std::this_thread::sleep_until(start + k * interval);

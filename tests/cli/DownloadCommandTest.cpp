@@ -330,6 +330,11 @@ TEST_F(DownloadCommand, MotionWatchPrintsTheLiveReadings) {
       << silent.err;
   EXPECT_EQ(Codes(log), (std::vector<int>{3, 40, 7})) << "one try, then goodbye";
 
+  // A time above 0, however short, gets the reading at its start.
+  const auto shortest = Cli("sound", "motion watch --seconds 1e-12");
+  EXPECT_EQ(shortest.status, 0) << shortest.err;
+  EXPECT_EQ(shortest.out, "t=0.000 x=0 y=8 z=0 tilt=0 magnitude=8.00\n");
+
   for (const char* bad :
        {"motion watch --seconds 0", "motion watch --seconds -1", "motion watch --seconds",
         "motion watch --seconds 1x", "motion watch --seconds 90000", "motion watch 5"})
