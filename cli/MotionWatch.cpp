@@ -11,6 +11,7 @@
 #include "cli/CliCommand.h"
 #include "cli/ConsoleSeams.h"
 #include "motion/LiveSensor.h"
+#include "sound/FlashDownload.h"
 
 namespace frontend {
 
@@ -37,7 +38,8 @@ double WatchSeconds(const std::vector<std::string>& args) {
   return *number;
 }
 
-int RunMotionWatch(devlink::TLS& link, double seconds, std::ostream& out, std::ostream& err) {
+int RunMotionWatch(devlink::TLS& link, double seconds, std::ostream& out, std::ostream& err,
+                   const std::function<bool()>& stillThere) {
   using Clock = std::chrono::steady_clock;
   const InterruptWatch interrupt;
   const auto interval = std::chrono::milliseconds(motion::kLiveIntervalMs);
@@ -52,6 +54,10 @@ int RunMotionWatch(devlink::TLS& link, double seconds, std::ostream& out, std::o
     const double t = std::chrono::duration<double>(Clock::now() - start).count();
     const auto reading = motion::ReadAcc(link, t);
     if (!reading) {
+      if (!stillThere()) {
+        err << sound::kConnectionLost << ": " << kWatchedBoardGone << '\n';
+        return 1;
+      }
       err << motion::kNoLiveValuesCause << '\n';
       link.Bye();
       return 1;

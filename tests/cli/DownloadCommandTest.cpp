@@ -330,6 +330,14 @@ TEST_F(DownloadCommand, MotionWatchPrintsTheLiveReadings) {
       << silent.err;
   EXPECT_EQ(Codes(log), (std::vector<int>{3, 40, 7})) << "one try, then goodbye";
 
+  // Unplugged while watching: said as such, not as a firmware without
+  // live values; the readings before it stay printed.
+  const auto unplugged = Cli("sound,unplug=4", "motion watch --seconds 2");
+  EXPECT_EQ(unplugged.status, 1);
+  EXPECT_EQ(std::count(unplugged.out.begin(), unplugged.out.end(), '\n'), 2) << unplugged.out;
+  EXPECT_EQ(unplugged.err, std::string(sound::kConnectionLost) +
+                               ": the board was unplugged while it was watched.\n");
+
   // A time above 0, however short, gets the reading at its start.
   const auto shortest = Cli("sound", "motion watch --seconds 1e-12");
   EXPECT_EQ(shortest.status, 0) << shortest.err;
