@@ -58,7 +58,7 @@ int RunMotionWatch(devlink::TLS& link, double seconds, std::ostream& out, std::o
         err << sound::kConnectionLost << ": " << kWatchedBoardGone << '\n';
         return 1;
       }
-      err << motion::kNoLiveValuesCause << '\n';
+      err << (k > 0 ? motion::kLiveValuesStoppedCause : motion::kNoLiveValuesCause) << '\n';
       link.Bye();
       return 1;
     }
