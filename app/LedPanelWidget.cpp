@@ -219,7 +219,8 @@ QGroupBox* LedPanelWidget::BuildPulseFrame(const PulseFrame& pulse) {
   auto* side = new QVBoxLayout;
   if (pulse.frame == led::LedControl::FrameIdle) {
     idlePreview_ = new widgets::PulsePreview(
-        "IdlePreview", [this](double ms) { return ToQColor(logic_.IdleColorAt(ms)); });
+        "IdlePreview", [this](double ms) { return ToQColor(logic_.IdleColorAt(ms)); },
+        [this] { return logic_.IdleTimes().CycleMs() > 0; });
     idlePreview_->setMinimumSize(64, 40);
     auto* caption = new QLabel("Preview");
     side->addWidget(caption, 0, Qt::AlignRight);
@@ -386,6 +387,8 @@ void LedPanelWidget::SetLevelLabelColor(int channel, int32_t color) {
 
 void LedPanelWidget::DrawIdlePulse() {
   Draw(idleChart_, logic_.IdleGraph());
+  // The preview plays the changed pulse from its start.
+  if (idlePreview_) idlePreview_->Restart();
 }
 
 void LedPanelWidget::DrawFocPulse() {

@@ -52,7 +52,13 @@ int Motion(const FrontEndOptions& options, const std::vector<std::string>& args)
   devlink::BoardKind kind;
   devlink::TLS* link = SoundBoard(session, kind);
   if (!link) return 1;
-  if (verb == "watch") return RunMotionWatch(*link, watchSeconds, std::cout, std::cerr);
+  if (verb == "watch") {
+    const int id = link->ClassDebugID;
+    return RunMotionWatch(*link, watchSeconds, std::cout, std::cerr, [&session, id] {
+      session.Agent().ProcessEvents();
+      return session.Links().Find(id) != nullptr;
+    });
+  }
   devlink::AccParams values;
   if (!link->GetAccParam(values)) {
     std::cerr << "The board did not tell its motion values.\n";

@@ -1,5 +1,6 @@
 #include "cli/MotionWatch.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -10,6 +11,7 @@
 #include "cli/CliCommand.h"
 #include "cli/ConsoleSeams.h"
 #include "motion/LiveSensor.h"
+#include "sound/FlashDownload.h"
 
 namespace frontend {
 
@@ -36,12 +38,15 @@ double WatchSeconds(const std::vector<std::string>& args) {
   return *number;
 }
 
-int RunMotionWatch(devlink::TLS& link, double seconds, std::ostream& out, std::ostream& err) {
+int RunMotionWatch(devlink::TLS& link, double seconds, std::ostream& out, std::ostream& err,
+                   const std::function<bool()>& stillThere) {
   using Clock = std::chrono::steady_clock;
   const InterruptWatch interrupt;
   const auto interval = std::chrono::milliseconds(motion::kLiveIntervalMs);
-  // Readings at 0, 0.05, ... up to but not including the end.
-  const long long count = std::llround(std::ceil(seconds * 1000 / motion::kLiveIntervalMs - 1e-9));
+  // Readings at 0, 0.05, ... up to but not including the end; a time
+  // shorter than one interval still gets the reading at 0.
+  const long long count = std::max<long long>(
+      1, std::llround(std::ceil(seconds * 1000 / motion::kLiveIntervalMs - 1e-9)));
   const Clock::time_point start = Clock::now();
   for (long long k = 0; k < count && !interrupt.Interrupted(); ++k) {
     std::this_thread::sleep_until(start + k * interval);
@@ -49,7 +54,11 @@ int RunMotionWatch(devlink::TLS& link, double seconds, std::ostream& out, std::o
     const double t = std::chrono::duration<double>(Clock::now() - start).count();
     const auto reading = motion::ReadAcc(link, t);
     if (!reading) {
-      err << motion::kNoLiveValuesCause << '\n';
+      if (!stillThere()) {
+        err << sound::kConnectionLost << ": " << kWatchedBoardGone << '\n';
+        return 1;
+      }
+      err << (k > 0 ? motion::kLiveValuesStoppedCause : motion::kNoLiveValuesCause) << '\n';
       link.Bye();
       return 1;
     }

@@ -61,8 +61,12 @@ void LiveSensor::Tick(double now) {
   }
   if (!reading) {
     Stop();
+    // Readings shown since the switch went on: the board offers them and
+    // stopped answering, which is told apart from a board that never did.
+    const bool answeredBefore = !history_.Readings().empty();
     if (link && view_.StillOnline())
-      dialogs_.Message(kNoLiveValues, seams::DialogIcon::Exclamation, seams::DialogButtons::Ok);
+      dialogs_.Message(answeredBefore ? kLiveValuesStopped : kNoLiveValues,
+                       seams::DialogIcon::Exclamation, seams::DialogButtons::Ok);
     return;
   }
   history_.Add(*reading);

@@ -28,6 +28,11 @@ inline constexpr const char* kNoLiveValuesCause =
     "offer them.";
 // The window's message; the switch goes off.
 inline const std::string kNoLiveValues = std::string(kNoLiveValuesCause) + " Live is switched off.";
+// The same for a board that answered before and then did not.
+inline constexpr const char* kLiveValuesStoppedCause =
+    "The board stopped answering the request for live sensor values (GetACC).";
+inline const std::string kLiveValuesStopped =
+    std::string(kLiveValuesStoppedCause) + " Live is switched off.";
 
 struct AccReading {
   double seconds = 0;  // since polling started

@@ -3,8 +3,8 @@
 namespace widgets {
 
 PulsePreview::PulsePreview(const QString& name, std::function<QColor(double)> source,
-                           QWidget* parent)
-    : ColorSwatch(name, parent), source_(std::move(source)) {
+                           std::function<bool()> moving, QWidget* parent)
+    : ColorSwatch(name, parent), source_(std::move(source)), moving_(std::move(moving)) {
   timer_.setObjectName(name + "Timer");
   timer_.setInterval(kFrameMs);
   QObject::connect(&timer_, &QTimer::timeout, this, [this] { Frame(); });
@@ -14,6 +14,10 @@ PulsePreview::PulsePreview(const QString& name, std::function<QColor(double)> so
 void PulsePreview::Restart() {
   clock_.restart();
   Frame();
+  if (isVisible() && moving_())
+    timer_.start();
+  else
+    timer_.stop();
 }
 
 void PulsePreview::Frame() {
@@ -23,7 +27,6 @@ void PulsePreview::Frame() {
 void PulsePreview::showEvent(QShowEvent* event) {
   ColorSwatch::showEvent(event);
   Restart();
-  timer_.start();
 }
 
 void PulsePreview::hideEvent(QHideEvent* event) {

@@ -435,6 +435,24 @@ TEST(LedPanelWidget, IdlePreviewPlaysThePulseWhileShown) {
   EXPECT_FALSE(preview->Timer().isActive());
 }
 
+// A pulse of no time is one still colour: the preview shows it without a
+// timer waking the program; given time again, it plays.
+TEST(LedPanelWidget, IdlePreviewOfAPulseOfNoTimeStandsStill) {
+  LedWindow w("led,ledcode=10");
+  ASSERT_TRUE(w.started);
+  w.Show();
+  auto* preview = w.Get<widgets::PulsePreview>("IdlePreview");
+  for (const char* field : {"IdleTON", "IdleTOFF", "IdleTRISE", "IdleTFALL"}) w.Type(field, "0");
+  EXPECT_FALSE(preview->Timer().isActive());
+  w.Type("IdleTOFF", "x");  // garbage reads as 0 s too
+  EXPECT_FALSE(preview->Timer().isActive());
+  w.main->hide();
+  w.Show();
+  EXPECT_FALSE(preview->Timer().isActive()) << "shown again, still nothing to play";
+  w.Type("IdleTON", "65535");
+  EXPECT_TRUE(preview->Timer().isActive());
+}
+
 TEST(LedPanelWidget, Hints) {
   LedWindow w("led");
   ASSERT_TRUE(w.started);

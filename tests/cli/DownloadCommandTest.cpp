@@ -11,6 +11,7 @@
 #include <regex>
 #include <sstream>
 
+#include "motion/LiveSensor.h"
 #include "sound/FlashDownload.h"
 #include "tests/cli/RunCli.h"
 #include "tests/sound/SoundTestFiles.h"
@@ -329,6 +330,25 @@ TEST_F(DownloadCommand, MotionWatchPrintsTheLiveReadings) {
   EXPECT_NE(silent.err.find("did not answer the request for live sensor values"), std::string::npos)
       << silent.err;
   EXPECT_EQ(Codes(log), (std::vector<int>{3, 40, 7})) << "one try, then goodbye";
+
+  // A board that stops answering after it answered: said as such.
+  const auto stopped = Cli("sound,drop=4", "motion watch --seconds 2");
+  EXPECT_EQ(stopped.status, 1);
+  EXPECT_EQ(std::count(stopped.out.begin(), stopped.out.end(), '\n'), 2) << stopped.out;
+  EXPECT_EQ(stopped.err, std::string(motion::kLiveValuesStoppedCause) + '\n');
+
+  // Unplugged while watching: said as such, not as a firmware without
+  // live values; the readings before it stay printed.
+  const auto unplugged = Cli("sound,unplug=4", "motion watch --seconds 2");
+  EXPECT_EQ(unplugged.status, 1);
+  EXPECT_EQ(std::count(unplugged.out.begin(), unplugged.out.end(), '\n'), 2) << unplugged.out;
+  EXPECT_EQ(unplugged.err, std::string(sound::kConnectionLost) +
+                               ": the board was unplugged while it was watched.\n");
+
+  // A time above 0, however short, gets the reading at its start.
+  const auto shortest = Cli("sound", "motion watch --seconds 1e-12");
+  EXPECT_EQ(shortest.status, 0) << shortest.err;
+  EXPECT_EQ(shortest.out, "t=0.000 x=0 y=8 z=0 tilt=0 magnitude=8.00\n");
 
   for (const char* bad :
        {"motion watch --seconds 0", "motion watch --seconds -1", "motion watch --seconds",

@@ -219,6 +219,15 @@ TEST(LiveSensor, AReadingThatFailsEndsPolling) {
   EXPECT_FALSE(live.Running());
   EXPECT_EQ(dialogs.messages.size(), 1u);
 
+  // A board that answered and then stops is not one without live values.
+  Live dropping("sound,drop=3");
+  dropping.live.SetLive(true, 0);
+  for (double t : {0.05, 0.1, 0.15}) dropping.live.Tick(t);
+  EXPECT_FALSE(dropping.live.Running());
+  EXPECT_EQ(dropping.live.History().Readings().size(), 2u) << "the plot keeps what it shows";
+  ASSERT_EQ(dropping.dialogs.messages.size(), 1u);
+  EXPECT_EQ(dropping.dialogs.messages[0].text, motion::kLiveValuesStopped);
+
   // An error of the HID layer goes on to the window, once: polling ends.
   view.failing = true;
   live.SetLive(true, 2);
