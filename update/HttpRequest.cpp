@@ -319,6 +319,16 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
     const QByteArray chunk = transfer.NextChunk();
     if (chunk.isEmpty()) break;
     received += chunk.size();
+    // Qt takes a chunked answer's own framing over its Content-Length: such
+    // a body can go on past the announced length, and without end.
+    if (received > *length) {
+      requestState_ = kRequestFailure;
+      errorText_ =
+          "the server sent more than the " + std::to_string(*length) + " bytes it announced";
+      answerUnusable_ = true;
+      transfer.Cancel();
+      break;
+    }
     if (OnProgress)
       OnProgress(static_cast<int16_t>(text::RoundHalfEven(received * 100.0 / *length)));
     events_.Tick();

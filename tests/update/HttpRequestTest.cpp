@@ -159,6 +159,25 @@ TEST_F(Http, DownloadWithoutLengthOrWithBadLengthGivesNoFile) {
   EXPECT_TRUE(NothingButFolder());
 }
 
+// A chunked answer's framing wins over its Content-Length in Qt: a body
+// that runs on past the announced length is refused at once, not written
+// to the disk without end.
+TEST_F(Http, ChunkedBodyLongerThanItsLengthIsRefused) {
+  std::string chunk = "10000\r\n" + std::string(0x10000, 'c') + "\r\n";
+  ScriptedReply endless(
+      "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nTransfer-Encoding: chunked\r\n\r\n");
+  endless.Then(chunk, 256 * chunk.size());
+  ScriptedHttpServer server({endless});
+  auto client = Client(server.Host());
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kRequestFailure);
+  EXPECT_TRUE(client->AnswerUnusable());
+  EXPECT_TRUE(NothingButFolder());
+  for (const int16_t p : progress) EXPECT_LE(p, 100);
+  server.Stop();
+  EXPECT_LT(server.BytesSent(), 64 * chunk.size());
+}
+
 TEST_F(Http, HttpErrorStatusIsATransportError) {
   ScriptedHttpServer server({HttpAnswer("not here", 404)});
   auto client = Client(server.Host());
