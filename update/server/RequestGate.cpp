@@ -150,6 +150,9 @@ bool RequestGate::Settle(Pending& pending) {
   if (verdict == kComplete) {
     const std::lock_guard<std::mutex> guard(lock_);
     requests_.push_back(std::move(pending.connection));
+    // Workers busy with clients that read their answers slowly must not
+    // keep this request waiting.
+    if (requests_.size() > idle_ && threads_ < limits_.maxConnections) StartWorker();
     ready_.notify_one();
   } else {
     Refuse(pending.connection, verdict);
@@ -170,12 +173,19 @@ void RequestGate::TakeBackReturned() {
     pending_.push_back({std::move(connection), Clock::now() + limits_.requestTime});
 }
 
+void RequestGate::StartWorker() {
+  ++threads_;
+  std::thread([this] { Work(); }).detach();
+}
+
 void RequestGate::Work() {
   for (;;) {
     GateConnection connection;
     {
       std::unique_lock<std::mutex> guard(lock_);
+      ++idle_;
       ready_.wait(guard, [this] { return !requests_.empty(); });
+      --idle_;
       connection = std::move(requests_.front());
       requests_.pop_front();
     }
@@ -195,7 +205,10 @@ void RequestGate::Work() {
 bool RequestGate::Run() {
   wake_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (wake_ < 0) return false;
-  for (size_t i = 0; i < limits_.workers; ++i) std::thread([this] { Work(); }).detach();
+  {
+    const std::lock_guard<std::mutex> guard(lock_);
+    for (size_t i = 0; i < limits_.workers; ++i) StartWorker();
+  }
   std::vector<pollfd> polled;
   for (;;) {
     polled.assign({{listener_, POLLIN, 0}, {wake_, POLLIN, 0}});

@@ -3,7 +3,9 @@
 // each request, head and body, before a worker sees it: a client that
 // sends slowly ties up no worker, and one that takes longer than
 // requestTime to send its request (or leaves its connection idle that long)
-// is cut off. At most maxConnections are open at once; one more pushes out
+// is cut off. A client that takes in its answer slowly does hold its
+// worker: when every worker is busy, another one is started, so each open
+// connection can have one. At most maxConnections are open at once; one more pushes out
 // the connection that has been sending its request the longest. A body
 // longer than maxBody is answered 413, a head longer than maxHead 431, a
 // body without a length 411 and a contradictory length 400, without reading
@@ -26,7 +28,7 @@ struct GateLimits {
   size_t maxBody = 64 * 1024;
   std::chrono::milliseconds requestTime{10000};
   size_t maxConnections = 256;
-  size_t workers = 8;
+  size_t workers = 8;  // at the start; more as requests wait for one
 };
 
 // A connection as a worker gets it: the socket and what was read from it
@@ -78,6 +80,8 @@ class RequestGate {
   void Refuse(GateConnection& connection, int status);
   void Close(int fd);
   void TakeBackReturned();
+  // With lock_ held.
+  void StartWorker();
   void Work();
 
   int listener_;
@@ -90,6 +94,8 @@ class RequestGate {
 
   std::mutex lock_;
   std::condition_variable ready_;
+  size_t threads_ = 0;                   // workers started
+  size_t idle_ = 0;                      // workers waiting for a request
   std::deque<GateConnection> requests_;  // for the workers
   std::deque<GateConnection> returned_;  // from the workers, for the next request
 };

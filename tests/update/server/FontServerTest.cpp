@@ -114,4 +114,38 @@ TEST_F(FontServerLimits, SlowClientsKeepNobodyWaiting) {
   EXPECT_EQ(cutOff, 300);
 }
 
+TEST_F(FontServerLimits, ClientsThatReadNoAnswerKeepNobodyWaiting) {
+  constexpr size_t kItem = 32u << 20;  // far more than the sockets' buffers hold
+  testing_support::MakeServedFont(root, "Big", {"B.lsu"}, kItem);
+  testing_support::FontServer server(root);
+  // Many more downloads than it has workers at the start, none of them
+  // read by its client for now.
+  const std::string body = "svc=dld&did=1&fid=Big&ffd=B.lsu";
+  const std::string request =
+      "POST /tst/gct/ HTTP/1.1\r\nHost: x\r\nConnection: close\r\n"
+      "Content-Length: " +
+      std::to_string(body.size()) + "\r\n\r\n" + body;
+  std::vector<int> stuck;
+  for (int i = 0; i < 12; ++i) {
+    const int fd = ConnectTo(server.Host());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    stuck.push_back(fd);
+  }
+  // An ordinary request is answered while they wait...
+  EXPECT_TRUE(Catalogue(Exchange(server.Host(), Post("svc=gct&did=1"))));
+  // ...and none of them was cut off to make room: each gets its whole file.
+  for (const int fd : stuck) {
+    const timeval limit{60, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::vector<char> buffer(1 << 16);
+    size_t got = 0;
+    for (ssize_t n; (n = recv(fd, buffer.data(), buffer.size(), 0)) > 0;)
+      got += static_cast<size_t>(n);
+    close(fd);
+    EXPECT_GT(got, kItem);  // the head and the whole file
+  }
+}
+
 }  // namespace
