@@ -304,6 +304,14 @@ void HttpRequest::FetchData(const std::string& body, const std::string& folder,
     transfer.Cancel();
     return;
   }
+  if (*length > kMaxItemBytes) {
+    requestState_ = kRequestFailure;
+    errorText_ = "the server announced a file of " + std::to_string(*length) +
+                 " bytes, more than any board holds";
+    answerUnusable_ = true;
+    transfer.Cancel();
+    return;
+  }
 
   // The item arrives in a file of its own beside its place (never an
   // existing file nor a link planted there), renamed once it is whole.

@@ -29,6 +29,11 @@ inline constexpr const char* kConfigurationExtension = ".lscfg";
 // refused: no real answer comes near it, and an endless one would fill the
 // memory.
 inline constexpr int64_t kMaxTextAnswer = 1 << 20;
+// The longest sound file an update downloads: several times the LSU file
+// that fills the largest board's whole memory (5589300 samples, 11 MB). A
+// longer announced length is refused before a byte is written, so a hostile
+// service cannot fill the disk; font-server does not offer such a font.
+inline constexpr int64_t kMaxItemBytes = int64_t{64} << 20;
 
 // Splits text at every CR LF. Empty text gives no lines; text without CR LF
 // one line; a final CR LF one empty line after it.

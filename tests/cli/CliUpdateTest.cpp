@@ -179,8 +179,8 @@ TEST_F(CliUpdate, InterruptedDownloadLeavesNoPartOfTheFile) {
   testing_support::ScriptedHttpServer server(
       {testing_support::HttpAnswer(header + "F"),
        testing_support::HttpAnswer(header + "BOOT\r\na.lsu\r\n 100 "),
-       testing_support::ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n")
-           .Then(std::string(64 << 10, 'a'), 100000000, std::chrono::milliseconds(50))});
+       testing_support::ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 60000000\r\n\r\n")
+           .Then(std::string(64 << 10, 'a'), 60000000, std::chrono::milliseconds(50))});
   const std::string font = app + "/fonts/F";
   auto partArrived = [&](const cli_test::Run&) {
     std::error_code error;

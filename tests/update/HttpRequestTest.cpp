@@ -178,6 +178,19 @@ TEST_F(Http, ChunkedBodyLongerThanItsLengthIsRefused) {
   EXPECT_LT(server.BytesSent(), 64 * chunk.size());
 }
 
+TEST_F(Http, DownloadFarLongerThanAnyBoardHoldsIsRefusedUnread) {
+  ScriptedHttpServer server(
+      {ScriptedReply("HTTP/1.1 200 OK\r\nContent-Length: 1000000000000\r\n\r\n")
+           .Then(std::string(1 << 16, 'b'), 256u << 20)});
+  auto client = Client(server.Host());
+  client->requestData("svc=dld", folder, "a.lsu");
+  EXPECT_EQ(client->requestState(), update::kRequestFailure);
+  EXPECT_TRUE(client->AnswerUnusable());
+  EXPECT_TRUE(NothingButFolder());
+  server.Stop();
+  EXPECT_LT(server.BytesSent(), 16u << 20);
+}
+
 TEST_F(Http, HttpErrorStatusIsATransportError) {
   ScriptedHttpServer server({HttpAnswer("not here", 404)});
   auto client = Client(server.Host());

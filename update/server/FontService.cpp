@@ -150,8 +150,14 @@ std::optional<FontService::Font> FontService::Load(const std::string& fontId,
       Fail(whyNot, "its sound file " + Quoted(item) + " has a name that cannot travel to a client");
       return std::nullopt;
     }
-    if (!Inside(*folder / fileio::PathFromUtf8(item), false)) {
+    const auto file = Inside(*folder / fileio::PathFromUtf8(item), false);
+    if (!file) {
       Fail(whyNot, "its sound file " + Quoted(item) + " is not a file inside the root");
+      return std::nullopt;
+    }
+    std::error_code error;
+    if (fs::file_size(*file, error) > static_cast<uintmax_t>(update::kMaxItemBytes)) {
+      Fail(whyNot, "its sound file " + Quoted(item) + " is larger than a client takes");
       return std::nullopt;
     }
     font.lines.push_back(item);

@@ -45,6 +45,8 @@ struct Service : ::testing::Test {
     fs::create_symlink(fs::absolute(outside + "/Secret/secret.lsu"), root + "/LeakyItem/leak.lsu");
     fs::create_directories(root + "/Endless");
     fs::create_symlink("/dev/zero", root + "/Endless/Endless.lscfg");
+    Font(root, "Huge", {"h.lsu"});
+    fs::resize_file(root + "/Huge/h.lsu", (64u << 20) + 1);
   }
   void TearDown() override { fs::remove_all(base); }
 
@@ -72,8 +74,8 @@ TEST_F(Service, OffersOnlyFontsAClientCanFetchWhole) {
     skipped.push_back(s.folder);
     EXPECT_FALSE(s.reason.empty()) << s.folder;
   }
-  EXPECT_EQ(skipped, (Names{"Amp&Font", "Endless", "ItemAmp", std::string(201, 'L'), "LeakyItem",
-                            "Linked", "Missing", "NoConfig", "Pct%41", "Plus+Font"}));
+  EXPECT_EQ(skipped, (Names{"Amp&Font", "Endless", "Huge", "ItemAmp", std::string(201, 'L'),
+                            "LeakyItem", "Linked", "Missing", "NoConfig", "Pct%41", "Plus+Font"}));
   EXPECT_EQ(service.Answer("/", "svc=gct&did=1").text,
             "status:OK\r\nclientv:1\r\nGood\r\nInnerLink");
   EXPECT_EQ(service.Answer("/", "svc=fqr&did=1&fid=Good").text,
