@@ -44,6 +44,21 @@ TEST(CliLed, InfoShowsTheTypeAndPulses) {
   EXPECT_EQ(r.err, "The board is not an LED driver.\n");
 }
 
+// A driver that stops answering while the panel is filled is said to be
+// silent; the installation's catalogue is not blamed for it.
+TEST(CliLed, ASilentDriverIsNotACatalogueFault) {
+  // Commands: 1 GetID, 2 GetLEDConfig, 3 and 4 GetLEDPulses.
+  for (const char* fault : {"drop=2", "drop=4", "unplug=2", "unplug=3"}) {
+    for (const std::string& command :
+         {std::string("led info"), "led save " + testing_support::UniqueTempPath("silent")}) {
+      const auto r = RunCli(std::string("--virtual-board led,") + fault + " " + command);
+      EXPECT_EQ(r.status, 1) << fault << ' ' << command;
+      EXPECT_EQ(r.err, "The LED driver did not answer.\n") << fault << ' ' << command;
+      EXPECT_EQ(r.out, "");
+    }
+  }
+}
+
 TEST(CliLed, SetTypeNeedsYes) {
   const std::string log = testing_support::UniqueTempPath("cli_led") + ".log";
   const std::string cli = "--virtual-board led --hid-log " + log + " led set-type ";
