@@ -295,10 +295,11 @@ bool BoardFirmware::Handle(Command cmd) {
       return SaveFlash();
     default:
       if (spec_.led) {
-        // What a driver stores may change with any LED command: saved with
-        // the next Reset or Bye.
-        unsaved_ = true;
+        // What a command changed in what the driver stores is saved with the
+        // next Reset or Bye; reading it changes nothing.
+        const std::vector<uint8_t> before = EepromImage();
         HandleLed(cmd);
+        if (EepromImage() != before) unsaved_ = true;
       } else {
         HandleSound(cmd);
       }

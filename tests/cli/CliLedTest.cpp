@@ -180,6 +180,23 @@ TEST(CliLed, SentSettingsSaveBackUnchanged) {
     EXPECT_EQ(driver.SendThenSave(text), text);
 }
 
+// A program that only reads the driver does not write its stored image
+// back: another program may have changed it meanwhile.
+TEST(CliLed, ReadingTheDriverLeavesItsImageFileAlone) {
+  StoredDriver driver;
+  driver.SendThenSave(
+      "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=9_0_0_0+Times=100_100_0_0\r\n"
+      "FOC=9_0_0_0+Times=100_100_1\r\n");
+  const auto inode = [&] {
+    struct stat st {};
+    EXPECT_EQ(stat(driver.eeprom.c_str(), &st), 0);
+    return st.st_ino;
+  };
+  const auto before = inode();
+  ASSERT_EQ(RunCli(driver.cli + "led info").status, 0);
+  EXPECT_EQ(inode(), before) << "the image was saved again (a save replaces the file)";
+}
+
 // A repeat count the board holds above what a settings file takes is saved
 // as the largest the file takes, so the file loads again.
 TEST(CliLed, LargeBoardRepeatCountSavesAFileThatLoads) {
