@@ -477,6 +477,10 @@ std::string Main::LedCatalogueProblem() const {
   return ledPanel_->Logic().CatalogueProblem();
 }
 
+bool Main::LedDriverSilent() const {
+  return ledPanel_->Logic().DriverSilent();
+}
+
 void Main::SetButtonTips(bool ledDriver) {
   loadBtn_->setToolTip(ledDriver ? "Load LED settings from a file (Ctrl+O)"
                                  : "Load a sound configuration from a file (Ctrl+O)");

@@ -90,6 +90,7 @@ class Main : public QMainWindow, public session::ConnectionView {
   void EnableLedPanel(bool enabled) override;
   bool InitLedDrivers() override;
   std::string LedCatalogueProblem() const override;
+  bool LedDriverSilent() const override;
 
   LedPanelWidget& LedPanel() { return *ledPanel_; }
   void ReadAccData() override;

@@ -39,6 +39,8 @@ class CliDialogs : public StderrDialogs {
   std::string path_;
 };
 
+constexpr const char* kDriverSilent = "The LED driver did not answer.\n";
+
 // The panel as the window has it once an LED driver came on line. Its
 // controls are kept in memory, where nothing shows them; the commands work
 // through the panel's operations.
@@ -63,6 +65,10 @@ int WithPanel(const FrontEndOptions& options, const std::string& path,
   CliDialogs dialogs(path);
   led::LedPanel logic(view, dialogs, paths::ResolveAppPaths(AppFolder()).dataFolder);
   if (!logic.InitLedDrivers()) {
+    if (logic.DriverSilent()) {
+      std::cerr << kDriverSilent;
+      return 1;
+    }
     std::cerr << ForTerminal(led::InvalidLedCatalogueMessage(logic.CatalogueProblem())) << '\n';
     return 1;
   }
@@ -96,7 +102,7 @@ int Info(const FrontEndOptions& options, const std::vector<std::string>& args) {
     int code = 0, overdrive = 0;
     double voltage = 0;
     if (!p.link.GetLEDConfig(code, voltage, overdrive)) {
-      std::cerr << "The LED driver did not answer.\n";
+      std::cerr << kDriverSilent;
       return 1;
     }
     std::cout << "type: " << p.logic.SelectedType() << '\n'

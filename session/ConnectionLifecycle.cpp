@@ -82,6 +82,12 @@ void ConnectionLifecycle::GoOnline() {
   view_.EnableLedPanel(true);
   view_.ShowLedPanel(true);
   if (!view_.InitLedDrivers()) {
+    // A driver that did not answer is tried again by the timer, like one
+    // without a serial number.
+    if (view_.LedDriverSilent()) {
+      GoOffline();
+      return;
+    }
     // Trying the same board again would only bring the same message back
     // at every retry: it waits until it is unplugged.
     refused_.insert(link->ClassDebugID);

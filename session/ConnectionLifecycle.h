@@ -40,6 +40,9 @@ class ConnectionView {
   // After InitLedDrivers failed: why the catalogue could not be read, or
   // empty when it was read (and found wrong) or was not the cause.
   virtual std::string LedCatalogueProblem() const { return {}; }
+  // After InitLedDrivers failed: the driver did not answer (a lost answer
+  // or an unplugged board), so the catalogue is not to blame.
+  virtual bool LedDriverSilent() const { return false; }
 };
 
 inline constexpr int kGoOnlineIntervalMs = 1000;

@@ -1,5 +1,7 @@
 #include "virtualboard/BoardFirmware.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -64,6 +66,17 @@ uint32_t ByteSum(const uint8_t* p, size_t n) {
   return std::accumulate(p, p + n, uint32_t{0});
 }
 
+// Which file a path names now and its size and time of change; empty when
+// there is none. Two programs on one image file tell by it that the other
+// one saved in between.
+std::string FileStamp(const std::string& file) {
+  struct stat st {};
+  if (file.empty() || stat(file.c_str(), &st) != 0) return "";
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+         std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec);
+}
+
 bool IsPulseId(uint8_t id) {
   return id < 2;
 }
@@ -83,6 +96,10 @@ BoardFirmware::BoardFirmware(BoardSpec spec)
   pulses_.fill(DefaultPulse());
   LoadFlash();
   LoadEeprom();
+  imageStamp_ = FileStamp(ImageFile());
+  // A loaded image is saved again only once it changes: a program that
+  // merely reads the board leaves the file to whoever writes it.
+  unsaved_ = imageStamp_.empty();
 }
 
 BoardFirmware::~BoardFirmware() {
@@ -170,19 +187,27 @@ void BoardFirmware::LoadEeprom() {
   }
 }
 
+const std::string& BoardFirmware::ImageFile() const {
+  return spec_.led ? spec_.eepromFile : spec_.flashFile;
+}
+
 void BoardFirmware::Persist() {
   const bool led = spec_.led;
-  const std::string& file = led ? spec_.eepromFile : spec_.flashFile;
+  const std::string& file = ImageFile();
   if (file.empty()) return;
   const std::vector<uint8_t> eeprom = led ? EepromImage() : std::vector<uint8_t>{};
   const std::vector<uint8_t>& image = led ? eeprom : flash_;
   const char* what = led ? "eeprom image" : "flash image";
+  if (FileStamp(file) != imageStamp_)
+    throw std::runtime_error(std::string("cannot save ") + what + " " + Quoted(file) +
+                             ": another program changed it since this board loaded it");
   std::string error;
   if (!fileio::WriteFileAtomically(
           file, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()),
           &error))
     throw std::runtime_error(std::string("cannot save ") + what + " " + Quoted(file) + ": " +
                              error);
+  imageStamp_ = FileStamp(file);
 }
 
 // Reset, Bye and the end of the program save the image when it changed
@@ -270,10 +295,11 @@ bool BoardFirmware::Handle(Command cmd) {
       return SaveFlash();
     default:
       if (spec_.led) {
-        // What a driver stores may change with any LED command: saved with
-        // the next Reset or Bye.
-        unsaved_ = true;
+        // What a command changed in what the driver stores is saved with the
+        // next Reset or Bye; reading it changes nothing.
+        const std::vector<uint8_t> before = EepromImage();
         HandleLed(cmd);
+        if (EepromImage() != before) unsaved_ = true;
       } else {
         HandleSound(cmd);
       }

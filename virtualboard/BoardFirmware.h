@@ -79,7 +79,9 @@ class BoardFirmware {
   // image to spec.eepromFile, through fileio (a unique temporary file beside
   // it, then rename), so two programs on one image never share a temporary
   // file and a failed save keeps the old image. Does nothing without a
-  // file; throws std::runtime_error when it fails.
+  // file; throws std::runtime_error when it fails, and when another program
+  // replaced the file since this board loaded or last saved it (writing
+  // then would undo what that program stored).
   void Persist();
 
  private:
@@ -88,6 +90,7 @@ class BoardFirmware {
   void LoadFlash();
   void LoadEeprom();
   std::vector<uint8_t> EepromImage() const;
+  const std::string& ImageFile() const;
   bool SaveFlash() noexcept;
   bool Handle(Command cmd);
   void HandleSound(Command cmd);
@@ -102,8 +105,11 @@ class BoardFirmware {
   BoardSpec spec_;
   std::vector<uint8_t> flash_;
   // The image changed since the last save was tried; that save's result.
+  // An image file that does not exist yet is made at the first save.
   bool unsaved_ = true;
   bool saved_ = false;
+  // The image file as this board last loaded or saved it (empty: absent).
+  std::string imageStamp_;
   std::deque<std::array<uint8_t, 2>> answers_;
   std::array<uint8_t, kCommandSize> padded_{};  // a short report, zero-padded
   bool present_ = true;

@@ -80,7 +80,9 @@ bool LedPanel::InitLedDrivers() {
   int code = 0;
   double voltage = 0;
   int overdrive = 0;
+  driverSilent_ = true;
   if (!link || !link->GetLEDConfig(code, voltage, overdrive)) return false;
+  driverSilent_ = false;
 
   catalogueProblem_.clear();
   const auto entries = EnumerateCatalogue(catalogue_, &catalogueProblem_);
@@ -99,10 +101,12 @@ bool LedPanel::InitLedDrivers() {
   selectedType_ = ledTypes_[selected];
   SelectLED(selectedType_, voltage, overdrive);
 
+  driverSilent_ = true;
   if (!ReadPulse(*link, kIdlePulse, IdlePulse)) return false;
   ShowIdlePulse();
   if (!ReadPulse(*link, kFocPulse, FocPulse)) return false;
   ShowFocPulse();
+  driverSilent_ = false;
   MarkSaved();  // what the board holds is nothing the user could lose
   return true;
 }

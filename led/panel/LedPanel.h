@@ -74,6 +74,9 @@ class LedPanel {
   // Reads the board's configuration, lists the catalogue, selects the
   // board's LED type and reads both pulses. False on any failure.
   bool InitLedDrivers();
+  // The last InitLedDrivers failed because the driver did not answer, not
+  // because of the catalogue.
+  bool DriverSilent() const { return driverSilent_; }
   // Why the catalogue could not be read the last time it was, or empty.
   const std::string& CatalogueProblem() const { return catalogueProblem_; }
   const std::string& CatalogueFile() const { return catalogue_; }
@@ -204,6 +207,7 @@ class LedPanel {
   std::string appFolder_;
   std::string catalogue_;
   std::string catalogueProblem_;
+  bool driverSilent_ = false;
   std::vector<std::string> ledTypes_;
   std::string selectedType_;
   int32_t overdrive_ = kOverdriveDesignValue;

@@ -328,6 +328,29 @@ TEST(DownloadWindow, FailureOrCancelSaysWhatTheBoardHolds) {
   EXPECT_FALSE(w.Child<QLabel>("BoardStateLabel")->isVisibleTo(w.main.get()));
 }
 
+TEST(DownloadWindow, UnpluggedDuringTheDownload) {
+  Window w("sound,erase-ms=300");
+  w.Fill();
+  w.Show();
+  w.DuringDownload([&] { w.firmware->Unplug(); });
+  w.Click("SendBtn");
+  EXPECT_EQ(w.Text("InfoLabel"), "Connection lost");
+  EXPECT_EQ(w.Text("BoardStateLabel").toStdString(), sound::kBoardNotReady);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.main->Lifecycle().LS_ONLINE(); }, 30000));
+  EXPECT_TRUE(w.Child<QWidget>("DownloadFrame")->isVisible());
+  EXPECT_FALSE(w.Enabled("SendBtn"));
+  EXPECT_TRUE(w.Enabled("FrameButton"));
+  w.Click("FrameButton");
+  EXPECT_FALSE(w.Child<QWidget>("DownloadFrame")->isVisible());
+  w.firmware->Plug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.main->Lifecycle().LS_ONLINE(); }, 30000));
+  ASSERT_TRUE(w.Enabled("SendBtn"));
+  w.Click("SendBtn");
+  EXPECT_EQ(w.Text("InfoLabel"), "SUCCESS !");
+  EXPECT_FALSE(w.Child<QLabel>("BoardStateLabel")->isVisibleTo(w.main.get()));
+  EXPECT_TRUE(w.dialogs.messages.empty()) << w.dialogs.messages.at(0).text;
+}
+
 TEST(DownloadWindow, MotionPanelShowsTheBoardsValues) {
   // The board holds MotionTh 200 ... FOCTime 30 (120 ms).
   Window w("usb2", true, std::string("\xC8\x07\x0C\x3C\x5A\x1E", 6));

@@ -129,6 +129,23 @@ TEST(LedPanelWidget, OfflineDisablesThePanelAndKeepsItsContents) {
   EXPECT_EQ(unknown.Picture("btnSendPulse"), "off");
 }
 
+// A driver whose answer to a read of its set-up got lost is not a fault of
+// the catalogue: no message, and the window comes on line by itself at a
+// later try. Commands: 1 GetID, 2 GetSN, 3 GetLEDConfig, 4 and 5
+// GetLEDPulses.
+TEST(LedPanelWidget, ALostAnswerAtStartIsTriedAgain) {
+  for (const char* fault : {"drop=3", "drop=5"}) {
+    LedWindow w(std::string("led,ledcode=10,") + fault);
+    ASSERT_TRUE(w.started) << fault;
+    EXPECT_TRUE(w.dialogs.messages.empty()) << fault << ": " << w.dialogs.messages.at(0).text;
+    EXPECT_FALSE(w.main->Lifecycle().LS_ONLINE()) << fault;
+    QTRY_VERIFY_WITH_TIMEOUT(w.main->Lifecycle().LS_ONLINE(), 60000);
+    EXPECT_EQ(w.Get<QComboBox>("LEDcombo")->currentText(), "Tri-Cree RGB (XP-E2)") << fault;
+    EXPECT_EQ(w.Picture("btnSendPulse"), "on") << fault;
+    EXPECT_TRUE(w.dialogs.messages.empty()) << fault;
+  }
+}
+
 TEST(LedPanelWidget, ControlsDriveTheLogic) {
   LedWindow w("led,ledcode=10");
   ASSERT_TRUE(w.started);

@@ -18,6 +18,7 @@
 #include "tests/support/Recorders.h"
 #include "tests/support/TempFiles.h"
 #include "virtualboard/BoardSpec.h"
+#include "virtualboard/VirtualBoardBus.h"
 
 namespace {
 
@@ -95,6 +96,72 @@ TEST(MainWindow, LedDriverDisablesTheSoundButtons) {
     EXPECT_EQ(w.Picture(b), "off") << b;
   }
   EXPECT_TRUE(w.Child<QToolButton>("LoadBtn")->isEnabled());
+}
+
+// Two virtual boards on one bus, one plugged in at a time: the board on the
+// USB port changes its kind between two connections.
+class TwoBoardBus : public devlink::HidBus {
+ public:
+  TwoBoardBus(std::shared_ptr<virtualboard::BoardFirmware> a,
+              std::shared_ptr<virtualboard::BoardFirmware> b)
+      : a_(a), b_(b), busA_(a), busB_(b) {}
+  std::vector<devlink::HidDeviceInfo> Enumerate() override {
+    return a_->Present() ? busA_.Enumerate() : busB_.Enumerate();
+  }
+  std::unique_ptr<devlink::HidPort> Open(const devlink::HidDeviceInfo& info) override {
+    return a_->Present() ? busA_.Open(info) : busB_.Open(info);
+  }
+
+ private:
+  std::shared_ptr<virtualboard::BoardFirmware> a_, b_;
+  virtualboard::VirtualBoardBus busA_, busB_;
+};
+
+TEST(MainWindow, ABoardOfAnotherKindAfterReplugging) {
+  auto sound =
+      std::make_shared<virtualboard::BoardFirmware>(virtualboard::ParseBoardSpec("sound64"));
+  auto led =
+      std::make_shared<virtualboard::BoardFirmware>(virtualboard::ParseBoardSpec("led,ledcode=10"));
+  led->Unplug();
+  testing_support::ScriptedDialogs dialogs;
+  app::MainOptions m;
+  m.appFolder = APP_FOLDER;
+  m.board.agent = std::make_unique<devlink::ReportAgent>(std::make_unique<TwoBoardBus>(sound, led));
+  m.dialogs = &dialogs;
+  m.openHelp = [](const QString&) {};
+  app::Main main(std::move(m));
+  ASSERT_TRUE(main.Startup());
+  const auto child = [&](const char* name) {
+    return testing_support::Control<QWidget>(main, name);
+  };
+  EXPECT_FALSE(child("frmLED")->isVisibleTo(&main));
+  EXPECT_TRUE(child("SendBtn")->isEnabled());
+
+  sound->Unplug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return main.Lifecycle().DeviceLinks().Empty(); }, 30000));
+  led->Plug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return main.Lifecycle().LS_ONLINE(); }, 30000));
+  EXPECT_TRUE(child("frmLED")->isVisibleTo(&main));
+  for (const char* b : {"ConfigBtn", "SendBtn", "UpdateBtn"})
+    EXPECT_FALSE(child(b)->isEnabled()) << b;
+  EXPECT_TRUE(child("LoadBtn")->isEnabled());
+  EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.at(0).text;
+  EXPECT_EQ(testing_support::Control<QLabel>(main, "SNLabel")->text().left(35),
+            "Kestrane LED Driver Serial Number: ");
+
+  // And back to a sound board.
+  led->Unplug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return main.Lifecycle().DeviceLinks().Empty(); }, 30000));
+  EXPECT_FALSE(child("btnSendPulse")->isEnabled());
+  sound->Plug();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return main.Lifecycle().LS_ONLINE(); }, 30000));
+  EXPECT_FALSE(child("frmLED")->isVisibleTo(&main));
+  for (const char* b : {"LoadBtn", "SaveBtn", "ConfigBtn", "SendBtn", "UpdateBtn"})
+    EXPECT_TRUE(child(b)->isEnabled()) << b;
+  EXPECT_TRUE(testing_support::Control<QLabel>(main, "SNLabel")
+                  ->text()
+                  .startsWith("Kestrane USB 64 Serial Number: "));
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST(MainWindow, OfflineStartupAndCancel) {

@@ -44,6 +44,21 @@ TEST(CliLed, InfoShowsTheTypeAndPulses) {
   EXPECT_EQ(r.err, "The board is not an LED driver.\n");
 }
 
+// A driver that stops answering while the panel is filled is said to be
+// silent; the installation's catalogue is not blamed for it.
+TEST(CliLed, ASilentDriverIsNotACatalogueFault) {
+  // Commands: 1 GetID, 2 GetLEDConfig, 3 and 4 GetLEDPulses.
+  for (const char* fault : {"drop=2", "drop=4", "unplug=2", "unplug=3"}) {
+    for (const std::string& command :
+         {std::string("led info"), "led save " + testing_support::UniqueTempPath("silent")}) {
+      const auto r = RunCli(std::string("--virtual-board led,") + fault + " " + command);
+      EXPECT_EQ(r.status, 1) << fault << ' ' << command;
+      EXPECT_EQ(r.err, "The LED driver did not answer.\n") << fault << ' ' << command;
+      EXPECT_EQ(r.out, "");
+    }
+  }
+}
+
 TEST(CliLed, SetTypeNeedsYes) {
   const std::string log = testing_support::UniqueTempPath("cli_led") + ".log";
   const std::string cli = "--virtual-board led --hid-log " + log + " led set-type ";
@@ -163,6 +178,23 @@ TEST(CliLed, SentSettingsSaveBackUnchanged) {
         "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=255_255_255_255+"
         "Times=65535_65535_65535_65535\r\nFOC=255_0_0_0+Times=65535_0_32767\r\n"})
     EXPECT_EQ(driver.SendThenSave(text), text);
+}
+
+// A program that only reads the driver does not write its stored image
+// back: another program may have changed it meanwhile.
+TEST(CliLed, ReadingTheDriverLeavesItsImageFileAlone) {
+  StoredDriver driver;
+  driver.SendThenSave(
+      "KestraneLEDSettings#1\r\nPULSE+Low=0_0_0_0+High=9_0_0_0+Times=100_100_0_0\r\n"
+      "FOC=9_0_0_0+Times=100_100_1\r\n");
+  const auto inode = [&] {
+    struct stat st {};
+    EXPECT_EQ(stat(driver.eeprom.c_str(), &st), 0);
+    return st.st_ino;
+  };
+  const auto before = inode();
+  ASSERT_EQ(RunCli(driver.cli + "led info").status, 0);
+  EXPECT_EQ(inode(), before) << "the image was saved again (a save replaces the file)";
 }
 
 // A repeat count the board holds above what a settings file takes is saved

@@ -183,6 +183,40 @@ TEST_F(DownloadCommand, AFlashImageThatCannotBeSavedFailsTheDownload) {
   EXPECT_EQ(std::filesystem::file_size(flash), 4u << 20);
 }
 
+// Two programs on one flash image: each loads it at its start, so the one
+// that saves last would undo what the other stored while reporting success.
+// The later save is refused instead, and a program that only reads the
+// board does not write the image at all.
+TEST_F(DownloadCommand, TwoProgramsOnOneFlashImageLoseNothingSilently) {
+  std::string before(1000, '\x5A');
+  before.replace(0, 6, "\x07\x09\x15\x21\x2C\x37");
+  testing_support::WriteBytes(flash, before);
+  // Reading the board leaves a short image as it is.
+  ASSERT_EQ(Cli("sound", "motion get").status, 0);
+  EXPECT_TRUE(ReadBytes(flash) == before) << "rewritten by a program that only read it";
+
+  // While the download erases, another program changes the motion values.
+  cli_test::Run motionSet;
+  const auto download = testing_support::RunAsTyped(
+      MORVANE_CLI,
+      "--virtual-board sound,erase-ms=2500,flash=" + flash + " download " + Configuration(),
+      {.interruptWhen = [&](const testing_support::ProgramRun& soFar) {
+        if (Contains(soFar.err, sound::kErasing) && motionSet.err.empty() && motionSet.out.empty())
+          motionSet = RunCli("--virtual-board sound,flash=" + flash + " motion set MotionTh=77");
+        return false;
+      }});
+  ASSERT_FALSE(motionSet.out.empty() && motionSet.err.empty()) << download.err;
+  EXPECT_TRUE(download.status == 1 || motionSet.status == 1)
+      << "both reported success, but only one program's work is in the image";
+  const std::string image = ReadBytes(flash);
+  if (motionSet.status == 0) EXPECT_EQ(image[0], '\x4D') << "the motion value was lost";
+  if (download.status == 0) EXPECT_EQ(image.size(), 4u << 20) << "the download was lost";
+  const auto& refused = download.status == 1 ? download.err : motionSet.err;
+  EXPECT_TRUE(Contains(refused, "virtual board: cannot save flash image \"" + flash +
+                                    "\": another program changed it since this board loaded it\n"))
+      << refused;
+}
+
 TEST_F(DownloadCommand, VerifyChecksEveryFile) {
   const auto r = Cli("sound,erase-ms=0", "download " + Configuration() + " --verify");
   ASSERT_EQ(r.status, 0) << r.err;
