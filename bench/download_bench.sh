@@ -3,13 +3,7 @@
 # virtual board through morvane-cli, erase time 0 and the HID log off: wall
 # time and peak memory of the whole run. Targets: under 1.5 s, under 100 MB.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-bin=$(cd "$here/../bin" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source "$here/full_capacity_font.sh"
-full_capacity_font "$work"
-config="$work/full.lscfg"
+source "$(dirname "$0")/full_capacity_font.sh"
 /usr/bin/time -f 'full-capacity download: %e s wall, %M KB peak memory' \
   "$bin/morvane-cli" --virtual-board sound,erase-ms=0 download "$config" >/dev/null 2>"$work/err" || {
   cat "$work/err" >&2

@@ -1,5 +1,9 @@
 # Sourced by the benchmarks that need a full-capacity font: 40 LSU files of
 # random samples (2793120 in all) and their configuration file.
+#
+# Sourcing it also sets the scene: bin (the programs' folder beside bench/),
+# work (a scratch folder removed on exit) and config, the font's
+# configuration in work, written and read into the page cache.
 # full_capacity_font DIR: writes the font into DIR and its configuration to
 # DIR/full.lscfg, then reads the files once into the page cache.
 full_capacity_font() {
@@ -19,3 +23,9 @@ full_capacity_font() {
   done
   cat "$dir"/*.lsu >/dev/null
 }
+
+bin=$(cd "$(dirname "${BASH_SOURCE[0]}")/../bin" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+full_capacity_font "$work"
+config="$work/full.lscfg"

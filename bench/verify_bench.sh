@@ -6,13 +6,7 @@
 # sends one CheckCRC per file and one for the table; the download erases
 # and writes the whole flash.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-bin=$(cd "$here/../bin" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-source "$here/full_capacity_font.sh"
-full_capacity_font "$work"
-config="$work/full.lscfg"
+source "$(dirname "$0")/full_capacity_font.sh"
 board="sound,erase-ms=0,flash=$work/flash.bin"
 
 # run LOG COMMAND...: morvane-cli on the board, logging to LOG unless it
