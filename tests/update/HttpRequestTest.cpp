@@ -166,7 +166,7 @@ TEST_F(Http, ChunkedBodyLongerThanItsLengthIsRefused) {
   std::string chunk = "10000\r\n" + std::string(0x10000, 'c') + "\r\n";
   ScriptedReply endless(
       "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nTransfer-Encoding: chunked\r\n\r\n");
-  endless.Then(chunk, 256 * chunk.size());
+  endless.Then(chunk, 1024 * chunk.size());
   ScriptedHttpServer server({endless});
   auto client = Client(server.Host());
   client->requestData("svc=dld", folder, "a.lsu");
@@ -175,7 +175,9 @@ TEST_F(Http, ChunkedBodyLongerThanItsLengthIsRefused) {
   EXPECT_TRUE(NothingButFolder());
   for (const int16_t p : progress) EXPECT_LE(p, 100);
   server.Stop();
-  EXPECT_LT(server.BytesSent(), 64 * chunk.size());
+  // What the loopback's socket buffers took in before the client left
+  // counts as sent too: several megabytes, far below the 67 MB offered.
+  EXPECT_LT(server.BytesSent(), 16u << 20);
 }
 
 TEST_F(Http, DownloadFarLongerThanAnyBoardHoldsIsRefusedUnread) {
